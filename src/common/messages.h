@@ -1,0 +1,34 @@
+// The texts of the designers' message boxes, exactly as the user sees them.
+#pragma once
+
+#include <string_view>
+
+namespace vantor {
+
+inline constexpr std::string_view kAppTitle = "Vantor";
+
+enum class Message {
+  None,
+  InvalidEntry,       // a field that does not convert, a division by zero, ...
+  SlotsTooLong,       // the tracks need more room than the disc radius
+  ResolutionTooHigh,  // the drawing would take longer than anyone waits
+};
+
+inline constexpr std::string_view message_text(Message m) {
+  switch (m) {
+    case Message::InvalidEntry:
+      return "Invalid Parameter Entry.  Either improper slot/distances specified or a non-numeric "
+             "value is entered.";
+    case Message::SlotsTooLong:
+      return "Slot Lengths extend past the radius of the encoder";
+    case Message::ResolutionTooHigh:
+      return "The resolution is too high to draw.  Enter a smaller resolution.";
+    case Message::None:
+      break;
+  }
+  return {};
+}
+
+enum class Unit { Inch, Millimetre };
+
+}  // namespace vantor

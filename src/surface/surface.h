@@ -1,0 +1,146 @@
+// The drawing surface: a persistent black-and-white raster with a physical
+// unit, the fill and line state, and the figure operations that the
+// renderers, touch-up and output use.  Pure C++; no toolkit.
+//
+// Coordinates
+//   The raster has P pixels per inch (96 on the screen).  The current unit is
+//   the twip (1/1440 in), the inch or the millimetre; u = pixels per unit.
+//   A point (x, y) in the unit lies at (x*u, y*u) pixels from the top-left
+//   corner of the raster, x to the right, y downward.  Pixel (i, j) is the
+//   square [i, i+1) x [j, j+1); its centre is (i + 1/2, j + 1/2).  All pixel
+//   arithmetic is in double: X = double(x) * u.
+//
+// Pixel rules (the reference rasteriser in the tests implements exactly
+// these, per pixel; every fast path must give the same pixels)
+//   Disc      pixel (i, j) is covered when (i+1/2-X)^2 + (j+1/2-Y)^2 <= Rp^2,
+//             Rp = double(r) * u.
+//   Ring      the one-pixel outline of a circle: covered disc pixels whose
+//             squared distance is also > (Rp-1)^2 (all disc pixels when
+//             Rp <= 1).
+//   Angle     of a pixel centre: t = atan2(Y - (j+1/2), (i+1/2) - X) mapped
+//             to [0, 2pi), counter-clockwise on screen from 3 o'clock.  The
+//             pixel whose centre is the circle's centre has angle 0.
+//   Arc       from start s to end e (magnitudes of the given angles, each in
+//             [0, 2pi]): t lies on it when s <= t <= e if s <= e, else when
+//             t >= s or t <= e (the arc runs through 0).  A magnitude within
+//             kFullTurnSlack of 2pi counts as exactly 2pi, so s = 0 with
+//             e = 2pi is a full turn; a start of 2pi is taken as 0.
+//   Sector    disc pixels whose angle lies on the arc (filled only when both
+//             angles are negative and FillStyle is Solid).
+//   Arc line  ring pixels whose angle lies on the arc.
+//   Radius    for each negative angle a, the line from the centre to the
+//             point (X + Rp cos|a|, Y - Rp sin|a|).
+//   Line      Bresenham's line between the pixels that contain the two end
+//             points (floor of the pixel coordinates), both end pixels
+//             included; it is the set of pixels stepped through by the
+//             classic integer algorithm, starting at the first point.
+//   PSet      the pixel that contains the point; nothing when it lies
+//             outside the raster.
+//   Every figure is clipped to the raster, never wrapped.  Outlines are drawn
+//   after the fill, in the outline colour.
+//
+// Refused calls
+//   A NaN or infinite coordinate, radius or angle, or an angle whose
+//   magnitude exceeds 2pi by more than kFullTurnSlack, is refused: the call
+//   returns false and changes nothing.  A radius <= 0 draws nothing and is
+//   not refused.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vantor {
+
+// One byte per pixel: the value is the grey level, so a raster row can be
+// shown or written without conversion.
+enum class Colour : std::uint8_t { Black = 0x00, White = 0xFF };
+
+enum class ScaleMode : int { Twip = 1, Inch = 5, Millimetre = 6 };
+enum class FillStyle : int { Solid = 0, Transparent = 1 };
+
+// Angles whose magnitude lies within this of 2pi are a full turn.  It covers
+// the rounding of 2pi to single precision (6.2831855f is 1.7e-7 above 2pi)
+// with room for a few rounding steps of the callers' arithmetic.
+inline constexpr double kFullTurnSlack = 4.0e-6;
+
+inline constexpr double kTwipsPerInch = 1440.0;
+inline constexpr double kMillimetresPerInch = 25.4;
+
+class Surface {
+ public:
+  // A white raster of width x height pixels at the given density, in the
+  // initial state: twips, FillStyle Transparent, FillColor black,
+  // DrawWidth 1.  Non-positive sizes give an empty raster.
+  Surface(int width, int height, double pixels_per_inch = 96.0);
+
+  // The client area of the image windows' picture: 13000 x 9000 twips less
+  // a two-pixel border on each side, at the given density.
+  static Surface for_picture(double pixels_per_inch = 96.0);
+  static int picture_width(double pixels_per_inch = 96.0);
+  static int picture_height(double pixels_per_inch = 96.0);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  double pixels_per_inch() const { return ppi_; }
+
+  // --- state ---------------------------------------------------------
+  void set_scale_mode(ScaleMode mode) { scale_mode_ = mode; }
+  ScaleMode scale_mode() const { return scale_mode_; }
+  double pixels_per_unit() const;
+  // Client size in the current unit, in single precision.
+  float scale_width() const;
+  float scale_height() const;
+
+  Colour back_colour() const { return Colour::White; }
+  Colour fore_colour() const { return Colour::Black; }
+  void set_fill_colour(Colour c) { fill_colour_ = c; }
+  Colour fill_colour() const { return fill_colour_; }
+  void set_fill_style(FillStyle s) { fill_style_ = s; }
+  FillStyle fill_style() const { return fill_style_; }
+  // Only one-pixel drawing exists; any other width is refused (false).
+  bool set_draw_width(int width);
+  int draw_width() const { return draw_width_; }
+
+  // --- drawing -------------------------------------------------------
+  void cls();
+  // Full circle, outline in the foreground colour (or c).
+  [[nodiscard]] bool circle(float x, float y, float r);
+  [[nodiscard]] bool circle(float x, float y, float r, Colour c);
+  // Arc or sector from a1 to a2 (radians; see Arc and Radius above).
+  [[nodiscard]] bool circle(float x, float y, float r, Colour c, float a1, float a2);
+  [[nodiscard]] bool line(float x1, float y1, float x2, float y2);
+  [[nodiscard]] bool line(float x1, float y1, float x2, float y2, Colour c);
+  // Sets one pixel; a point outside the raster (or not finite) changes
+  // nothing.
+  void pset(float x, float y, Colour c);
+
+  // --- image ---------------------------------------------------------
+  Colour pixel(int i, int j) const { return static_cast<Colour>(pixels_[index(i, j)]); }
+  // Row-major, width() bytes a row, 0x00 black, 0xFF white.
+  const std::uint8_t* data() const { return pixels_.data(); }
+  std::uint8_t* data() { return pixels_.data(); }
+  bool operator==(const Surface& other) const;
+
+ private:
+  std::size_t index(int i, int j) const {
+    return static_cast<std::size_t>(j) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(i);
+  }
+
+  int width_;
+  int height_;
+  double ppi_;
+  std::vector<std::uint8_t> pixels_;
+  ScaleMode scale_mode_ = ScaleMode::Twip;
+  Colour fill_colour_ = Colour::Black;
+  FillStyle fill_style_ = FillStyle::Transparent;
+  int draw_width_ = 1;
+};
+
+// Touch-up by mouse: buttons is the button state of a mouse move (left 1,
+// right 2, middle 4, added together); (x, y) the pointer in the surface's
+// current unit.  Exactly left sets a black pixel, exactly right a white one;
+// any other state changes nothing.
+void touch_up(Surface& surface, int buttons, float x, float y);
+
+}  // namespace vantor

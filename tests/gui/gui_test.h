@@ -1,0 +1,16 @@
+// Window tests: Qt Test classes registered here run from one executable on
+// the offscreen platform.
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+namespace vantor::test {
+
+int register_gui_test(const char* name, std::function<QObject*()> make);
+
+}  // namespace vantor::test
+
+// Registers a QObject test class; use once per class, after its definition.
+#define VANTOR_GUI_TEST(Class) \
+  static const int vantor_gui_test_##Class = ::vantor::test::register_gui_test(#Class, [] { return new Class; })
