@@ -1,1 +1,106 @@
-// placeholder
+#include "shell/layout.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace vantor {
+
+int twips(int value) { return static_cast<int>(std::lround(value / double(kTwipsPerPixel))); }
+
+QFont font_for(const FontSpec& spec) {
+  // MS Sans Serif and Arial are not on a Linux desktop; Liberation Sans has
+  // Arial's metrics and stands in for both.
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSizeF(spec.points);
+  font.setBold(spec.bold);
+  font.setItalic(spec.italic);
+  return font;
+}
+
+void set_client_size(QWidget* window, int width_twips, int height_twips) {
+  window->resize(twips(width_twips), twips(height_twips));
+}
+
+namespace {
+
+QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
+  const QString text = QString::fromUtf8(spec.text ? spec.text : "");
+  switch (spec.kind) {
+    case Kind::Button:
+      return new QPushButton(text, parent);
+    case Kind::Label:
+      return new QLabel(text, parent);
+    case Kind::WrappedLabel: {
+      auto* label = new QLabel(text, parent);
+      label->setWordWrap(true);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case Kind::Frame:
+      return new QGroupBox(text, parent);
+    case Kind::TextBox:
+    case Kind::LockedTextBox: {
+      auto* edit = new QLineEdit(text, parent);
+      edit->setReadOnly(spec.kind == Kind::LockedTextBox);
+      edit->setCursorPosition(0);
+      return edit;
+    }
+    case Kind::Option:
+      return new QRadioButton(text, parent);
+    case Kind::Check:
+      return new QCheckBox(text, parent);
+    case Kind::HScroll:
+      return new QScrollBar(Qt::Horizontal, parent);
+    case Kind::Slider:
+      return new QSlider(Qt::Horizontal, parent);
+    case Kind::HLine: {
+      auto* line = new QFrame(parent);
+      line->setFrameShape(QFrame::HLine);
+      line->setFrameShadow(QFrame::Sunken);
+      return line;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void build_controls(QWidget* window, std::span<const ControlSpec> table) {
+  QHash<QString, QWidget*> frames;
+  std::vector<std::pair<int, QWidget*>> focus_chain;
+  for (const ControlSpec& spec : table) {
+    QWidget* parent = window;
+    if (spec.parent && *spec.parent) parent = frames.value(QString::fromUtf8(spec.parent), window);
+    QWidget* control = make_control(spec, parent);
+    control->setObjectName(QString::fromUtf8(spec.name));
+    // A frame's font would be inherited by everything inside it; every
+    // control carries its own font instead.
+    control->setFont(font_for(spec.font));
+    int height = twips(spec.height);
+    int top = twips(spec.top);
+    if (spec.kind == Kind::HLine) {  // a line has no height: centre a 2-pixel rule on it
+      height = 2;
+      top -= 1;
+    }
+    control->setGeometry(twips(spec.left), top, twips(spec.width), height);
+    if (spec.kind == Kind::Frame) frames.insert(control->objectName(), control);
+    if (spec.tab >= 0 && control->focusPolicy() != Qt::NoFocus) focus_chain.emplace_back(spec.tab, control);
+  }
+  std::stable_sort(focus_chain.begin(), focus_chain.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 1; i < focus_chain.size(); ++i)
+    QWidget::setTabOrder(focus_chain[i - 1].second, focus_chain[i].second);
+}
+
+}  // namespace vantor
