@@ -11,30 +11,45 @@
 //   arithmetic is in double: X = double(x) * u.
 //
 // Pixel rules (the reference rasteriser in the tests implements exactly
-// these, per pixel; every fast path must give the same pixels)
-//   Disc      pixel (i, j) is covered when (i+1/2-X)^2 + (j+1/2-Y)^2 <= Rp^2,
-//             Rp = double(r) * u.
-//   Ring      the one-pixel outline of a circle: covered disc pixels whose
-//             squared distance is also > (Rp-1)^2 (all disc pixels when
+// these, per pixel; every fast path must give the same pixels).  All
+// expressions are evaluated in double exactly as written, with
+// X = double(x) * u, Y = double(y) * u, Rp = double(r) * u and, for pixel
+// (i, j), dx = (i + 0.5) - X, dy = (j + 0.5) - Y.
+//   Disc      pixel (i, j) is covered when dx*dx + dy*dy <= Rp*Rp.
+//   Ring      the one-pixel outline of a circle: disc pixels with also
+//             dx*dx + dy*dy > (Rp - 1)*(Rp - 1) (all disc pixels when
 //             Rp <= 1).
-//   Angle     of a pixel centre: t = atan2(Y - (j+1/2), (i+1/2) - X) mapped
-//             to [0, 2pi), counter-clockwise on screen from 3 o'clock.  The
+//   Angle     of a pixel centre: t = atan2(Y - (j + 0.5), dx), plus 2pi when
+//             negative, so t is in [0, 2pi] (a tiny negative atan2 rounds
+//             up to 2pi); counter-clockwise on screen from 3 o'clock.  The
 //             pixel whose centre is the circle's centre has angle 0.
 //   Arc       from start s to end e (magnitudes of the given angles, each in
 //             [0, 2pi]): t lies on it when s <= t <= e if s <= e, else when
 //             t >= s or t <= e (the arc runs through 0).  A magnitude within
-//             kFullTurnSlack of 2pi counts as exactly 2pi, so s = 0 with
-//             e = 2pi is a full turn; a start of 2pi is taken as 0.
+//             kFullTurnSlack of 2pi counts as exactly 2pi (the double
+//             nearest 2pi), so s = 0 with e = 2pi is a full turn; a start of
+//             2pi is then taken as 0.
 //   Sector    disc pixels whose angle lies on the arc (filled only when both
-//             angles are negative and FillStyle is Solid).
+//             angles are negative, i.e. < 0, and FillStyle is Solid; -0 is
+//             not negative).
 //   Arc line  ring pixels whose angle lies on the arc.
-//   Radius    for each negative angle a, the line from the centre to the
-//             point (X + Rp cos|a|, Y - Rp sin|a|).
-//   Line      Bresenham's line between the pixels that contain the two end
-//             points (floor of the pixel coordinates), both end pixels
-//             included; it is the set of pixels stepped through by the
-//             classic integer algorithm, starting at the first point.
-//   PSet      the pixel that contains the point; nothing when it lies
+//   Radius    for each negative angle, the Line from the centre (X, Y) to
+//             (X + Rp*cos(m), Y - Rp*sin(m)), pixel coordinates, m being that
+//             angle's magnitude s or e as used for the arc.
+//   Line      between the pixels (x0, y0), (x1, y1) that contain the end
+//             points (floor of the pixel coordinates).  With n the larger
+//             and m the smaller of |x1 - x0| and |y1 - y0| (x is the major
+//             axis when they are equal), the line has the n + 1 pixels whose
+//             major coordinate steps by one from the first point to the
+//             second and whose minor offset from the first point at step k
+//             is floor((2*k*m + n - 1) / (2*n)): k*m/n rounded to nearest,
+//             ties toward the first point.  That is the classic integer
+//             midpoint (Bresenham) line started at the first point.  An end
+//             point with a pixel coordinate beyond 2^28 in magnitude is first
+//             moved, in double, along the segment to where it enters the
+//             square [-2^28, 2^28]^2 (raster::clip_to_far_square); a segment
+//             that misses the square draws nothing.
+//   PSet      the pixel that contains the point (X, Y); nothing when it lies
 //             outside the raster.
 //   Every figure is clipped to the raster, never wrapped.  Outlines are drawn
 //   after the fill, in the outline colour.
@@ -43,7 +58,8 @@
 //   A NaN or infinite coordinate, radius or angle, or an angle whose
 //   magnitude exceeds 2pi by more than kFullTurnSlack, is refused: the call
 //   returns false and changes nothing.  A radius <= 0 draws nothing and is
-//   not refused.
+//   not refused.  Any finite figure, however large or far away, costs work
+//   bounded by the raster's size.
 #pragma once
 
 #include <cstddef>
@@ -71,11 +87,16 @@ class Surface {
  public:
   // A white raster of width x height pixels at the given density, in the
   // initial state: twips, FillStyle Transparent, FillColor black,
-  // DrawWidth 1.  Non-positive sizes give an empty raster.
+  // DrawWidth 1.  A non-positive size gives an empty (0 x 0) raster; a
+  // density that is not a positive finite number is taken as 96.
   Surface(int width, int height, double pixels_per_inch = 96.0);
 
   // The client area of the image windows' picture: 13000 x 9000 twips less
-  // a two-pixel border on each side, at the given density.
+  // a two-pixel border on each side, at the given density P (the border is
+  // two pixels at 96 ppi and scales with P):
+  //   width  = round(13000 * P / 1440) - round(4 * P / 96)
+  //   height = round(9000 * P / 1440) - round(4 * P / 96),
+  // rounding halves away from zero; 863 x 596 at 96 ppi.
   static Surface for_picture(double pixels_per_inch = 96.0);
   static int picture_width(double pixels_per_inch = 96.0);
   static int picture_height(double pixels_per_inch = 96.0);
@@ -87,8 +108,9 @@ class Surface {
   // --- state ---------------------------------------------------------
   void set_scale_mode(ScaleMode mode) { scale_mode_ = mode; }
   ScaleMode scale_mode() const { return scale_mode_; }
+  // u: P / 1440 for twips, P for inches, P / 25.4 for millimetres.
   double pixels_per_unit() const;
-  // Client size in the current unit, in single precision.
+  // Client size in the current unit, float(pixels / u).
   float scale_width() const;
   float scale_height() const;
 
@@ -120,6 +142,7 @@ class Surface {
   // Row-major, width() bytes a row, 0x00 black, 0xFF white.
   const std::uint8_t* data() const { return pixels_.data(); }
   std::uint8_t* data() { return pixels_.data(); }
+  // Same size and same pixels; the drawing state is not compared.
   bool operator==(const Surface& other) const;
 
  private:

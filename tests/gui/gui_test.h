@@ -3,11 +3,19 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 #include <functional>
 
 namespace vantor::test {
 
 int register_gui_test(const char* name, std::function<QObject*()> make);
+
+// The control that Tab moves the focus to from w.
+inline QWidget* next_tab_stop(QWidget* w) {
+  for (QWidget* n = w->nextInFocusChain(); n != w; n = n->nextInFocusChain())
+    if ((n->focusPolicy() & Qt::TabFocus) && n->isVisibleTo(w->window())) return n;
+  return w;
+}
 
 }  // namespace vantor::test
 

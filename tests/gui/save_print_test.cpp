@@ -1,1 +1,564 @@
-// placeholder
+// Save as bitmap and Print: the saved file read back by a reader of its own,
+// the file and print dialogs, failures that must not damage a file or pass
+// silently, and a printed PDF's image at natural size.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <sys/resource.h>
+
+#include "gui_test.h"
+#include "output/image_output.h"
+#include "output/image_window.h"
+#include "output/picture_widget.h"
+#include "pdf_probe.h"
+#include "scripted_dialogs.h"
+#include "shell/dialogs.h"
+
+namespace vantor::test {
+namespace {
+
+// --- an independent reader of Windows bitmap files ---------------------
+
+struct Bmp {
+  std::uint32_t size_field = 0;
+  int width = 0, height = 0;
+  int bits = 0;
+  std::int32_t x_ppm = 0, y_ppm = 0;
+  std::vector<std::uint8_t> pixels;  // row-major from the top, 0x00 black, 0xFF white
+};
+
+std::uint32_t u32(const QByteArray& b, qsizetype at) {
+  return static_cast<std::uint8_t>(b[at]) | static_cast<std::uint8_t>(b[at + 1]) << 8 |
+         static_cast<std::uint8_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[at + 3])) << 24;
+}
+std::uint16_t u16(const QByteArray& b, qsizetype at) {
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) | static_cast<std::uint8_t>(b[at + 1]) << 8);
+}
+
+// BITMAPFILEHEADER, BITMAPINFOHEADER (or a later header of that family),
+// palette, uncompressed rows padded to 4 bytes, bottom-up unless the height
+// is negative.  Every colour must be pure black or pure white.
+std::optional<Bmp> read_bmp(const QByteArray& b, QString* error) {
+  auto fail = [error](const char* why) {
+    *error = QString::fromUtf8(why);
+    return std::nullopt;
+  };
+  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return fail("no BMP file header");
+  Bmp bmp;
+  bmp.size_field = u32(b, 2);
+  const std::uint32_t offset = u32(b, 10);
+  const std::uint32_t header = u32(b, 14);
+  if (header < 40) return fail("info header shorter than BITMAPINFOHEADER");
+  bmp.width = static_cast<std::int32_t>(u32(b, 18));
+  const std::int32_t raw_height = static_cast<std::int32_t>(u32(b, 22));
+  if (u16(b, 26) != 1) return fail("planes is not 1");
+  bmp.bits = u16(b, 28);
+  if (u32(b, 30) != 0) return fail("compressed");
+  bmp.x_ppm = static_cast<std::int32_t>(u32(b, 38));
+  bmp.y_ppm = static_cast<std::int32_t>(u32(b, 42));
+  const std::uint32_t used = u32(b, 46);
+  const bool bottom_up = raw_height > 0;
+  bmp.height = bottom_up ? raw_height : -raw_height;
+  if (bmp.width <= 0 || bmp.height <= 0) return fail("empty image");
+
+  std::vector<std::uint8_t> palette;
+  if (bmp.bits <= 8) {
+    const std::uint32_t entries = used ? used : (1u << bmp.bits);
+    const qsizetype at = 14 + header;
+    if (at + 4 * static_cast<qsizetype>(entries) > b.size()) return fail("palette cut off");
+    for (std::uint32_t i = 0; i < entries; ++i) {
+      const auto blue = static_cast<std::uint8_t>(b[at + 4 * i]), green = static_cast<std::uint8_t>(b[at + 4 * i + 1]),
+                 red = static_cast<std::uint8_t>(b[at + 4 * i + 2]);
+      if (blue != green || green != red || (red != 0 && red != 255)) return fail("palette colour not black or white");
+      palette.push_back(red);
+    }
+  } else if (bmp.bits != 24 && bmp.bits != 32) {
+    return fail("unsupported bit count");
+  }
+
+  const qsizetype stride = ((static_cast<qsizetype>(bmp.width) * bmp.bits + 31) / 32) * 4;
+  if (offset + stride * bmp.height > b.size()) return fail("pixel rows cut off");
+  bmp.pixels.resize(static_cast<std::size_t>(bmp.width) * bmp.height);
+  for (int y = 0; y < bmp.height; ++y) {
+    const qsizetype row = offset + stride * (bottom_up ? bmp.height - 1 - y : y);
+    for (int x = 0; x < bmp.width; ++x) {
+      std::uint8_t value;
+      if (bmp.bits <= 8) {
+        const qsizetype bit = static_cast<qsizetype>(x) * bmp.bits;
+        const auto byte = static_cast<std::uint8_t>(b[row + bit / 8]);
+        const unsigned index = (byte >> (8 - bmp.bits - bit % 8)) & ((1u << bmp.bits) - 1);
+        if (index >= palette.size()) return fail("colour index beyond the palette");
+        value = palette[index];
+      } else {
+        const qsizetype at = row + static_cast<qsizetype>(x) * (bmp.bits / 8);
+        const auto blue = static_cast<std::uint8_t>(b[at]), green = static_cast<std::uint8_t>(b[at + 1]),
+                   red = static_cast<std::uint8_t>(b[at + 2]);
+        if (blue != green || green != red || (red != 0 && red != 255)) return fail("pixel not black or white");
+        value = red;
+      }
+      bmp.pixels[static_cast<std::size_t>(y) * bmp.width + x] = value;
+    }
+  }
+  return bmp;
+}
+
+QByteArray file_bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool write_bytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Checks that the file at path holds exactly the surface; the reason of the
+// first difference otherwise.
+QString compare_file_with(const QString& path, const Surface& surface) {
+  const QByteArray bytes = file_bytes(path);
+  QString error;
+  const std::optional<Bmp> bmp = read_bmp(bytes, &error);
+  if (!bmp) return path + QStringLiteral(": ") + error;
+  if (bmp->size_field != static_cast<std::uint32_t>(bytes.size()))
+    return QStringLiteral("size field %1, file %2 bytes").arg(bmp->size_field).arg(bytes.size());
+  if (bmp->width != surface.width() || bmp->height != surface.height())
+    return QStringLiteral("size %1 x %2, surface %3 x %4")
+        .arg(bmp->width).arg(bmp->height).arg(surface.width()).arg(surface.height());
+  if (bmp->bits != 1) return QStringLiteral("%1 bits per pixel").arg(bmp->bits);
+  const std::int32_t ppm = static_cast<std::int32_t>(std::lround(surface.pixels_per_inch() / 0.0254));
+  if (bmp->x_ppm != ppm || bmp->y_ppm != ppm)
+    return QStringLiteral("resolution %1 x %2 per metre, expected %3").arg(bmp->x_ppm).arg(bmp->y_ppm).arg(ppm);
+  for (int y = 0; y < surface.height(); ++y)
+    for (int x = 0; x < surface.width(); ++x)
+      if (bmp->pixels[static_cast<std::size_t>(y) * bmp->width + x] != static_cast<std::uint8_t>(surface.pixel(x, y)))
+        return QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y);
+  return {};
+}
+
+// Random black and white pixels, a filled disc, and touch-up in both
+// colours at the corners and the centre.
+Surface pattern_surface(int width, int height, double ppi, unsigned seed) {
+  Surface surface(width, height, ppi);
+  std::mt19937 random(seed);
+  std::uint8_t* p = surface.data();
+  for (int i = 0; i < width * height; ++i) p[i] = (random() & 1) ? 0xFF : 0x00;
+  surface.set_scale_mode(ScaleMode::Inch);
+  surface.set_fill_style(FillStyle::Solid);
+  (void)surface.circle(static_cast<float>(width / 2.0 / ppi), static_cast<float>(height / 2.0 / ppi),
+                       static_cast<float>(std::min(width, height) / 4.0 / ppi));
+  const double u = surface.pixels_per_unit();
+  auto touch = [&](int buttons, int i, int j) {
+    touch_up(surface, buttons, static_cast<float>((i + 0.5) / u), static_cast<float>((j + 0.5) / u));
+  };
+  touch(1, 0, 0);
+  touch(2, width - 1, height - 1);
+  touch(2, width / 2, height / 2);
+  touch(1, width - 1, 0);
+  return surface;
+}
+
+QStringList entries(const QString& folder) {
+  return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+// Runs act on the modal widget of type T once it is shown, from the event
+// loop; a modal widget that does not appear within a few seconds is closed,
+// so that no dialog can block the test.
+template <class T>
+void on_modal(std::function<void(T*)> act, int attempts = 400) {
+  QTimer::singleShot(10, qApp, [act, attempts] {
+    if (auto* widget = qobject_cast<T*>(QApplication::activeModalWidget()); widget && widget->isVisible()) {
+      act(widget);
+    } else if (attempts > 0) {
+      on_modal<T>(act, attempts - 1);
+    } else if (QWidget* stuck = QApplication::activeModalWidget()) {
+      qWarning("closing a modal %s that was not expected", stuck->metaObject()->className());
+      stuck->close();
+    }
+  });
+}
+
+// Makes writes beyond a few bytes fail as on a full disk, for root too.
+class FullDisk {
+ public:
+  explicit FullDisk(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FullDisk() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, old_handler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*old_handler_)(int) = nullptr;
+};
+
+SaveDialogState state_in(const QString& folder, const QString& name) {
+  SaveDialogState state;
+  state.folder = folder;
+  state.file_name = name;
+  return state;
+}
+
+}  // namespace
+
+class SavePrintTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void round_trip_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<double>("ppi");
+    QTest::newRow("picture at 96 ppi") << Surface::picture_width() << Surface::picture_height() << 96.0;
+    QTest::newRow("one pixel") << 1 << 1 << 96.0;
+    QTest::newRow("31 wide, padded row") << 31 << 3 << 96.0;
+    QTest::newRow("32 wide, no padding") << 32 << 2 << 96.0;
+    QTest::newRow("33 wide, 5 bytes a row") << 33 << 5 << 96.0;
+    QTest::newRow("tall and narrow") << 3 << 40 << 96.0;
+    QTest::newRow("200 ppi") << 70 << 45 << 200.0;
+    QTest::newRow("picture at 300 ppi") << Surface::picture_width(300) << Surface::picture_height(300) << 300.0;
+  }
+  void round_trip() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(double, ppi);
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    dialogs.save_answers = {QStringLiteral("art")};
+    SaveDialogState state = state_in(dir.path(), QStringLiteral("encoder"));
+    const Surface surface = pattern_surface(width, height, ppi, static_cast<unsigned>(width * 131 + height));
+    const Surface before = surface;
+
+    save_with_dialog(nullptr, dialogs, state, surface);
+
+    QVERIFY(dialogs.messages.empty());
+    QCOMPARE(compare_file_with(dir.filePath(QStringLiteral("art.bmp")), surface), QString());
+    QVERIFY(surface == before);
+  }
+
+  // The forms hand over the surface of an image window loaded hidden.
+  void untouched_picture_saves_all_white() {
+    QTemporaryDir dir;
+    ImageWindow window(kAbsEncoderDraw);
+    const QString path = dir.filePath(QStringLiteral("blank.bmp"));
+    QCOMPARE(write_bitmap(window.surface(), path), std::optional<QString>());
+    const std::optional<Bmp> bmp = [&] { QString e; return read_bmp(file_bytes(path), &e); }();
+    QVERIFY(bmp);
+    QCOMPARE(bmp->width, 863);
+    QCOMPARE(bmp->height, 596);
+    QCOMPARE(bmp->x_ppm, 3780);
+    QVERIFY(std::all_of(bmp->pixels.begin(), bmp->pixels.end(), [](std::uint8_t v) { return v == 0xFF; }));
+  }
+
+  void touch_up_in_the_picture_is_saved() {
+    QTemporaryDir dir;
+    ImageWindow window(kIncEncoderDraw);
+    PictureWidget* picture = window.picture();
+    auto drag = [picture](QPoint at, Qt::MouseButtons held) {
+      const QPoint local = at + picture->contentsRect().topLeft();
+      QMouseEvent move(QEvent::MouseMove, local, picture->mapToGlobal(local), Qt::NoButton, held, Qt::NoModifier);
+      QApplication::sendEvent(picture, &move);
+    };
+    drag({10, 20}, Qt::LeftButton);
+    drag({11, 20}, Qt::LeftButton);
+    drag({11, 20}, Qt::RightButton);
+    drag({500, 300}, Qt::LeftButton);
+    QCOMPARE(window.surface().pixel(10, 20), Colour::Black);
+    QCOMPARE(window.surface().pixel(11, 20), Colour::White);
+
+    const QString path = dir.filePath(QStringLiteral("touched.bmp"));
+    QCOMPARE(write_bitmap(window.surface(), path), std::optional<QString>());
+    QCOMPARE(compare_file_with(path, window.surface()), QString());
+  }
+
+  void file_names_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");  // relative to the folder
+    QTest::newRow("no extension gets .bmp") << "disc1" << "disc1.bmp";
+    QTest::newRow("other extension kept, still BMP") << "disc2.png" << "disc2.png";
+    QTest::newRow("into a subfolder") << "sub/disc3" << "sub/disc3.bmp";
+  }
+  void file_names() {
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    ScriptedDialogs dialogs;
+    dialogs.save_answers = {typed, std::nullopt};
+    SaveDialogState state = state_in(dir.path(), QStringLiteral("encoder"));
+    const Surface surface = pattern_surface(40, 30, 96, 7);
+
+    save_with_dialog(nullptr, dialogs, state, surface);
+    const QFileInfo expected(dir.filePath(written));
+    QCOMPARE(compare_file_with(expected.filePath(), surface), QString());
+
+    // The next Save opens on the name and folder chosen; its Cancel writes
+    // nothing more.
+    const QStringList after_first = entries(expected.absolutePath());
+    save_with_dialog(nullptr, dialogs, state, surface);
+    QCOMPARE(dialogs.save_requests.size(), std::size_t{2});
+    QCOMPARE(dialogs.save_requests[0].file_name, QStringLiteral("encoder"));
+    QCOMPARE(dialogs.save_requests[1].file_name, expected.fileName());
+    QCOMPARE(QDir(dialogs.save_requests[1].folder).canonicalPath(), QDir(expected.absolutePath()).canonicalPath());
+    QCOMPARE(dialogs.save_requests[1].default_suffix, QStringLiteral("bmp"));
+    QCOMPARE(dialogs.save_requests[1].filter, QStringLiteral("*.bmp"));
+    QCOMPARE(entries(expected.absolutePath()), after_first);
+    QVERIFY(dialogs.messages.empty());
+  }
+
+  void cancel_writes_nothing() {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    dialogs.save_answers = {std::nullopt};
+    SaveDialogState state = state_in(dir.path(), QStringLiteral("ABS_encoder1"));
+    save_with_dialog(nullptr, dialogs, state, pattern_surface(20, 20, 96, 1));
+    QCOMPARE(dialogs.save_requests.size(), std::size_t{1});
+    QVERIFY(entries(dir.path()).isEmpty());
+    QVERIFY(dialogs.messages.empty());
+    QCOMPARE(state.file_name, QStringLiteral("ABS_encoder1"));
+  }
+
+  void replaces_a_longer_file_completely() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("old.bmp"));
+    QVERIFY(write_bytes(path, QByteArray(300000, 'x')));
+    ScriptedDialogs dialogs;
+    dialogs.save_answers = {path};
+    SaveDialogState state = state_in(dir.path(), QStringLiteral("encoder"));
+    const Surface surface = pattern_surface(64, 48, 96, 3);
+    save_with_dialog(nullptr, dialogs, state, surface);
+    QVERIFY(dialogs.messages.empty());
+    QCOMPARE(compare_file_with(path, surface), QString());
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("old.bmp")});
+  }
+
+  void failed_write_keeps_the_old_file_and_says_why_data() {
+    QTest::addColumn<QString>("target");     // relative to the folder
+    QTest::addColumn<bool>("existing");      // a file stands at the target
+    QTest::addColumn<bool>("full_disk");
+    QTest::newRow("folder does not exist") << "missing/disc.bmp" << false << false;
+    QTest::newRow("folder is a file") << "plain.txt/disc.bmp" << false << false;
+    QTest::newRow("disk full over an existing file") << "disc.bmp" << true << true;
+  }
+  void failed_write_keeps_the_old_file_and_says_why() {
+    QFETCH(QString, target);
+    QFETCH(bool, existing);
+    QFETCH(bool, full_disk);
+    QTemporaryDir dir;
+    QVERIFY(write_bytes(dir.filePath(QStringLiteral("plain.txt")), "not a folder"));
+    const QString path = dir.filePath(target);
+    const QByteArray old_bytes = QByteArray("BM an older picture, kept as it was ") + QByteArray(100, '\x5a');
+    if (existing) QVERIFY(write_bytes(path, old_bytes));
+    const QStringList before = entries(dir.path());
+    ScriptedDialogs dialogs;
+    dialogs.save_answers = {path};
+    SaveDialogState state = state_in(dir.path(), QStringLiteral("encoder"));
+    const Surface surface = pattern_surface(863, 596, 96, 11);
+    const Surface drawing = surface;
+
+    {
+      std::optional<FullDisk> full;
+      if (full_disk) full.emplace(4096);
+      save_with_dialog(nullptr, dialogs, state, surface);
+    }
+
+    QCOMPARE(dialogs.messages.size(), std::size_t{1});
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("Vantor"));
+    const QString text = dialogs.messages[0].text; qInfo("%s", qPrintable(text));
+    QVERIFY2(text.contains(QDir::toNativeSeparators(path)), qPrintable(text));
+    const QString reason = text.mid(text.indexOf(QStringLiteral("\": ")) + 3);
+    QVERIFY2(reason.size() > 2, qPrintable(text));
+    QCOMPARE(entries(dir.path()), before);
+    if (existing) QCOMPARE(file_bytes(path), old_bytes);
+    QVERIFY(surface == drawing);
+  }
+
+  // The real file dialog, driven like a user: it opens on the state's folder
+  // and name with the one filter, appends the suffix, asks before replacing.
+  void qt_save_dialog_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<int>("confirm");  // the answer to "replace?", when asked
+    QTest::addColumn<QString>("result");  // file name returned; empty: Cancel
+    QTest::newRow("new name gets the suffix") << "disc1" << false << 0 << "disc1.bmp";
+    QTest::newRow("existing, replace") << "old.bmp" << true << int(QMessageBox::Yes) << "old.bmp";
+    QTest::newRow("existing, decline, then cancel") << "old" << true << int(QMessageBox::No) << "";
+    QTest::newRow("cancel") << "" << false << 0 << "";
+  }
+  void qt_save_dialog() {
+    QFETCH(QString, typed);
+    QFETCH(bool, exists);
+    QFETCH(int, confirm);
+    QFETCH(QString, result);
+    QTemporaryDir dir;
+    if (exists) QVERIFY(write_bytes(dir.filePath(QStringLiteral("old.bmp")), "old"));
+    SaveDialogState state = state_in(dir.path(), QStringLiteral("encoder"));
+    QString opened_folder, opened_name;
+    QStringList filters;
+    QString suffix;
+    bool confirms = false, asked = false;
+
+    on_modal<QFileDialog>([&](QFileDialog* dialog) {
+      opened_folder = dialog->directory().absolutePath();
+      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      opened_name = edit ? edit->text() : QString();
+      filters = dialog->nameFilters();
+      suffix = dialog->defaultSuffix();
+      confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite) && dialog->acceptMode() == QFileDialog::AcceptSave;
+      if (typed.isEmpty() || !edit) {
+        dialog->reject();
+        return;
+      }
+      edit->setText(typed);
+      if (exists) {
+        on_modal<QMessageBox>([&](QMessageBox* box) {
+          asked = true;
+          box->button(static_cast<QMessageBox::StandardButton>(confirm))->click();
+        });
+        // Declining leaves the file dialog open; the user then cancels it.
+        if (confirm == QMessageBox::No) on_modal<QFileDialog>([](QFileDialog* again) { again->reject(); });
+      }
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own accept, as the Save button does
+    });
+    QtDialogs dialogs;
+    const std::optional<QString> chosen = dialogs.save_file(nullptr, state);
+
+    QCOMPARE(QDir(opened_folder).canonicalPath(), QDir(dir.path()).canonicalPath());
+    QCOMPARE(opened_name, QStringLiteral("encoder"));
+    QCOMPARE(filters, QStringList{QStringLiteral("*.bmp")});
+    QCOMPARE(suffix, QStringLiteral("bmp"));
+    QVERIFY(confirms);
+    QCOMPARE(asked, exists);
+    if (result.isEmpty()) {
+      QVERIFY(!chosen);
+      QCOMPARE(state.file_name, QStringLiteral("encoder"));
+    } else {
+      QVERIFY(chosen);
+      QCOMPARE(QFileInfo(*chosen).fileName(), result);
+      QCOMPARE(QFileInfo(*chosen).absolutePath(), QFileInfo(dir.filePath(result)).absolutePath());
+      QCOMPARE(state.file_name, result);
+      QCOMPARE(QDir(state.folder).canonicalPath(), QDir(dir.path()).canonicalPath());
+    }
+  }
+
+  // The real print dialog: the copies chosen come back, the printer's own
+  // count stays at 1.
+  void qt_print_dialog_data() {
+    QTest::addColumn<int>("copies");  // 0: Cancel
+    QTest::newRow("three copies") << 3;
+    QTest::newRow("one copy") << 1;
+    QTest::newRow("cancel") << 0;
+  }
+  void qt_print_dialog() {
+    QFETCH(int, copies);
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+    printer.setCopyCount(5);
+    int opened_with = -1;
+    on_modal<QPrintDialog>([&](QPrintDialog* dialog) {
+      auto* spin = dialog->findChild<QSpinBox*>(QStringLiteral("copies"));
+      opened_with = spin ? spin->value() : -1;
+      if (copies == 0 || !spin) {
+        dialog->reject();
+        return;
+      }
+      spin->setValue(copies);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    QtDialogs dialogs;
+    const std::optional<int> chosen = dialogs.print_setup(nullptr, printer);
+    QCOMPARE(opened_with, 1);
+    QCOMPARE(chosen, copies == 0 ? std::optional<int>() : std::optional<int>(copies));
+    QCOMPARE(printer.copyCount(), 1);
+    QVERIFY(entries(dir.path()).isEmpty());
+  }
+
+  void print_cancel_prints_nothing() {
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+    ScriptedDialogs dialogs;
+    dialogs.print_answers = {std::nullopt};
+    print_with_dialog(nullptr, dialogs, printer, pattern_surface(50, 50, 96, 5));
+    QCOMPARE(dialogs.print_requests, 1);
+    QVERIFY(entries(dir.path()).isEmpty());
+    QVERIFY(dialogs.messages.empty());
+  }
+
+  void printer_that_cannot_start_is_reported() {
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString target = dir.filePath(QStringLiteral("missing/out.pdf"));
+    printer.setOutputFileName(target);
+    ScriptedDialogs dialogs;
+    dialogs.print_answers = {2};
+    print_with_dialog(nullptr, dialogs, printer, pattern_surface(50, 50, 96, 5));
+    QCOMPARE(dialogs.messages.size(), std::size_t{1});
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("Vantor"));
+    QVERIFY2(dialogs.messages[0].text.contains(target), qPrintable(dialogs.messages[0].text));
+    QVERIFY2(dialogs.messages[0].text.contains(QStringLiteral("copy 1 of 2")), qPrintable(dialogs.messages[0].text));
+  }
+
+  // On a PDF printer (no margins) the page holds the image at its natural
+  // size at the top-left corner, one page however many copies the printer
+  // itself was set to.
+  void printed_page_holds_the_image_at_natural_size() {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setCopyCount(3);
+    ScriptedDialogs dialogs;
+    dialogs.print_answers = {1};
+    const Surface surface = pattern_surface(Surface::picture_width(), Surface::picture_height(), 96, 21);
+    print_with_dialog(nullptr, dialogs, printer, surface);
+    QVERIFY(dialogs.messages.empty());
+
+    QString error;
+    const std::optional<PdfInfo> info = probe_pdf(pdf, &error);
+    QVERIFY2(info, qPrintable(error));
+    QCOMPARE(info->pages, 1);
+    QCOMPARE(info->images.size(), std::size_t{1});
+    QCOMPARE(info->images[0].width, surface.width());
+    QCOMPARE(info->images[0].height, surface.height());
+    QCOMPARE(info->images[0].x_ppi, 96.0);
+    QCOMPARE(info->images[0].y_ppi, 96.0);
+    const QImage page = render_first_page(pdf, 96, &error);
+    QVERIFY2(!page.isNull(), qPrintable(error));
+    long long compared = 0;
+    QCOMPARE(count_mismatches(surface, page, 0, 0, &compared), 0LL);
+    QVERIFY(compared > surface.height() * 700LL);
+  }
+};
+
+VANTOR_GUI_TEST(SavePrintTest);
+
+}  // namespace vantor::test
+
+#include "save_print_test.moc"

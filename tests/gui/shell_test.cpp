@@ -78,9 +78,9 @@ class ShellTest : public QObject {
     for (const Spot& s : spots) QCOMPARE(button(top(), s.name)->geometry(), s.px);
     QCOMPARE(button(top(), "Command3")->text(), QStringLiteral("Incremental Encoder"));
     QCOMPARE(button(top(), "Command6")->text(), QStringLiteral("About"));
-    QCOMPARE(button(top(), "Command3")->nextInFocusChain(), button(top(), "Command4"));
-    QCOMPARE(button(top(), "Command4")->nextInFocusChain(), button(top(), "Command5"));
-    QCOMPARE(button(top(), "Command5")->nextInFocusChain(), button(top(), "Command6"));
+    QCOMPARE(test::next_tab_stop(button(top(), "Command3")), button(top(), "Command4"));
+    QCOMPARE(test::next_tab_stop(button(top(), "Command4")), button(top(), "Command5"));
+    QCOMPARE(test::next_tab_stop(button(top(), "Command5")), button(top(), "Command6"));
     QVERIFY(top()->findChild<QWidget*>("Line1"));
   }
 
@@ -103,7 +103,9 @@ class ShellTest : public QObject {
     QTest::mouseClick(button(top(), "Command3"), Qt::LeftButton);
     QWidget* first = registry_->window(WindowId::IncForm);
     QVERIFY(first && first->isVisible());
-    first->findChild<QLineEdit*>("ED")->setText("3.5");
+    QLineEdit* ed = first->findChild<QLineEdit*>("ED");
+    QVERIFY(ed);
+    ed->setText("3.5");
     QTest::mouseClick(button(top(), "Command3"), Qt::LeftButton);
     QCOMPARE(registry_->window(WindowId::IncForm), first);
     QCOMPARE(first->findChild<QLineEdit*>("ED")->text(), QStringLiteral("3.5"));
@@ -112,7 +114,9 @@ class ShellTest : public QObject {
   void closed_window_comes_back_with_design_time_values() {
     for (WindowId id : {WindowId::IncForm, WindowId::AbsForm}) {
       QWidget* w = registry_->show(id);
-      w->findChild<QLineEdit*>("ED")->setText("9");
+      QLineEdit* ed = w->findChild<QLineEdit*>("ED");
+      QVERIFY(ed);
+      ed->setText("9");
       QVERIFY(w->close());  // the close box
       QVERIFY(!registry_->is_loaded(id));
       settle();
