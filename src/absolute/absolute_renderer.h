@@ -1,5 +1,20 @@
-// Draws an absolute (Binary or Grey code) disc on a surface.  The design has
-// been checked by build_absolute_design; radii below zero draw nothing.
+// Draws an absolute (Binary or Grey code) disc on a surface, centred on it,
+// at true size in the design's unit times the scale ratio.  From the
+// outside in: a black disc of the encoder diameter; one ring of white slots
+// per track, the outermost (least significant bit, 2^(N-1) slots) first, the
+// innermost (most significant bit, one slot of half a turn) last; the white
+// shaft hole outlined in black; a black centre cross with arms of a quarter
+// of the hole's radius.
+//
+// Angles run counter-clockwise from 3 o'clock.  Slot j (even) of track i
+// covers j..j+1 sectors of pi / 2^i each, lengthened at its counter-
+// clockwise end by balance / 90 of a sector; Grey turns every track by half
+// a sector.  The first slot of every track starts 0.001 rad late.
+//
+// All geometry is double precision; every coordinate, radius and angle is
+// rounded to single precision only as it is handed to the surface.  Radii
+// below zero draw nothing.  The renderer leaves the surface in the unit of
+// the design, FillColor black, FillStyle Solid, DrawWidth 1.
 #pragma once
 
 #include "absolute/absolute_design.h"
@@ -7,8 +22,10 @@
 
 namespace vantor {
 
-// Returns false only when the surface refused a figure (which a checked
-// design does not produce).
+// Returns false when the surface refused a figure (a length beyond single
+// precision, which build_absolute_design does not let through); the drawing
+// then stops where it was.  A resolution_exp above kMaxResolutionExp draws
+// nothing and returns false.
 bool render_absolute(const AbsoluteDesign& design, Surface& surface);
 
 }  // namespace vantor

@@ -12,6 +12,7 @@ enum class Message {
   InvalidEntry,       // a field that does not convert, a division by zero, ...
   SlotsTooLong,       // the tracks need more room than the disc radius
   ResolutionTooHigh,  // the drawing would take longer than anyone waits
+  AbsResolutionTooHigh,  // Res_exp on Abs_form above kMaxResolutionExp (18)
 };
 
 inline constexpr std::string_view message_text(Message m) {
@@ -22,7 +23,10 @@ inline constexpr std::string_view message_text(Message m) {
     case Message::SlotsTooLong:
       return "Slot Lengths extend past the radius of the encoder";
     case Message::ResolutionTooHigh:
-      return "The resolution is too high to draw.  Enter a smaller resolution.";
+      return "The resolution is too high to draw.  Res. may be at most 200000 slots per track.";
+    case Message::AbsResolutionTooHigh:
+      return "The resolution is too high to draw.  Res. may be at most 18 (262144 positions per "
+             "turn).";
     case Message::None:
       break;
   }

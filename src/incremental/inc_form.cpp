@@ -1,10 +1,365 @@
-// Temporary empty window until the design window is built.
 #include "incremental/inc_form.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "common/numtext.h"
+#include "output/image_output.h"
+#include "output/image_window.h"
 #include "shell/layout.h"
+#include "shell/window_registry.h"
+
 namespace vantor {
-IncForm::IncForm(WindowRegistry&, QWidget* parent) : QWidget(parent) {
+
+namespace {
+
+// The data frame, down to the channel frames (twips, relative to the
+// containing frame).
+const ControlSpec kDataFrame[] = {
+    {Kind::Frame, "Frame1", "Vantor Data ", "", 120, 0, 4335, 7455, 14},
+    {Kind::Label, "Label1", "Encoder Diameter", "Frame1", 120, 360, 1335, 255, 64},
+    {Kind::TextBox, "ED", "2", "Frame1", 1440, 360, 495, 285, 58},
+    {Kind::Label, "Label2", "Drive Shaft Diam.", "Frame1", 2040, 360, 1335, 255, 63},
+    {Kind::TextBox, "DD", "0.1875", "Frame1", 3360, 360, 855, 285, 57},
+    {Kind::Label, "Label3", "Res.", "Frame1", 120, 840, 495, 255, 62},
+    {Kind::TextBox, "RES", "16", "Frame1", 600, 840, 615, 285, 56},
+    {Kind::Label, "Label6", "Scale", "Frame1", 1440, 840, 855, 255, 60},
+    {Kind::TextBox, "S1", "1", "Frame1", 1920, 840, 375, 285, 50},
+    {Kind::Label, "Label5", ":", "Frame1", 2280, 720, 135, 375, 61, {"MS Sans Serif", 13.5, true}},
+    {Kind::TextBox, "S2", "1", "Frame1", 2400, 840, 375, 285, 49},
+    {Kind::Frame, "Frame8", "Units", "Frame1", 3000, 720, 1095, 855, 15},
+    {Kind::Option, "Unit_in", "in", "Frame8", 120, 240, 495, 255, 17},
+    {Kind::Option, "Unit_mm", "mm", "Frame8", 120, 480, 615, 255, 16},
+    {Kind::Label, "Label12", "Channel Specific Data", "Frame1", 120, 1320, 2775, 375, 59,
+     {"MS Sans Serif", 12, false, true}},
+};
+
+// One control of a channel: its kind and parent, and its name, text,
+// place, size and tab index in channels 1, 2 and 3.
+enum class Parent { DataFrame, TypeFrame, DimensionFrame, Window };
+struct Placement {
+  const char* name;
+  const char* text;
+  int left, top, width, height, tab;
+};
+struct ChannelControl {
+  Kind kind;
+  Parent parent;
+  std::array<Placement, 3> channel;
+};
+
+// Each channel's type frame with its four controls, then its dimension
+// frame with its six; the frames come first, as their controls need them.
+enum ChannelRow {
+  kTypeFrame, kTypeA, kTypeB, kTypeIndex, kOn,
+  kDimensionFrame, kSlotLabel, kSlotLength, kEdgeLabel, kEdgeDefault, kEdgeUser, kEdgeDistance,
+  kChannelRows
+};
+const ChannelControl kChannelFrames[kChannelRows] = {
+    {Kind::Frame, Parent::DataFrame,
+     {{{"Frame2", "Channel 1 Type", 120, 1680, 1575, 1815, 44},
+       {"Frame3", "Channel 2 Type", 120, 3600, 1575, 1815, 51},
+       {"Frame4", "Channel 3 Type", 120, 5520, 1575, 1815, 39}}}},
+    {Kind::Option, Parent::TypeFrame,
+     {{{"CH1_A", "Channel A", 120, 240, 1335, 255, 45},
+       {"CH2_A", "Channel A", 120, 240, 1095, 255, 55},
+       {"CH3_A", "Channel A", 120, 240, 1215, 255, 40}}}},
+    {Kind::Option, Parent::TypeFrame,
+     {{{"CH1_B", "Channel B", 120, 600, 1215, 255, 46},
+       {"CH2_B", "Channel B", 120, 600, 1095, 195, 54},
+       {"CH3_B", "Channel B", 120, 600, 1095, 255, 41}}}},
+    {Kind::Option, Parent::TypeFrame,
+     {{{"CH1_I", "Index", 120, 960, 1335, 195, 47},
+       {"CH2_I", "Index", 120, 960, 1215, 255, 53},
+       {"CH3_I", "Index", 120, 960, 1095, 255, 42}}}},
+    {Kind::Check, Parent::TypeFrame,
+     {{{"CH1_on", "Channel 1 On", 120, 1320, 1335, 375, 48},
+       {"CH2_on", "Channel 2 On", 120, 1320, 1335, 255, 52},
+       {"CH3_on", "Channel 3 On", 120, 1320, 1335, 255, 43}}}},
+    {Kind::Frame, Parent::DataFrame,
+     {{{"Frame5", "Channel 1 Diminsions", 1920, 1680, 2175, 1815, 32},
+       {"Frame6", "Channel 2 Diminsions", 1920, 3600, 2175, 1815, 25},
+       {"Frame7", "Channel 3 Diminsions", 1920, 5520, 2175, 1815, 18}}}},
+    {Kind::Label, Parent::DimensionFrame,
+     {{{"Label4", "Slot Length", 120, 360, 975, 255, 38},
+       {"Label8", "Slot Length", 120, 360, 855, 255, 31},
+       {"Label10", "Slot Length", 120, 360, 1095, 255, 24}}}},
+    {Kind::TextBox, Parent::DimensionFrame,
+     {{{"CH1_SL", "0.125", 1200, 360, 855, 285, 36},
+       {"CH2_SL", "0.125", 1080, 360, 855, 285, 29},
+       {"CH3_SL", "0.125", 1080, 360, 855, 285, 22}}}},
+    {Kind::Label, Parent::DimensionFrame,
+     {{{"Label7", "Edge Distance:", 120, 840, 1695, 255, 37},
+       {"Label9", "Edge Distance:", 120, 840, 1335, 255, 30},
+       {"Label11", "Edge Distance", 120, 840, 1215, 255, 23}}}},
+    {Kind::Option, Parent::DimensionFrame,
+     {{{"CH1_ED_Def", "Default - Slot Length", 240, 1080, 1815, 255, 35},
+       {"CH2_ED_Def", "Default - Slot Length", 240, 1080, 1815, 255, 26},
+       {"CH3_ED_Def", "Default - Slot Length", 240, 1080, 1815, 255, 20}}}},
+    {Kind::Option, Parent::DimensionFrame,
+     {{{"CH1_ED_U", "User", 240, 1440, 855, 195, 34},
+       {"CH2_ED_U", "User", 240, 1440, 735, 255, 27},
+       {"CH3_ED_U", "User", 240, 1440, 855, 255, 19}}}},
+    {Kind::TextBox, Parent::DimensionFrame,
+     {{{"CH1_ED", "0.06125", 1080, 1440, 855, 285, 33},
+       {"CH2_ED", "0.06125", 1080, 1440, 855, 285, 28},
+       {"CH3_ED", "0.06125", 1080, 1440, 855, 285, 21}}}},
+};
+
+// The balance rows, one a channel, below the data frame.
+enum BalanceRow { kBalanceLabel, kBalanceBar, kBalanceBox, kBalanceRowCount };
+const ChannelControl kBalanceRows[kBalanceRowCount] = {
+    {Kind::Label, Parent::Window,
+     {{{"Label13", "Channel1 Balance", 0, 8760, 1335, 255, 69},
+       {"Label14", "Channel2 Balance", 0, 9120, 1335, 255, 68},
+       {"Label15", "Channel3 Balance", 0, 9480, 1335, 255, 67}}}},
+    {Kind::HScroll, Parent::Window,
+     {{{"balance1", "", 1560, 8760, 2055, 255, 8},
+       {"balance2", "", 1560, 9120, 2055, 255, 6},
+       {"balance3", "", 1560, 9480, 2055, 255, 5}}}},
+    {Kind::TextBox, Parent::Window,
+     {{{"bal_1scroll", "0", 3720, 8730, 615, 285, 7},
+       {"bal_2scroll", "0", 3720, 9120, 615, 285, 4},
+       {"bal_3scroll", "0", 3720, 9480, 615, 285, 3}}}},
+};
+
+const ControlSpec kButtonsAndZoom[] = {
+    {Kind::Button, "Command1", "Draw", "", 120, 7680, 735, 375, 13},
+    {Kind::Button, "Command4", "Print", "", 1200, 7680, 735, 375, 10},
+    {Kind::Button, "Command3", "Save", "", 2280, 7680, 735, 375, 11},
+    {Kind::Button, "Command2", "Exit", "", 3360, 7680, 735, 375, 12},
+    {Kind::Button, "Command5", "Draw Inverse", "", 120, 8160, 1095, 375, 9},
+    {Kind::Label, "Label16", "% Zoom ", "", 0, 9840, 855, 375, 66},
+    {Kind::LockedTextBox, "Zoom_txt", "100", "", 960, 9840, 495, 285, 1},
+    {Kind::Label, "zoomdim", "Zoomed Diameter", "", 1800, 9840, 1575, 255, 65},
+    {Kind::LockedTextBox, "zoom_diam", "2", "", 3480, 9840, 735, 285, 0},
+    {Kind::Slider, "ZoomCTRL", "", "", 0, 10200, 4215, 495, 2},
+};
+
+constexpr int kBalanceLimit = 45;
+constexpr int kZoomMin = 10, kZoomMax = 500, kZoomStart = 100;
+
+std::vector<ControlSpec> window_table() {
+  std::vector<ControlSpec> table(std::begin(kDataFrame), std::end(kDataFrame));
+  auto add = [&table](const ChannelControl& control, int n) {
+    const Placement& p = control.channel[n];
+    const char* parent = "";
+    switch (control.parent) {
+      case Parent::DataFrame: parent = "Frame1"; break;
+      case Parent::TypeFrame: parent = kChannelFrames[kTypeFrame].channel[n].name; break;
+      case Parent::DimensionFrame: parent = kChannelFrames[kDimensionFrame].channel[n].name; break;
+      case Parent::Window: break;
+    }
+    table.push_back({control.kind, p.name, p.text, parent, p.left, p.top, p.width, p.height, p.tab});
+  };
+  for (int n = 0; n < 3; ++n)
+    for (const ChannelControl& control : kChannelFrames) add(control, n);
+  for (int n = 0; n < 3; ++n)
+    for (const ChannelControl& control : kBalanceRows) add(control, n);
+  table.insert(table.end(), std::begin(kButtonsAndZoom), std::end(kButtonsAndZoom));
+  return table;
+}
+
+// The focus chain in tab-index order over every control that takes the
+// focus now (build_controls chained them before the scroll bars became
+// focusable).
+void chain_tabs(QWidget* window, const std::vector<ControlSpec>& table) {
+  std::vector<std::pair<int, QWidget*>> chain;
+  for (const ControlSpec& spec : table) {
+    QWidget* w = window->findChild<QWidget*>(QString::fromUtf8(spec.name));
+    if (w && spec.tab >= 0 && w->focusPolicy() != Qt::NoFocus) chain.emplace_back(spec.tab, w);
+  }
+  std::stable_sort(chain.begin(), chain.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1].second, chain[i].second);
+}
+
+template <typename T>
+T* child(const QWidget* window, const char* name) {
+  T* w = window->findChild<T*>(QString::fromUtf8(name));
+  Q_ASSERT(w);
+  return w;
+}
+
+QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string text_of(const QLineEdit* box) { return box->text().toStdString(); }
+
+}  // namespace
+
+IncForm::IncForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), registry_(registry) {
   setObjectName(QStringLiteral("Inc_form"));
   setWindowTitle(QStringLiteral("Incremental Encoder"));
   set_client_size(this, 4635, 10830);
+  const std::vector<ControlSpec> table = window_table();
+  build_controls(this, table);
+  save_state_.folder = QDir::homePath();
+  save_state_.file_name = QStringLiteral("encoder");
+
+  auto edit = [this](const char* name) { return child<QLineEdit>(this, name); };
+  auto option = [this](const char* name) { return child<QRadioButton>(this, name); };
+
+  unit_in_ = option("Unit_in");
+  s1_ = edit("S1");
+  s2_ = edit("S2");
+  ed_ = edit("ED");
+  dd_ = edit("DD");
+  res_ = edit("RES");
+  zoom_txt_ = edit("Zoom_txt");
+  zoom_diam_ = edit("zoom_diam");
+  zoom_ = child<QSlider>(this, "ZoomCTRL");
+
+  // Design-time states of the option groups and check boxes, from the
+  // record's defaults.
+  unit_in_->setChecked(true);
+  const IncrementalDesign defaults = IncrementalDesign::defaults();
+  for (int n = 0; n < 3; ++n) {
+    const ChannelTrack& track = defaults.channels[n];
+    Channel& ch = channels_[n];
+    auto name = [n](ChannelRow row) { return kChannelFrames[row].channel[n].name; };
+    ch.type_a = option(name(kTypeA));
+    ch.type_b = option(name(kTypeB));
+    QRadioButton* type_index = option(name(kTypeIndex));
+    ch.on = child<QCheckBox>(this, name(kOn));
+    ch.slot_length = edit(name(kSlotLength));
+    QRadioButton* edge_default = option(name(kEdgeDefault));
+    ch.edge_user = option(name(kEdgeUser));
+    ch.edge_distance = edit(name(kEdgeDistance));
+    ch.balance_bar = child<QScrollBar>(this, kBalanceRows[kBalanceBar].channel[n].name);
+    ch.balance_box = edit(kBalanceRows[kBalanceBox].channel[n].name);
+
+    (track.type == ChannelType::A ? ch.type_a : track.type == ChannelType::B ? ch.type_b : type_index)
+        ->setChecked(true);
+    ch.on->setChecked(track.on);
+    (track.edge_mode == IncEdgeMode::User ? ch.edge_user : edge_default)->setChecked(true);
+
+    QScrollBar* bar = ch.balance_bar;
+    bar->setRange(-kBalanceLimit, kBalanceLimit);
+    bar->setSingleStep(1);
+    bar->setPageStep(10);
+    bar->setValue(0);
+    // The value, and with it the text box, changes when a dragged thumb is
+    // let go, not while it moves.
+    bar->setTracking(false);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    connect(bar, &QScrollBar::valueChanged, this, [this, n](int value) { balance_bar_changed(n, value); });
+    ch.balance_box->installEventFilter(this);
+  }
+
+  zoom_->setRange(kZoomMin, kZoomMax);
+  zoom_->setSingleStep(5);
+  zoom_->setPageStep(10);
+  zoom_->setValue(kZoomStart);
+  zoom_->setTickPosition(QSlider::TicksBelow);
+  zoom_->setTickInterval(10);
+  zoom_->setFocusPolicy(Qt::StrongFocus);
+  connect(zoom_, &QSlider::valueChanged, this, &IncForm::zoom_changed);
+
+  chain_tabs(this, table);
+
+  auto on_click = [this](const char* name, auto handler) {
+    connect(child<QPushButton>(this, name), &QPushButton::clicked, this, handler);
+  };
+  on_click("Command1", [this] { draw(Polarity::Normal); });
+  on_click("Command5", [this] { draw(Polarity::Inverse); });
+  on_click("Command3", [this] { save(); });
+  on_click("Command4", [this] { print(); });
+  on_click("Command2", [this] { exit(); });
 }
+
+IncForm::~IncForm() {
+  for (const Channel& ch : channels_) ch.balance_box->removeEventFilter(this);
+}
+
+IncrementalDesign IncForm::design() const {
+  IncrementalDesign d;
+  d.unit = unit_in_->isChecked() ? Unit::Inch : Unit::Millimetre;
+  d.scale_num = text_of(s1_);
+  d.scale_den = text_of(s2_);
+  d.encoder_diameter = text_of(ed_);
+  d.shaft_diameter = text_of(dd_);
+  d.resolution = text_of(res_);
+  d.zoom = zoom_->value();
+  for (int n = 0; n < 3; ++n) {
+    const Channel& ch = channels_[n];
+    ChannelTrack& track = d.channels[n];
+    track.type = ch.type_a->isChecked()   ? ChannelType::A
+                 : ch.type_b->isChecked() ? ChannelType::B
+                                          : ChannelType::Index;
+    track.on = ch.on->checkState() == Qt::Checked;  // a greyed box is off
+    track.slot_length = text_of(ch.slot_length);
+    track.edge_mode = ch.edge_user->isChecked() ? IncEdgeMode::User : IncEdgeMode::Default;
+    track.edge_distance = text_of(ch.edge_distance);
+    track.balance = text_of(ch.balance_box);
+  }
+  return d;
+}
+
+bool IncForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    // Leaving the box for another control validates it; a context menu or
+    // a switch to another window does not.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+      for (int n = 0; n < 3; ++n)
+        if (watched == channels_[n].balance_box) balance_box_validated(n);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void IncForm::draw(Polarity polarity) {
+  // A click on the button has validated the balance box on its way out;
+  // an activation that leaves the focus where it is has not.
+  for (int n = 0; n < 3; ++n)
+    if (focusWidget() == channels_[n].balance_box) balance_box_validated(n);
+  const IncrementalDesign d = design();
+  auto* image = static_cast<ImageWindow*>(registry_.show(WindowId::IncEncoderDraw));
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const IncrementalOutcome outcome = render_incremental(d, polarity, image->surface());
+  QApplication::restoreOverrideCursor();
+  image->refresh();
+  if (outcome.zoom_diam) zoom_diam_->setText(QString::fromStdString(*outcome.zoom_diam));
+  if (outcome.message != Message::None)
+    registry_.dialogs().message(this, qtext(kAppTitle), qtext(message_text(outcome.message)));
+}
+
+void IncForm::save() {
+  save_with_dialog(this, registry_.dialogs(), save_state_,
+                   registry_.image_window(WindowId::IncEncoderDraw)->surface());
+}
+
+void IncForm::print() {
+  print_with_dialog(this, registry_.dialogs(), registry_.image_window(WindowId::IncEncoderDraw)->surface());
+}
+
+void IncForm::exit() {
+  registry_.unload(WindowId::IncForm);
+  registry_.unload(WindowId::IncEncoderDraw);
+}
+
+void IncForm::balance_bar_changed(int channel, int value) {
+  channels_[channel].balance_box->setText(QString::fromStdString(integer_text(value)));
+}
+
+void IncForm::balance_box_validated(int channel) {
+  Channel& ch = channels_[channel];
+  const std::optional<BalanceValidation> v = validate_balance(text_of(ch.balance_box));
+  if (!v) return;  // not a number: left as typed, for Draw to refuse
+  const QString text = QString::fromStdString(v->text);
+  if (text != ch.balance_box->text()) ch.balance_box->setText(text);
+  // A change of value runs balance_bar_changed at once, which writes the
+  // whole number into the box.
+  ch.balance_bar->setValue(v->value);
+}
+
+void IncForm::zoom_changed(int position) { zoom_txt_->setText(QString::fromStdString(integer_text(position))); }
+
 }  // namespace vantor

@@ -20,6 +20,8 @@ struct ChannelTrack {
   IncEdgeMode edge_mode = IncEdgeMode::Default;
   std::string edge_distance = "0.06125";  // read only in User mode
   std::string balance = "0";              // -45 ... 45, as text
+
+  bool operator==(const ChannelTrack&) const = default;
 };
 
 struct IncrementalDesign {
@@ -34,6 +36,8 @@ struct IncrementalDesign {
 
   // The design-time values of the window.
   static IncrementalDesign defaults();
+
+  bool operator==(const IncrementalDesign&) const = default;
 };
 
 }  // namespace vantor

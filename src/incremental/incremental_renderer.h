@@ -12,13 +12,15 @@
 
 namespace vantor {
 
-// Normal: black disc material, white slots, drawn at the zoom.
-// Inverse: the negative, always at 100 %, and zoom_diam is not written.
+// Normal: black disc material, white slots, every length times zoom / 100.
+// Inverse: the negative (black slots, white disc with a thin black rim,
+// black shaft hole), always at 100 %; zoom_diam is not written.
 enum class Polarity { Normal, Inverse };
 
-// The most slots a track may have.  A larger resolution is refused with
-// Message::ResolutionTooHigh at the step that converts it (the black disc is
-// then on the surface, as for any failure of that step).
+// The most slots a track may have: a resolution whose slot loop would draw
+// more (any N above 200000.5) is refused with Message::ResolutionTooHigh at
+// the step that converts it, over the disc already drawn.  Fractional, zero
+// and negative resolutions are not refused here.
 inline constexpr double kMaxSlotsPerTrack = 200000.0;
 
 struct IncrementalOutcome {
@@ -27,6 +29,19 @@ struct IncrementalOutcome {
   Message message = Message::None;
 };
 
+// Draws the disc centred on the surface, in the design's unit (the
+// surface's unit is set first), from the rim inwards.  Angles are radians,
+// counter-clockwise on screen from 3 o'clock.  The first failure ends the
+// drawing and leaves on the surface what the steps before it drew:
+//   - a field that does not convert, S2 or RES equal to 0, a result that
+//     is not finite or does not fit in single precision, or a figure the
+//     surface refuses: Message::InvalidEntry;
+//   - track 3's inner edge below the centre: Message::SlotsTooLong, over
+//     the disc;
+//   - too many slots: Message::ResolutionTooHigh, over the disc.
+// A failure before the surface is cleared (S1, S2, slot lengths, diameters)
+// leaves the previous image.  zoom_diam is set once the diameters are
+// known, before the surface is cleared.
 IncrementalOutcome render_incremental(const IncrementalDesign& design, Polarity polarity,
                                       Surface& surface);
 

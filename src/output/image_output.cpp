@@ -1,1 +1,118 @@
-// placeholder
+#include "output/image_output.h"
+
+#include <QDir>
+#include <QImageWriter>
+#include <QPainter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+
+#include "common/messages.h"
+#include "shell/dialogs.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr double kMetresPerInch = 0.0254;
+constexpr double kTwip = 1.0 / 1440.0;  // inches
+
+QString app_title() { return QString::fromUtf8(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())); }
+
+// The printable area of the printer's current page becomes the painter's
+// origin: margins shrink to the least the printer allows.
+void margins_to_printable_area(QPrinter& printer) {
+  QPageLayout layout = printer.pageLayout();
+  layout.setMargins(layout.minimumMargins());
+  printer.setPageLayout(layout);
+}
+
+}  // namespace
+
+QImage surface_image(const Surface& surface) {
+  const int w = surface.width(), h = surface.height();
+  if (w <= 0 || h <= 0) return {};
+  QImage image(w, h, QImage::Format_Mono);
+  image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+  const int dpm = static_cast<int>(std::lround(surface.pixels_per_inch() / kMetresPerInch));
+  image.setDotsPerMeterX(dpm);
+  image.setDotsPerMeterY(dpm);
+  // Format_Mono packs the most significant bit first; a set bit is index 1.
+  const std::uint8_t* src = surface.data();
+  for (int y = 0; y < h; ++y) {
+    uchar* row = image.scanLine(y);
+    std::fill(row, row + (w + 7) / 8, uchar{0});
+    for (int x = 0; x < w; ++x, ++src)
+      if (*src >= 0x80) row[x >> 3] |= static_cast<uchar>(0x80u >> (x & 7));
+  }
+  return image;
+}
+
+std::optional<QString> write_bitmap(const Surface& surface, const QString& path) {
+  const QImage image = surface_image(surface);
+  if (image.isNull()) return QStringLiteral("the picture is empty");
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  QImageWriter writer(&file, "bmp");
+  const bool written = writer.write(image);
+  if (!written && file.error() == QFileDevice::NoError) {
+    const QString reason = writer.errorString();
+    file.cancelWriting();
+    return reason;
+  }
+  // After a failed write of the device (a full disk) commit() discards the
+  // new file, and its error names the cause.
+  if (!file.commit()) return file.errorString();
+  if (!written) return writer.errorString();
+  return std::nullopt;
+}
+
+void save_with_dialog(QWidget* parent, Dialogs& dialogs, SaveDialogState& state, const Surface& surface) {
+  const std::optional<QString> path = dialogs.save_file(parent, state);
+  if (!path) return;
+  if (const std::optional<QString> reason = write_bitmap(surface, *path))
+    dialogs.message(parent, app_title(),
+                    QStringLiteral("The picture could not be saved as \"%1\": %2.")
+                        .arg(QDir::toNativeSeparators(*path), *reason));
+}
+
+std::optional<QString> print_surface(QPrinter& printer, const Surface& surface, int copies) {
+  const QImage image = surface_image(surface);
+  if (image.isNull()) return QStringLiteral("the picture is empty");
+  const double inches_w = image.width() / surface.pixels_per_inch();
+  const double inches_h = image.height() / surface.pixels_per_inch();
+  for (int copy = 1; copy <= copies; ++copy) {
+    // The printer's own copy count would multiply every job.
+    printer.setCopyCount(1);
+    margins_to_printable_area(printer);
+    QPainter painter;
+    const QString which = QStringLiteral("copy %1 of %2").arg(copy).arg(copies);
+    if (!painter.begin(&printer)) return QStringLiteral("the printer could not start ") + which;
+    const double dpi_x = printer.logicalDpiX(), dpi_y = printer.logicalDpiY();
+    painter.drawImage(QRectF(kTwip * dpi_x, kTwip * dpi_y, inches_w * dpi_x, inches_h * dpi_y), image);
+    // Ending the painter sends this copy as a job of its own.
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+      return QStringLiteral("the printer reported an error on ") + which;
+  }
+  return std::nullopt;
+}
+
+void print_with_dialog(QWidget* parent, Dialogs& dialogs, QPrinter& printer, const Surface& surface) {
+  const std::optional<int> copies = dialogs.print_setup(parent, printer);
+  if (!copies) return;
+  const int wanted = std::max(1, *copies);
+  if (printer.docName().isEmpty()) printer.setDocName(app_title());
+  if (const std::optional<QString> reason = print_surface(printer, surface, wanted)) {
+    const QString name = printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
+    dialogs.message(parent, app_title(),
+                    QStringLiteral("Printing on \"%1\" failed: %2.").arg(name, *reason));
+  }
+}
+
+void print_with_dialog(QWidget* parent, Dialogs& dialogs, const Surface& surface) {
+  QPrinter printer(QPrinter::HighResolution);
+  print_with_dialog(parent, dialogs, printer, surface);
+}
+
+}  // namespace vantor

@@ -1,0 +1,69 @@
+// Reads typed values from a fuzzer's input bytes.  Every read succeeds: past
+// the end of the input it yields zeros, so a short input still describes a
+// complete (default-leaning) case and the fuzzer can grow it byte by byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace vantor::fuzz {
+
+class Input {
+ public:
+  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  bool empty() const { return pos_ >= size_; }
+  std::size_t remaining() const { return pos_ < size_ ? size_ - pos_ : 0; }
+
+  std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+
+  template <class T>
+  T raw() {
+    unsigned char buffer[sizeof(T)] = {};
+    for (unsigned char& b : buffer) b = byte();
+    T value;
+    std::memcpy(&value, buffer, sizeof(T));
+    return value;
+  }
+
+  // Up to max_length bytes as text (the length is the next byte, capped).
+  std::string text(std::size_t max_length) {
+    const std::size_t length = byte() % (max_length + 1);
+    std::string s;
+    for (std::size_t i = 0; i < length && !empty(); ++i) s.push_back(static_cast<char>(byte()));
+    return s;
+  }
+
+  // The rest of the input as text.
+  std::string_view rest() {
+    const std::size_t n = remaining();
+    std::string_view v(reinterpret_cast<const char*>(data_ + pos_), n);
+    pos_ += n;
+    return v;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+// A failed invariant: report it and abort, which the fuzzer records as a
+// crash together with the input.
+[[noreturn]] inline void fail(const char* file, int line, const char* what, const std::string& detail) {
+  std::fprintf(stderr, "%s:%d: invariant failed: %s\n  %s\n", file, line, what, detail.c_str());
+  std::fflush(stderr);
+  std::abort();
+}
+
+}  // namespace vantor::fuzz
+
+#define FUZZ_CHECK(cond, detail)                                                       \
+  do {                                                                                 \
+    if (!(cond)) ::vantor::fuzz::fail(__FILE__, __LINE__, #cond, (detail));           \
+  } while (0)

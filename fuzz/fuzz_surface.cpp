@@ -1,0 +1,363 @@
+// Fuzzes the drawing surface with a small byte-code program: a raster of up
+// to 300 x 300 pixels at any density, then a sequence of state changes and
+// figures with arbitrary floats (NaN, infinities, huge, tiny, negative,
+// angles around the full turn).
+//
+// Checked for every call: a call is refused exactly when the surface's
+// rules refuse it, and a refused call changes neither the pixels nor the
+// state; a figure only paints pixels inside its bounding box; PSet and
+// touch-up paint exactly their one pixel; every pixel stays black or white.
+// On a raster of at most 64 x 64 pixels whose unit stays fixed, every
+// figure is also compared, pixel for pixel, with the per-pixel reference
+// rasteriser of the tests.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <numbers>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "pixel_checks.h"
+#include "reference_raster.h"
+#include "surface/surface.h"
+
+namespace {
+
+using vantor::Colour;
+using vantor::FillStyle;
+using vantor::ScaleMode;
+using vantor::Surface;
+using vantor::test::ReferenceRaster;
+
+constexpr int kMaxSide = 300;
+constexpr int kMaxReferencePixels = 64 * 64;
+constexpr int kMaxOps = 64;
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+std::string fmt(double v) {
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%.9g", v);
+  return buffer;
+}
+
+struct State {
+  ScaleMode mode;
+  Colour fill_colour;
+  FillStyle fill_style;
+  int draw_width;
+  bool operator==(const State&) const = default;
+};
+
+State state_of(const Surface& s) { return {s.scale_mode(), s.fill_colour(), s.fill_style(), s.draw_width()}; }
+
+class Program {
+ public:
+  explicit Program(vantor::fuzz::Input& in) : in_(in), surface_(make_surface(in)) {
+    const std::uint8_t mode = in_.byte();
+    surface_.set_scale_mode(scale_mode(mode));
+    if (surface_.width() > 0 && surface_.width() * surface_.height() <= kMaxReferencePixels && (mode & 0x80) == 0)
+      reference_ = std::make_unique<ReferenceRaster>(surface_.width(), surface_.height(), surface_.pixels_per_unit());
+  }
+
+  void run() {
+    for (int op = 0; op < kMaxOps && !in_.empty(); ++op) step();
+    if (vantor::fuzz::first_grey(surface_.data(), size())) fail("a pixel is neither black nor white");
+  }
+
+ private:
+  static Surface make_surface(vantor::fuzz::Input& in) {
+    const int w = in.raw<std::int16_t>() % (kMaxSide + 1);
+    const int h = in.raw<std::int16_t>() % (kMaxSide + 1);
+    static constexpr double kDensities[] = {96, 72, 1, 0.5, 300, 600, 1200, 2400, 1440, 25.4, 1e-3, 7.3};
+    const std::uint8_t pick = in.byte();
+    const double ppi = pick < 240 ? kDensities[pick % std::size(kDensities)] : in.raw<double>();
+    return Surface(w, h, ppi);
+  }
+
+  static ScaleMode scale_mode(std::uint8_t b) {
+    switch (b % 3) {
+      case 0:
+        return ScaleMode::Twip;
+      case 1:
+        return ScaleMode::Inch;
+    }
+    return ScaleMode::Millimetre;
+  }
+
+  Colour colour() { return in_.byte() & 1 ? Colour::White : Colour::Black; }
+
+  float special() {
+    static constexpr float kSpecial[] = {
+        std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
+        std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+        std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+        std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min(), -0.0f, 0.0f, 1e30f, -1e30f,
+        3e8f, -3e8f, 2.68435456e8f, 1e10f, 0.5f, 1.0f, -1.0f, 1e-30f};
+    return kSpecial[in_.byte() % std::size(kSpecial)];
+  }
+
+  // A coordinate: mostly somewhere around the raster, in the current unit.
+  float coordinate(int pixels) {
+    const std::uint8_t kind = in_.byte();
+    if (kind % 8 == 0) return in_.raw<float>();
+    if (kind % 8 == 1) return special();
+    const double t = in_.raw<std::uint16_t>() / 65535.0;
+    const double px = (t * 1.5 - 0.25) * std::max(pixels, 1);
+    return static_cast<float>(px / surface_.pixels_per_unit());
+  }
+
+  float radius() {
+    const std::uint8_t kind = in_.byte();
+    if (kind % 8 == 0) return in_.raw<float>();
+    if (kind % 8 == 1) return special();
+    const double t = in_.raw<std::uint16_t>() / 65535.0;
+    const double px = kind % 8 == 2 ? t * 3.0 : t * 1.2 * std::max({surface_.width(), surface_.height(), 1});
+    return static_cast<float>(px / surface_.pixels_per_unit());
+  }
+
+  float angle() {
+    const std::uint8_t kind = in_.byte();
+    const float sign = kind & 0x80 ? -1.0f : 1.0f;
+    switch (kind % 8) {
+      case 0:
+        return in_.raw<float>();
+      case 1:
+        return special();
+      case 2: {
+        // Around the full turn and the slack's edges.
+        static constexpr double kOffsets[] = {0,      1e-7,   -1e-7,  1.7e-7, 2e-6,   -2e-6,  3.99e-6, 4e-6,
+                                              -4e-6, 4.01e-6, -4.01e-6, 4.5e-6, -4.5e-6, 1e-5, -1e-5,  1e-3};
+        return sign * static_cast<float>(kTwoPi + kOffsets[in_.byte() % std::size(kOffsets)]);
+      }
+      case 3: {
+        static constexpr double kAngles[] = {0, std::numbers::pi, std::numbers::pi / 2, 3 * std::numbers::pi / 2,
+                                             std::numbers::pi / 4, 0.001, 1e-7, 1e-30};
+        return sign * static_cast<float>(kAngles[in_.byte() % std::size(kAngles)]);
+      }
+      default:
+        return sign * static_cast<float>(in_.raw<std::uint16_t>() / 65535.0 * kTwoPi);
+    }
+  }
+
+  // The surface's refusal rules, restated.
+  static bool finite_pixels(std::initializer_list<float> values, double u) {
+    for (float v : values)
+      if (!std::isfinite(static_cast<double>(v) * u)) return false;
+    return true;
+  }
+  static bool angle_accepted(float a) { return std::fabs(static_cast<double>(a)) <= kTwoPi + vantor::kFullTurnSlack; }
+
+  void fail(const std::string& what) {
+    FUZZ_CHECK(false, what + " [" + std::to_string(surface_.width()) + "x" + std::to_string(surface_.height()) +
+                          " ppi " + fmt(surface_.pixels_per_inch()) + " u " + fmt(surface_.pixels_per_unit()) + "]");
+  }
+
+  std::size_t size() const { return static_cast<std::size_t>(surface_.width()) * surface_.height(); }
+  // Copies the pixels into before_, which is kept across calls.
+  void snapshot() { before_.assign(surface_.data(), surface_.data() + size()); }
+  bool unchanged() const { return std::equal(before_.begin(), before_.end(), surface_.data()); }
+
+  // After a figure call: the refusal, and the pixels it may touch.
+  template <class Describe>
+  void check_figure(const Describe& call, bool accepted, bool expected, const State& state_before, double x0, double y0,
+                    double x1, double y1) {
+    if (accepted != expected) fail(call() + (accepted ? " was accepted" : " was refused"));
+    if (!(state_of(surface_) == state_before)) fail(call() + " changed the drawing state");
+    if (!accepted) {
+      if (!unchanged()) fail(call() + " was refused but changed pixels");
+      return;
+    }
+    // The pixel rules are evaluated in double: far from the origin their
+    // rounding (ulps of the coordinates' magnitude) widens the box.
+    const double slack =
+        1 + 8 * std::numeric_limits<double>::epsilon() *
+                std::max({std::fabs(x0), std::fabs(y0), std::fabs(x1), std::fabs(y1)});
+    if (const auto p = vantor::fuzz::first_change_outside(before_.data(), surface_.data(), surface_.width(),
+                                                          surface_.height(), std::floor(x0 - slack),
+                                                          std::floor(y0 - slack), std::ceil(x1 + slack),
+                                                          std::ceil(y1 + slack)))
+      fail(call() + " painted pixel (" + std::to_string(p->first) + ", " + std::to_string(p->second) +
+           ") outside its bounding box");
+  }
+
+  void circle_call(int overload) {
+    const float x = coordinate(surface_.width()), y = coordinate(surface_.height()), r = radius();
+    const Colour c = overload >= 1 ? colour() : Colour::Black;
+    const float a1 = overload == 2 ? angle() : 0.0f, a2 = overload == 2 ? angle() : 0.0f;
+    const double u = surface_.pixels_per_unit();
+    const bool expected = finite_pixels({x, y, r}, u) && (overload < 2 || (angle_accepted(a1) && angle_accepted(a2)));
+    snapshot();
+    const State state = state_of(surface_);
+    bool accepted;
+    std::optional<bool> ref;
+    switch (overload) {
+      case 0:
+        accepted = surface_.circle(x, y, r);
+        if (reference_) ref = reference_->circle(x, y, r, Colour::Black);
+        break;
+      case 1:
+        accepted = surface_.circle(x, y, r, c);
+        if (reference_) ref = reference_->circle(x, y, r, c);
+        break;
+      default:
+        accepted = surface_.circle(x, y, r, c, a1, a2);
+        if (reference_) ref = reference_->circle(x, y, r, c, a1, a2);
+        break;
+    }
+    const auto call = [&] {
+      return "circle(" + fmt(x) + ", " + fmt(y) + ", " + fmt(r) +
+             (overload >= 1 ? std::string(c == Colour::White ? ", white" : ", black") : "") +
+             (overload == 2 ? ", " + fmt(a1) + ", " + fmt(a2) : "") + ")" +
+             (state.fill_style == FillStyle::Solid ? " solid" : " transparent") +
+             (state.fill_colour == Colour::White ? " white fill" : " black fill");
+    };
+    const double X = x * u, Y = y * u, R = std::fabs(r * u);
+    check_figure(call, accepted, expected, state, X - R, Y - R, X + R, Y + R);
+    if (ref && *ref != accepted) fail(call() + ": the reference disagrees on refusal");
+    compare_reference(call);
+  }
+
+  void line_call(bool with_colour) {
+    const float x1 = coordinate(surface_.width()), y1 = coordinate(surface_.height());
+    const float x2 = coordinate(surface_.width()), y2 = coordinate(surface_.height());
+    const Colour c = with_colour ? colour() : Colour::Black;
+    const double u = surface_.pixels_per_unit();
+    const bool expected = finite_pixels({x1, y1, x2, y2}, u);
+    snapshot();
+    const State state = state_of(surface_);
+    const bool accepted = with_colour ? surface_.line(x1, y1, x2, y2, c) : surface_.line(x1, y1, x2, y2);
+    std::optional<bool> ref;
+    if (reference_) ref = reference_->line(x1, y1, x2, y2, c);
+    const auto call = [&] {
+      return "line(" + fmt(x1) + ", " + fmt(y1) + ", " + fmt(x2) + ", " + fmt(y2) +
+             (c == Colour::White ? ", white)" : ")");
+    };
+    const double px1 = x1 * u, py1 = y1 * u, px2 = x2 * u, py2 = y2 * u;
+    check_figure(call, accepted, expected, state, std::min(px1, px2), std::min(py1, py2), std::max(px1, px2),
+                 std::max(py1, py2));
+    if (ref && *ref != accepted) fail(call() + ": the reference disagrees on refusal");
+    compare_reference(call);
+  }
+
+  // PSet and touch-up: exactly the pixel that contains the point, or none.
+  void point_call(bool touch) {
+    const float x = coordinate(surface_.width()), y = coordinate(surface_.height());
+    const int buttons = touch ? in_.byte() % 8 : 0;
+    const Colour c = touch ? (buttons == 2 ? Colour::White : Colour::Black) : colour();
+    const bool paints = !touch || buttons == 1 || buttons == 2;
+    snapshot();
+    const State state = state_of(surface_);
+    if (touch) {
+      vantor::touch_up(surface_, buttons, x, y);
+    } else {
+      surface_.pset(x, y, c);
+    }
+    if (reference_ && paints) reference_->pset(x, y, c);
+    const auto call = [&] {
+      return (touch ? "touch_up(" + std::to_string(buttons) + ", " : std::string("pset(")) + fmt(x) + ", " + fmt(y) +
+             ")";
+    };
+    if (!(state_of(surface_) == state)) fail(call() + " changed the drawing state");
+    const double u = surface_.pixels_per_unit();
+    const double px = std::floor(static_cast<double>(x) * u), py = std::floor(static_cast<double>(y) * u);
+    if (paints && px >= 0 && px < surface_.width() && py >= 0 && py < surface_.height())
+      before_[static_cast<std::size_t>(py) * surface_.width() + static_cast<std::size_t>(px)] =
+          static_cast<std::uint8_t>(c);
+    if (!unchanged()) fail(call() + " did not paint exactly its pixel");
+    compare_reference(call);
+  }
+
+  template <class Describe>
+  void compare_reference(const Describe& call) {
+    if (!reference_) return;
+    const std::vector<std::uint8_t>& ref = reference_->pixels();
+    const int w = surface_.width();
+    if (const auto k = vantor::fuzz::first_difference(ref.data(), surface_.data(), ref.size()))
+      fail(call() + ": pixel (" + std::to_string(*k % w) + ", " + std::to_string(*k / w) + ") is " +
+           (surface_.data()[*k] ? "white" : "black") + ", the reference has it " + (ref[*k] ? "white" : "black"));
+  }
+
+  void step() {
+    const std::uint8_t op = in_.byte();
+    switch (op % 16) {
+      case 0: {
+        const std::uint8_t b = in_.byte();
+        if (reference_) break;  // the reference keeps one unit
+        surface_.set_scale_mode(scale_mode(b));
+        break;
+      }
+      case 1:
+        surface_.set_fill_colour(colour());
+        if (reference_) reference_->set_fill(surface_.fill_style(), surface_.fill_colour());
+        break;
+      case 2:
+        surface_.set_fill_style(in_.byte() & 1 ? FillStyle::Solid : FillStyle::Transparent);
+        if (reference_) reference_->set_fill(surface_.fill_style(), surface_.fill_colour());
+        break;
+      case 3: {
+        const std::uint8_t b = in_.byte();
+        const int width = b < 128 ? b % 4 : in_.raw<int>();
+        snapshot();
+        const State state = state_of(surface_);
+        const bool accepted = surface_.set_draw_width(width);
+        if (accepted != (width == 1)) fail("set_draw_width(" + std::to_string(width) + ")");
+        if (!(state_of(surface_) == state) || !unchanged())
+          fail("set_draw_width(" + std::to_string(width) + ") changed something");
+        break;
+      }
+      case 4:
+        surface_.cls();
+        if (reference_) reference_->cls();
+        if (std::any_of(surface_.data(), surface_.data() + surface_.width() * surface_.height(),
+                        [](std::uint8_t p) { return p != 0xFF; }))
+          fail("cls left a black pixel");
+        break;
+      case 5:
+        circle_call(0);
+        break;
+      case 6:
+        circle_call(1);
+        break;
+      case 7:
+      case 8:
+      case 9:
+      case 10:
+        circle_call(2);
+        break;
+      case 11:
+        line_call(false);
+        break;
+      case 12:
+        line_call(true);
+        break;
+      case 13:
+        point_call(false);
+        break;
+      case 14:
+        point_call(true);
+        break;
+      default:
+        circle_call(2);
+        break;
+    }
+  }
+
+  vantor::fuzz::Input& in_;
+  Surface surface_;
+  std::unique_ptr<ReferenceRaster> reference_;
+  std::vector<std::uint8_t> before_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  vantor::fuzz::Input in(data, size);
+  Program program(in);
+  program.run();
+  return 0;
+}
