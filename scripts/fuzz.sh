@@ -26,7 +26,7 @@ scale=${FUZZ_SCALE:-1}
 seed=${FUZZ_SEED:-1}
 # Inputs per target, and a cap on its time in seconds.  The renderers draw
 # on the picture surface, a few milliseconds an input under the sanitizers.
-declare -A runs=([fuzz_numtext]=200000 [fuzz_surface]=120000 [fuzz_renderers]=6000)
+declare -A runs=([fuzz_numtext]=400000 [fuzz_surface]=250000 [fuzz_renderers]=12000)
 declare -A cap=([fuzz_numtext]=30 [fuzz_surface]=60 [fuzz_renderers]=90)
 declare -A max_len=([fuzz_numtext]=256 [fuzz_surface]=512 [fuzz_renderers]=256)
 

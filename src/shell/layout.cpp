@@ -60,8 +60,12 @@ QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
       return new QRadioButton(text, parent);
     case Kind::Check:
       return new QCheckBox(text, parent);
-    case Kind::HScroll:
-      return new QScrollBar(Qt::Horizontal, parent);
+    case Kind::HScroll: {
+      // A scroll bar is a tab stop like any other control of the windows.
+      auto* bar = new QScrollBar(Qt::Horizontal, parent);
+      bar->setFocusPolicy(Qt::StrongFocus);
+      return bar;
+    }
     case Kind::Slider:
       return new QSlider(Qt::Horizontal, parent);
     case Kind::HLine: {

@@ -38,11 +38,23 @@ Surface::Surface(int width, int height, double pixels_per_inch)
     : width_(width > 0 && height > 0 ? width : 0),
       height_(width > 0 && height > 0 ? height : 0),
       ppi_(valid_ppi(pixels_per_inch)),
+      canvas_width_(width_),
+      canvas_height_(height_),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
               static_cast<std::uint8_t>(Colour::White)) {}
 
 Surface Surface::for_picture(double pixels_per_inch) {
   return Surface(picture_width(pixels_per_inch), picture_height(pixels_per_inch), pixels_per_inch);
+}
+
+Surface Surface::window_of(int canvas_width, int canvas_height, double pixels_per_inch, int left, int top,
+                           int width, int height) {
+  Surface s(width, height, pixels_per_inch);
+  s.canvas_width_ = std::max(canvas_width, 0);
+  s.canvas_height_ = std::max(canvas_height, 0);
+  s.left_ = left;
+  s.top_ = top;
+  return s;
 }
 
 int Surface::picture_width(double pixels_per_inch) { return client_pixels(kPictureWidthTwips, pixels_per_inch); }
@@ -61,9 +73,9 @@ double Surface::pixels_per_unit() const {
   return ppi_ / kTwipsPerInch;
 }
 
-float Surface::scale_width() const { return static_cast<float>(width_ / pixels_per_unit()); }
+float Surface::scale_width() const { return static_cast<float>(canvas_width_ / pixels_per_unit()); }
 
-float Surface::scale_height() const { return static_cast<float>(height_ / pixels_per_unit()); }
+float Surface::scale_height() const { return static_cast<float>(canvas_height_ / pixels_per_unit()); }
 
 bool Surface::set_draw_width(int width) { return width == 1; }
 
@@ -73,7 +85,7 @@ bool Surface::circle(float x, float y, float r) { return circle(x, y, r, fore_co
 
 bool Surface::circle(float x, float y, float r, Colour c) {
   const double u = pixels_per_unit();
-  const raster::PixelCircle pc{x * u, y * u, r * u};
+  const raster::PixelCircle pc{x * u - left_, y * u - top_, r * u};
   if (!finite({pc.cx, pc.cy, pc.r})) return false;
   if (!(pc.r > 0.0)) return true;
   if (fill_style_ == FillStyle::Solid) {
@@ -85,7 +97,7 @@ bool Surface::circle(float x, float y, float r, Colour c) {
 
 bool Surface::circle(float x, float y, float r, Colour c, float a1, float a2) {
   const double u = pixels_per_unit();
-  const raster::PixelCircle pc{x * u, y * u, r * u};
+  const raster::PixelCircle pc{x * u - left_, y * u - top_, r * u};
   const double m1 = arc_magnitude(a1);
   const double m2 = arc_magnitude(a2);
   if (!finite({pc.cx, pc.cy, pc.r}) || m1 < 0.0 || m2 < 0.0) return false;
@@ -98,7 +110,10 @@ bool Surface::circle(float x, float y, float r, Colour c, float a1, float a2) {
   raster::draw_arc(outline, pc, arc);
   for (const auto& [angle, m] : {std::pair{a1, arc.start}, std::pair{a2, arc.end}}) {
     if (angle < 0.0f) {
-      raster::draw_line(outline, pc.cx, pc.cy, pc.cx + pc.r * std::cos(m), pc.cy - pc.r * std::sin(m));
+      // The arc's end on the canvas, then moved into the window, so that a
+      // window gets the same end pixel as the whole canvas.
+      const double X = x * u, Y = y * u;
+      raster::draw_line(outline, pc.cx, pc.cy, (X + pc.r * std::cos(m)) - left_, (Y - pc.r * std::sin(m)) - top_);
     }
   }
   return true;
@@ -108,7 +123,7 @@ bool Surface::line(float x1, float y1, float x2, float y2) { return line(x1, y1,
 
 bool Surface::line(float x1, float y1, float x2, float y2, Colour c) {
   const double u = pixels_per_unit();
-  const double px1 = x1 * u, py1 = y1 * u, px2 = x2 * u, py2 = y2 * u;
+  const double px1 = x1 * u - left_, py1 = y1 * u - top_, px2 = x2 * u - left_, py2 = y2 * u - top_;
   if (!finite({px1, py1, px2, py2})) return false;
   raster::draw_line({pixels_.data(), width_, height_, static_cast<std::uint8_t>(c)}, px1, py1, px2, py2);
   return true;
@@ -116,8 +131,8 @@ bool Surface::line(float x1, float y1, float x2, float y2, Colour c) {
 
 void Surface::pset(float x, float y, Colour c) {
   const double u = pixels_per_unit();
-  const double px = std::floor(x * u);
-  const double py = std::floor(y * u);
+  const double px = std::floor(x * u) - left_;
+  const double py = std::floor(y * u) - top_;
   if (!(px >= 0.0 && px < width_ && py >= 0.0 && py < height_)) return;
   pixels_[index(static_cast<int>(px), static_cast<int>(py))] = static_cast<std::uint8_t>(c);
 }

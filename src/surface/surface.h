@@ -101,6 +101,20 @@ class Surface {
   static int picture_width(double pixels_per_inch = 96.0);
   static int picture_height(double pixels_per_inch = 96.0);
 
+  // A surface that holds only a window of a larger canvas: its raster is
+  // the rectangle of canvas pixels [left, left + width) x [top, top + height)
+  // of a canvas_width x canvas_height canvas.  Figures are placed on the
+  // canvas (ScaleWidth and ScaleHeight are the canvas's), and the window
+  // receives exactly the pixels that a whole canvas would have there, for
+  // pixel coordinates below 2^52.  Bands and crops of very large rasters are
+  // drawn this way.
+  static Surface window_of(int canvas_width, int canvas_height, double pixels_per_inch, int left, int top,
+                           int width, int height);
+  int canvas_width() const { return canvas_width_; }
+  int canvas_height() const { return canvas_height_; }
+  int left() const { return left_; }
+  int top() const { return top_; }
+
   int width() const { return width_; }
   int height() const { return height_; }
   double pixels_per_inch() const { return ppi_; }
@@ -110,7 +124,7 @@ class Surface {
   ScaleMode scale_mode() const { return scale_mode_; }
   // u: P / 1440 for twips, P for inches, P / 25.4 for millimetres.
   double pixels_per_unit() const;
-  // Client size in the current unit, float(pixels / u).
+  // Canvas size in the current unit, float(pixels / u).
   float scale_width() const;
   float scale_height() const;
 
@@ -153,6 +167,10 @@ class Surface {
   int width_;
   int height_;
   double ppi_;
+  int canvas_width_;
+  int canvas_height_;
+  int left_ = 0;
+  int top_ = 0;
   std::vector<std::uint8_t> pixels_;
   ScaleMode scale_mode_ = ScaleMode::Twip;
   Colour fill_colour_ = Colour::Black;

@@ -571,3 +571,39 @@ TEST(SurfaceTest, RandomFiguresMatchReference) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// Tiles of a canvas, each drawn on its own window surface, put together give
+// the whole canvas's pixels: what bands and crops of large rasters rely on.
+TEST(SurfaceTest, WindowsOfACanvasTileIt) {
+  constexpr int kW = 61, kH = 47;
+  struct Tile { int left, top, width, height; };
+  const Tile tiles[] = {{0, 0, 17, 13}, {17, 0, 44, 13}, {0, 13, 30, 34}, {30, 13, 31, 34}};
+  RandomFigures figures(77);
+  for (int round = 0; round < 6; ++round) {
+    Surface whole(kW, kH, 96.0);
+    std::vector<Surface> windows;
+    for (const Tile& t : tiles) windows.push_back(Surface::window_of(kW, kH, 96.0, t.left, t.top, t.width, t.height));
+    const ScaleMode mode = round % 2 ? ScaleMode::Inch : ScaleMode::Millimetre;
+    whole.set_scale_mode(mode);
+    for (Surface& w : windows) {
+      w.set_scale_mode(mode);
+      ASSERT_EQ(w.scale_width(), whole.scale_width());
+    }
+    for (int k = 0; k < 300; ++k) {
+      const Op op = figures.next(kW, kH, whole.pixels_per_unit());
+      const bool drawn = apply(whole, op);
+      for (Surface& w : windows) ASSERT_EQ(apply(w, op), drawn) << op.describe();
+    }
+    for (std::size_t n = 0; n < windows.size(); ++n)
+      for (int j = 0; j < tiles[n].height; ++j)
+        for (int i = 0; i < tiles[n].width; ++i)
+          ASSERT_EQ(windows[n].pixel(i, j), whole.pixel(tiles[n].left + i, tiles[n].top + j))
+              << "tile " << n << " pixel " << i << "," << j << " round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace vantor
