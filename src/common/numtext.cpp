@@ -18,7 +18,7 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 // "1.5", 2 for "123", -3 for "0.0012", 309 for "1e309".  Only its sign is
 // used, to tell an overflow from an underflow.
 long leading_exponent(std::string_view digits_and_exponent) {
-  constexpr long kSaturate = 1'000'000;
+  constexpr long kSaturate = std::numeric_limits<long>::max() / 20;  // beyond any text's length
   std::size_t i = 0;
   const std::size_t n = digits_and_exponent.size();
   long integer_digits = 0;

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
-#include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -170,19 +170,6 @@ std::vector<ControlSpec> window_table() {
   return table;
 }
 
-// The focus chain in tab-index order over every control that takes the
-// focus now (build_controls chained them before the scroll bars became
-// focusable).
-void chain_tabs(QWidget* window, const std::vector<ControlSpec>& table) {
-  std::vector<std::pair<int, QWidget*>> chain;
-  for (const ControlSpec& spec : table) {
-    QWidget* w = window->findChild<QWidget*>(QString::fromUtf8(spec.name));
-    if (w && spec.tab >= 0 && w->focusPolicy() != Qt::NoFocus) chain.emplace_back(spec.tab, w);
-  }
-  std::stable_sort(chain.begin(), chain.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1].second, chain[i].second);
-}
-
 template <typename T>
 T* child(const QWidget* window, const char* name) {
   T* w = window->findChild<T*>(QString::fromUtf8(name));
@@ -199,8 +186,7 @@ IncForm::IncForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   setObjectName(QStringLiteral("Inc_form"));
   setWindowTitle(QStringLiteral("Incremental Encoder"));
   set_client_size(this, 4635, 10830);
-  const std::vector<ControlSpec> table = window_table();
-  build_controls(this, table);
+  build_controls(this, window_table());
   save_state_.folder = QDir::homePath();
   save_state_.file_name = QStringLiteral("encoder");
 
@@ -249,7 +235,6 @@ IncForm::IncForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
     // The value, and with it the text box, changes when a dragged thumb is
     // let go, not while it moves.
     bar->setTracking(false);
-    bar->setFocusPolicy(Qt::StrongFocus);
     connect(bar, &QScrollBar::valueChanged, this, [this, n](int value) { balance_bar_changed(n, value); });
     ch.balance_box->installEventFilter(this);
   }
@@ -260,10 +245,7 @@ IncForm::IncForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   zoom_->setValue(kZoomStart);
   zoom_->setTickPosition(QSlider::TicksBelow);
   zoom_->setTickInterval(10);
-  zoom_->setFocusPolicy(Qt::StrongFocus);
   connect(zoom_, &QSlider::valueChanged, this, &IncForm::zoom_changed);
-
-  chain_tabs(this, table);
 
   auto on_click = [this](const char* name, auto handler) {
     connect(child<QPushButton>(this, name), &QPushButton::clicked, this, handler);
