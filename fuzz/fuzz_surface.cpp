@@ -6,10 +6,17 @@
 // Checked for every call: a call is refused exactly when the surface's
 // rules refuse it, and a refused call changes neither the pixels nor the
 // state; a figure only paints pixels inside its bounding box; PSet and
-// touch-up paint exactly their one pixel; every pixel stays black or white.
-// On a raster of at most 64 x 64 pixels whose unit stays fixed, every
-// figure is also compared, pixel for pixel, with the per-pixel reference
-// rasteriser of the tests.
+// touch-up paint exactly their one pixel; every pixel stays black or white;
+// the picture size at the density is not negative.
+// On a raster of at most 64 x 64 pixels whose unit stays fixed (at a
+// density up to 1e100), every figure is also compared, pixel for pixel,
+// with the per-pixel reference rasteriser of the tests.
+//
+// A program may run in batch, reading no pixel between calls so that arcs
+// and sectors stay pending and are drawn together (the per-call pixel
+// checks are then left out and the reference is compared at read points and
+// at the end), and may drive a window of the same canvas alongside, whose
+// pixels must be those of the whole canvas there.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -60,12 +67,30 @@ class Program {
   explicit Program(vantor::fuzz::Input& in) : in_(in), surface_(make_surface(in)) {
     const std::uint8_t mode = in_.byte();
     surface_.set_scale_mode(scale_mode(mode));
-    if (surface_.width() > 0 && surface_.width() * surface_.height() <= kMaxReferencePixels && (mode & 0x80) == 0)
+    // Batch: no pixel is read between calls, so that arcs and sectors stay
+    // pending and are drawn together; the pixels are compared at read
+    // points and at the end only.
+    batch_ = mode & 0x40;
+    if ((mode & 0x20) && surface_.width() > 0) {
+      // A window of the same canvas, receiving every call as well.
+      const int w = surface_.width(), h = surface_.height();
+      win_left_ = in_.byte() % w;
+      win_top_ = in_.byte() % h;
+      const int ww = 1 + in_.byte() % (w - win_left_), wh = 1 + in_.byte() % (h - win_top_);
+      window_.emplace(Surface::window_of(w, h, surface_.pixels_per_inch(), win_left_, win_top_, ww, wh));
+      window_->set_scale_mode(surface_.scale_mode());
+    }
+    // Beyond about 1e115 pixels per unit the squares in the pixel rules
+    // overflow to infinity, where the literal rules cover far-away pixels
+    // (kept as a regression test); the comparison stays below that.
+    if (surface_.width() > 0 && surface_.width() * surface_.height() <= kMaxReferencePixels && (mode & 0x80) == 0 &&
+        surface_.pixels_per_inch() <= 1e100)
       reference_ = std::make_unique<ReferenceRaster>(surface_.width(), surface_.height(), surface_.pixels_per_unit());
   }
 
   void run() {
     for (int op = 0; op < kMaxOps && !in_.empty(); ++op) step();
+    read_point("the end");
     if (vantor::fuzz::first_grey(surface_.data(), size())) fail("a pixel is neither black nor white");
   }
 
@@ -76,6 +101,10 @@ class Program {
     static constexpr double kDensities[] = {96, 72, 1, 0.5, 300, 600, 1200, 2400, 1440, 25.4, 1e-3, 7.3};
     const std::uint8_t pick = in.byte();
     const double ppi = pick < 240 ? kDensities[pick % std::size(kDensities)] : in.raw<double>();
+    // The picture's client size at that density, without allocating it.
+    const int pw = Surface::picture_width(ppi), ph = Surface::picture_height(ppi);
+    FUZZ_CHECK(pw >= 0 && ph >= 0, "picture size " + std::to_string(pw) + " x " + std::to_string(ph) + " at " +
+                                       fmt(ppi) + " ppi");
     return Surface(w, h, ppi);
   }
 
@@ -159,7 +188,9 @@ class Program {
 
   std::size_t size() const { return static_cast<std::size_t>(surface_.width()) * surface_.height(); }
   // Copies the pixels into before_, which is kept across calls.
-  void snapshot() { before_.assign(surface_.data(), surface_.data() + size()); }
+  void snapshot() {
+    if (!batch_) before_.assign(surface_.data(), surface_.data() + size());
+  }
   bool unchanged() const { return std::equal(before_.begin(), before_.end(), surface_.data()); }
 
   // After a figure call: the refusal, and the pixels it may touch.
@@ -168,15 +199,18 @@ class Program {
                     double x1, double y1) {
     if (accepted != expected) fail(call() + (accepted ? " was accepted" : " was refused"));
     if (!(state_of(surface_) == state_before)) fail(call() + " changed the drawing state");
+    if (batch_) return;
     if (!accepted) {
       if (!unchanged()) fail(call() + " was refused but changed pixels");
       return;
     }
     // The pixel rules are evaluated in double: far from the origin their
-    // rounding (ulps of the coordinates' magnitude) widens the box.
-    const double slack =
-        1 + 8 * std::numeric_limits<double>::epsilon() *
-                std::max({std::fabs(x0), std::fabs(y0), std::fabs(x1), std::fabs(y1)});
+    // rounding (ulps of the coordinates' magnitude) widens the box.  From
+    // about 1e154 pixels the squares overflow and the rules cover pixels
+    // arbitrarily far away, so there is no box to check.
+    const double magnitude = std::max({std::fabs(x0), std::fabs(y0), std::fabs(x1), std::fabs(y1)});
+    if (magnitude > 1e150) return;
+    const double slack = 1 + 8 * std::numeric_limits<double>::epsilon() * magnitude;
     if (const auto p = vantor::fuzz::first_change_outside(before_.data(), surface_.data(), surface_.width(),
                                                           surface_.height(), std::floor(x0 - slack),
                                                           std::floor(y0 - slack), std::ceil(x1 + slack),
@@ -195,20 +229,19 @@ class Program {
     const State state = state_of(surface_);
     bool accepted;
     std::optional<bool> ref;
-    switch (overload) {
-      case 0:
-        accepted = surface_.circle(x, y, r);
-        if (reference_) ref = reference_->circle(x, y, r, Colour::Black);
-        break;
-      case 1:
-        accepted = surface_.circle(x, y, r, c);
-        if (reference_) ref = reference_->circle(x, y, r, c);
-        break;
-      default:
-        accepted = surface_.circle(x, y, r, c, a1, a2);
-        if (reference_) ref = reference_->circle(x, y, r, c, a1, a2);
-        break;
-    }
+    const auto draw = [&](Surface& s) {
+      switch (overload) {
+        case 0:
+          return s.circle(x, y, r);
+        case 1:
+          return s.circle(x, y, r, c);
+      }
+      return s.circle(x, y, r, c, a1, a2);
+    };
+    accepted = draw(surface_);
+    if (window_ && draw(*window_) != accepted) fail("the window disagrees on refusal");
+    if (reference_)
+      ref = overload == 2 ? reference_->circle(x, y, r, c, a1, a2) : reference_->circle(x, y, r, c);
     const auto call = [&] {
       return "circle(" + fmt(x) + ", " + fmt(y) + ", " + fmt(r) +
              (overload >= 1 ? std::string(c == Colour::White ? ", white" : ", black") : "") +
@@ -217,6 +250,7 @@ class Program {
              (state.fill_colour == Colour::White ? " white fill" : " black fill");
     };
     const double X = x * u, Y = y * u, R = std::fabs(r * u);
+    if (accepted) note_magnitude({X, Y, R});
     check_figure(call, accepted, expected, state, X - R, Y - R, X + R, Y + R);
     if (ref && *ref != accepted) fail(call() + ": the reference disagrees on refusal");
     compare_reference(call);
@@ -230,7 +264,9 @@ class Program {
     const bool expected = finite_pixels({x1, y1, x2, y2}, u);
     snapshot();
     const State state = state_of(surface_);
-    const bool accepted = with_colour ? surface_.line(x1, y1, x2, y2, c) : surface_.line(x1, y1, x2, y2);
+    const auto draw = [&](Surface& s) { return with_colour ? s.line(x1, y1, x2, y2, c) : s.line(x1, y1, x2, y2); };
+    const bool accepted = draw(surface_);
+    if (window_ && draw(*window_) != accepted) fail("the window disagrees on refusal");
     std::optional<bool> ref;
     if (reference_) ref = reference_->line(x1, y1, x2, y2, c);
     const auto call = [&] {
@@ -238,6 +274,7 @@ class Program {
              (c == Colour::White ? ", white)" : ")");
     };
     const double px1 = x1 * u, py1 = y1 * u, px2 = x2 * u, py2 = y2 * u;
+    if (accepted) note_magnitude({px1, py1, px2, py2});
     check_figure(call, accepted, expected, state, std::min(px1, px2), std::min(py1, py2), std::max(px1, px2),
                  std::max(py1, py2));
     if (ref && *ref != accepted) fail(call() + ": the reference disagrees on refusal");
@@ -252,10 +289,13 @@ class Program {
     const bool paints = !touch || buttons == 1 || buttons == 2;
     snapshot();
     const State state = state_of(surface_);
-    if (touch) {
-      vantor::touch_up(surface_, buttons, x, y);
-    } else {
-      surface_.pset(x, y, c);
+    for (Surface* s : {&surface_, window_ ? &*window_ : nullptr}) {
+      if (!s) continue;
+      if (touch) {
+        vantor::touch_up(*s, buttons, x, y);
+      } else {
+        s->pset(x, y, c);
+      }
     }
     if (reference_ && paints) reference_->pset(x, y, c);
     const auto call = [&] {
@@ -263,6 +303,7 @@ class Program {
              ")";
     };
     if (!(state_of(surface_) == state)) fail(call() + " changed the drawing state");
+    if (batch_) return;
     const double u = surface_.pixels_per_unit();
     const double px = std::floor(static_cast<double>(x) * u), py = std::floor(static_cast<double>(y) * u);
     if (paints && px >= 0 && px < surface_.width() && py >= 0 && py < surface_.height())
@@ -272,9 +313,38 @@ class Program {
     compare_reference(call);
   }
 
+  // Pixel coordinates from 2^52 on are beyond the window's exactness.
+  void note_magnitude(std::initializer_list<double> values) {
+    for (double v : values)
+      if (!(std::fabs(v) < 4503599627370496.0)) window_exact_ = false;
+  }
+
+  // Compares the surface with the reference and the window with its part of
+  // the surface.  Reads the pixels, so pending figures are drawn.
+  template <class Describe>
+  void read_point(const Describe& call) {
+    const auto describe = [&] { return std::string(call); };
+    compare_window(describe);
+    const bool batch = batch_;
+    batch_ = false;
+    compare_reference(describe);
+    batch_ = batch;
+  }
+
+  template <class Describe>
+  void compare_window(const Describe& call) {
+    if (!window_ || !window_exact_) return;
+    if (const auto p = vantor::fuzz::first_crop_difference(surface_.data(), surface_.width(), surface_.height(),
+                                                           window_->data(), window_->width(), window_->height(),
+                                                           win_left_, win_top_))
+      fail(call() + ": window pixel (" + std::to_string(p->first) + ", " + std::to_string(p->second) + ") at (" +
+           std::to_string(win_left_) + ", " + std::to_string(win_top_) + ") of a " + std::to_string(window_->width()) +
+           " x " + std::to_string(window_->height()) + " window differs from the whole canvas");
+  }
+
   template <class Describe>
   void compare_reference(const Describe& call) {
-    if (!reference_) return;
+    if (!reference_ || batch_) return;
     const std::vector<std::uint8_t>& ref = reference_->pixels();
     const int w = surface_.width();
     if (const auto k = vantor::fuzz::first_difference(ref.data(), surface_.data(), ref.size()))
@@ -289,14 +359,17 @@ class Program {
         const std::uint8_t b = in_.byte();
         if (reference_) break;  // the reference keeps one unit
         surface_.set_scale_mode(scale_mode(b));
+        if (window_) window_->set_scale_mode(scale_mode(b));
         break;
       }
       case 1:
         surface_.set_fill_colour(colour());
+        if (window_) window_->set_fill_colour(surface_.fill_colour());
         if (reference_) reference_->set_fill(surface_.fill_style(), surface_.fill_colour());
         break;
       case 2:
         surface_.set_fill_style(in_.byte() & 1 ? FillStyle::Solid : FillStyle::Transparent);
+        if (window_) window_->set_fill_style(surface_.fill_style());
         if (reference_) reference_->set_fill(surface_.fill_style(), surface_.fill_colour());
         break;
       case 3: {
@@ -306,13 +379,13 @@ class Program {
         const State state = state_of(surface_);
         const bool accepted = surface_.set_draw_width(width);
         if (accepted != (width == 1)) fail("set_draw_width(" + std::to_string(width) + ")");
-        if (!(state_of(surface_) == state) || !unchanged())
+        if (!(state_of(surface_) == state) || (!batch_ && !unchanged()))
           fail("set_draw_width(" + std::to_string(width) + ") changed something");
         break;
       }
       case 4:
-        surface_.cls();
-        if (reference_) reference_->cls();
+        cls_all();
+        if (batch_) break;
         if (std::any_of(surface_.data(), surface_.data() + surface_.width() * surface_.height(),
                         [](std::uint8_t p) { return p != 0xFF; }))
           fail("cls left a black pixel");
@@ -341,16 +414,38 @@ class Program {
       case 14:
         point_call(true);
         break;
-      default:
-        circle_call(2);
+      default: {
+        const std::uint8_t b = in_.byte();
+        if (b % 2 == 0 || !window_) {
+          read_point("read point");
+        } else {
+          // The window moves within the canvas; its pixels are stale until
+          // the next cls, which follows.
+          win_left_ = in_.byte() % (surface_.width() - window_->width() + 1);
+          win_top_ = in_.byte() % (surface_.height() - window_->height() + 1);
+          window_->move_window(win_left_, win_top_);
+          cls_all();
+        }
         break;
+      }
     }
+  }
+
+  void cls_all() {
+    surface_.cls();
+    if (window_) window_->cls();
+    if (reference_) reference_->cls();
+    window_exact_ = true;
   }
 
   vantor::fuzz::Input& in_;
   Surface surface_;
   std::unique_ptr<ReferenceRaster> reference_;
   std::vector<std::uint8_t> before_;
+  bool batch_ = false;
+  std::optional<Surface> window_;
+  int win_left_ = 0, win_top_ = 0;
+  bool window_exact_ = true;
 };
 
 }  // namespace

@@ -31,4 +31,17 @@ std::optional<std::size_t> first_difference(const std::uint8_t* a, const std::ui
   return static_cast<std::size_t>(std::mismatch(a, a + n, b).first - a);
 }
 
+std::optional<std::pair<int, int>> first_crop_difference(const std::uint8_t* canvas, int w, int h,
+                                                         const std::uint8_t* window, int ww, int wh, int left,
+                                                         int top) {
+  for (int j = 0; j < wh; ++j)
+    for (int i = 0; i < ww; ++i) {
+      const int ci = left + i, cj = top + j;
+      if (ci < 0 || ci >= w || cj < 0 || cj >= h) continue;
+      if (canvas[static_cast<std::size_t>(cj) * w + ci] != window[static_cast<std::size_t>(j) * ww + i])
+        return std::pair{i, j};
+    }
+  return std::nullopt;
+}
+
 }  // namespace vantor::fuzz

@@ -22,4 +22,10 @@ std::optional<std::size_t> first_grey(const std::uint8_t* pixels, std::size_t n)
 // The index of the first of n bytes that differs.
 std::optional<std::size_t> first_difference(const std::uint8_t* a, const std::uint8_t* b, std::size_t n);
 
+// The first pixel (i, j) of the ww x wh window at (left, top) of a w x h
+// canvas whose value differs from the canvas pixel (left + i, top + j).
+std::optional<std::pair<int, int>> first_crop_difference(const std::uint8_t* canvas, int w, int h,
+                                                         const std::uint8_t* window, int ww, int wh, int left,
+                                                         int top);
+
 }  // namespace vantor::fuzz

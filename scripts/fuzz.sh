@@ -19,6 +19,15 @@ if ! command -v "$cxx" >/dev/null; then
   exit 1
 fi
 
+probe=$(mktemp -d)
+if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' |
+    "$cxx" -x c++ - -fsanitize=fuzzer,address,undefined -o "$probe/probe" 2>/dev/null; then
+  rm -rf "$probe"
+  echo "fuzz: $cxx cannot link -fsanitize=fuzzer,address,undefined (Debian package libclang-rt-14-dev)" >&2
+  exit 1
+fi
+rm -rf "$probe"
+
 cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j2 >/dev/null
 
@@ -26,7 +35,7 @@ scale=${FUZZ_SCALE:-1}
 seed=${FUZZ_SEED:-1}
 # Inputs per target, and a cap on its time in seconds.  The renderers draw
 # on the picture surface, a few milliseconds an input under the sanitizers.
-declare -A runs=([fuzz_numtext]=400000 [fuzz_surface]=250000 [fuzz_renderers]=12000)
+declare -A runs=([fuzz_numtext]=400000 [fuzz_surface]=200000 [fuzz_renderers]=10000)
 declare -A cap=([fuzz_numtext]=30 [fuzz_surface]=60 [fuzz_renderers]=90)
 declare -A max_len=([fuzz_numtext]=256 [fuzz_surface]=512 [fuzz_renderers]=256)
 

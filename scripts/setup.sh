@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   cups printer-driver-cups-pdf poppler-utils
   libcairo2-dev
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -1,10 +1,8 @@
 #include "output/image_output.h"
 
 #include <QDir>
-#include <QImageWriter>
 #include <QPainter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -15,7 +13,6 @@ namespace vantor {
 
 namespace {
 
-constexpr double kMetresPerInch = 0.0254;
 constexpr double kTwip = 1.0 / 1440.0;  // inches
 
 QString app_title() { return QString::fromUtf8(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())); }
@@ -29,44 +26,6 @@ void margins_to_printable_area(QPrinter& printer) {
 }
 
 }  // namespace
-
-QImage surface_image(const Surface& surface) {
-  const int w = surface.width(), h = surface.height();
-  if (w <= 0 || h <= 0) return {};
-  QImage image(w, h, QImage::Format_Mono);
-  image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-  const int dpm = static_cast<int>(std::lround(surface.pixels_per_inch() / kMetresPerInch));
-  image.setDotsPerMeterX(dpm);
-  image.setDotsPerMeterY(dpm);
-  // Format_Mono packs the most significant bit first; a set bit is index 1.
-  const std::uint8_t* src = surface.data();
-  for (int y = 0; y < h; ++y) {
-    uchar* row = image.scanLine(y);
-    std::fill(row, row + (w + 7) / 8, uchar{0});
-    for (int x = 0; x < w; ++x, ++src)
-      if (*src >= 0x80) row[x >> 3] |= static_cast<uchar>(0x80u >> (x & 7));
-  }
-  return image;
-}
-
-std::optional<QString> write_bitmap(const Surface& surface, const QString& path) {
-  const QImage image = surface_image(surface);
-  if (image.isNull()) return QStringLiteral("the picture is empty");
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  QImageWriter writer(&file, "bmp");
-  const bool written = writer.write(image);
-  if (!written && file.error() == QFileDevice::NoError) {
-    const QString reason = writer.errorString();
-    file.cancelWriting();
-    return reason;
-  }
-  // After a failed write of the device (a full disk) commit() discards the
-  // new file, and its error names the cause.
-  if (!file.commit()) return file.errorString();
-  if (!written) return writer.errorString();
-  return std::nullopt;
-}
 
 void save_with_dialog(QWidget* parent, Dialogs& dialogs, SaveDialogState& state, const Surface& surface) {
   const std::optional<QString> path = dialogs.save_file(parent, state);

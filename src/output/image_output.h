@@ -1,10 +1,12 @@
-// Save as bitmap and Print, shared by both design windows.
+// Save as bitmap and Print, shared by both design windows.  The image file
+// itself (surface_image, write_bitmap) is image_file.h's.
 #pragma once
 
 #include <QImage>
 #include <QString>
 #include <optional>
 
+#include "output/image_file.h"
 #include "surface/surface.h"
 
 class QPrinter;
@@ -14,16 +16,6 @@ namespace vantor {
 
 class Dialogs;
 struct SaveDialogState;
-
-// The surface's raster as a 1-bit image (index 0 black, 1 white) with the
-// surface's resolution in its dots-per-metre fields.  An empty surface gives
-// a null image.
-QImage surface_image(const Surface& surface);
-
-// Writes the raster as a BMP file, whatever the extension of the path,
-// atomically: the file appears complete or not at all, and on failure an
-// existing file is left as it was.  Returns the reason of a failure.
-std::optional<QString> write_bitmap(const Surface& surface, const QString& path);
 
 // "Save": file dialog, then write; a failure is shown in a message box that
 // names the file and the reason.  Cancel writes nothing and says nothing.

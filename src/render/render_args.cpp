@@ -1,0 +1,203 @@
+#include "render/render_args.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <vector>
+
+#include "absolute/absolute_fields.h"
+
+namespace vantor {
+
+namespace {
+
+std::optional<int> whole_number_in(std::string_view text, int min, int max) {
+  const std::optional<int> v = control_detail::whole_number(text);
+  if (!v || *v < min || *v > max) return std::nullopt;
+  return v;
+}
+
+std::optional<FileFormat> format_of(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos || dot == 0) return std::nullopt;
+  std::string ext = name.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (ext == "bmp") return FileFormat::Bmp;
+  if (ext == "png") return FileFormat::Png;
+  return std::nullopt;
+}
+
+// The lines of --help for one window's controls, from its table and the
+// design-time values.
+template <class Values>
+std::string control_list(const ControlTable<Values>& table, Values defaults) {
+  std::string texts, checks, positions, options, displays;
+  std::string group;
+  // Items wrapped to lines of at most 78 characters, each indented.
+  auto item = [](std::string& list, const std::string& text) {
+    constexpr std::size_t kWidth = 78;
+    const std::string indent = "    ";
+    if (list.empty()) {
+      list = indent + text;
+      return;
+    }
+    const std::size_t line_start = list.rfind('\n') + 1;  // 0 on the first line
+    list += (list.size() - line_start + 1 + text.size() > kWidth ? "\n" + indent : std::string(" ")) + text;
+  };
+  for (const ControlField<Values>& f : table) {
+    switch (f.kind) {
+      case ControlKind::TextBox:
+        item(texts, f.name + "=\"" + f.text(defaults) + "\"");
+        break;
+      case ControlKind::CheckBox:
+        item(checks, f.name + "=" + (f.flag(defaults) ? "1" : "0"));
+        break;
+      case ControlKind::Position:
+        item(positions, f.name + "=" + integer_text(f.position(defaults)) + " (" + integer_text(f.min) + " to " +
+                            integer_text(f.max) + ")");
+        break;
+      case ControlKind::Option: {
+        std::string text = f.name + (f.selected(defaults) ? "*" : "");
+        if (f.group == group) {
+          options += " | " + text;
+        } else {
+          group = f.group;
+          options += (options.empty() ? "" : "\n") + std::string("    ") + f.group + ": " + text;
+        }
+        break;
+      }
+      case ControlKind::Display:
+        item(displays, f.name);
+        break;
+    }
+  }
+  std::string out;
+  out += "  text boxes, NAME=TEXT as typed (design-time text shown):\n" + texts + "\n";
+  if (!checks.empty()) out += "  check boxes, NAME=1 checked or NAME=0:\n" + checks + "\n";
+  out += "  scroll bars and sliders, NAME=N:\n" + positions + "\n";
+  out += "  option buttons, BUTTON selects it (* selected at design time):\n" + options + "\n";
+  out += "  displays, not inputs:\n" + displays + "\n";
+  return out;
+}
+
+}  // namespace
+
+std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span<const std::string> args) {
+  if (std::find_if(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; }) !=
+      args.end())
+    return HelpRequest{};
+  if (args.empty()) return UsageError{"say what to draw: incremental or absolute"};
+  RenderRequest request;
+  if (args[0] == "incremental")
+    request.kind = DiscKind::Incremental;
+  else if (args[0] == "absolute")
+    request.kind = DiscKind::Absolute;
+  else
+    return UsageError{"the first argument is the kind of disc, incremental or absolute, not \"" + args[0] + "\""};
+
+  std::vector<ControlEntry> entries;
+  bool have_dpi = false, have_output = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    // An option's value follows it, or is attached: --dpi=600, -ofile.bmp.
+    std::string a = args[i];
+    std::optional<std::string> attached;
+    if (const std::size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+      attached = a.substr(eq + 1);
+      a.resize(eq);
+    } else if (a.rfind("-o", 0) == 0 && a.size() > 2) {
+      attached = a.substr(2);
+      a = "-o";
+    }
+    auto value = [&]() -> std::optional<std::string> {
+      if (attached) return attached;
+      if (i + 1 < args.size()) return args[++i];
+      return std::nullopt;
+    };
+    if ((a == "--inverse" || a == "--crop") && attached) {
+      return UsageError{a + " takes no value"};
+    } else if (a == "--inverse") {
+      if (request.kind == DiscKind::Absolute) return UsageError{"--inverse draws incremental discs only"};
+      if (request.inverse) return UsageError{"--inverse is given twice"};
+      request.inverse = true;
+    } else if (a == "--crop") {
+      if (request.crop) return UsageError{"--crop is given twice"};
+      request.crop = true;
+    } else if (a == "--dpi") {
+      if (have_dpi) return UsageError{"--dpi is given twice"};
+      const std::optional<std::string> text = value();
+      if (!text) return UsageError{"--dpi needs a value"};
+      const std::optional<int> dpi = whole_number_in(*text, 1, kMaxDpi);
+      if (!dpi)
+        return UsageError{"--dpi takes a whole number of pixels per inch from 1 to " + integer_text(kMaxDpi) +
+                          ", not \"" + *text + "\""};
+      request.dpi = *dpi;
+      have_dpi = true;
+    } else if (a == "-o" || a == "--output") {
+      if (have_output) return UsageError{"the output file is given twice"};
+      const std::optional<std::string> path = value();
+      if (!path) return UsageError{a + " needs a value"};
+      if (path->empty()) return UsageError{"the output file name is empty"};
+      const std::optional<FileFormat> format = format_of(*path);
+      if (!format) return UsageError{"the output file \"" + *path + "\" must end in .bmp or .png"};
+      request.output = *path;
+      request.format = *format;
+      have_output = true;
+    } else if (!a.empty() && a[0] == '-') {
+      return UsageError{"no option \"" + a + "\""};
+    } else if (const std::size_t eq = a.find('='); eq != std::string::npos) {
+      entries.push_back({a.substr(0, eq), a.substr(eq + 1)});
+    } else {
+      entries.push_back({a, std::nullopt});
+    }
+  }
+
+  const std::optional<std::string> refused =
+      request.kind == DiscKind::Incremental
+          ? enter_controls(incremental_fields(), request.incremental, std::span<const ControlEntry>(entries))
+          : enter_controls(absolute_fields(), request.absolute, std::span<const ControlEntry>(entries));
+  if (refused) return UsageError{*refused};
+  if (!have_output) return UsageError{"no output file: give -o FILE (.bmp or .png)"};
+  return request;
+}
+
+std::string render_usage() {
+  std::string u =
+      "Usage:\n"
+      "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop] -o FILE\n"
+      "  vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] -o FILE\n"
+      "\n"
+      "Draws one disc as its design window does when freshly opened, the entries\n"
+      "made, \"Draw\" (\"Draw Inverse\" with --inverse) clicked and the picture saved.\n"
+      "Entries are made in the order given; a control that is not named keeps its\n"
+      "design-time value.  NAME=TEXT types TEXT into a text box, sets a check box\n"
+      "(0 or 1) or moves a scroll bar or slider; a balance box is then validated as\n"
+      "when the focus leaves it (clamped to -45 ... 45, its scroll bar moved).  A\n"
+      "bare BUTTON selects an option button.\n"
+      "\n"
+      "  -o FILE, --output FILE\n"
+      "              the file to write, 1 bit a pixel; .bmp or .png gives the format\n"
+      "  --dpi P     pixels per inch, 1 to " + integer_text(kMaxDpi) + "; the picture area stays 13000 x 9000\n"
+      "              twips (default 96: the file the window saves, pixel for pixel)\n"
+      "  --crop      only the disc's bounding square, with a margin of 1 % of its\n"
+      "              diameter; the pixels are those of the whole picture\n"
+      "  --inverse   the inverse drawing (incremental only)\n"
+      "  -h, --help  this text\n"
+      "\n"
+      "Exit status: 0 the file is written; 1 the drawing was refused (its message\n"
+      "goes to standard error as the window shows it), the picture is too large or\n"
+      "the file could not be written, and no file is written; 2 a usage error.\n"
+      "\n"
+      "incremental (the window Inc_form):\n";
+  u += control_list(incremental_fields(), IncFormValues{});
+  u += "\nabsolute (the window Abs_form):\n";
+  u += control_list(absolute_fields(), AbsoluteEntries{});
+  u +=
+      "\nExamples:\n"
+      "  vantor-render incremental RES=360 ED=1.5 CH2_I bal_1scroll=10 -o disc.bmp\n"
+      "  vantor-render absolute Res_exp=10 Bin_type abs_bal=-5 --dpi 2400 --crop -o abs.png\n";
+  return u;
+}
+
+}  // namespace vantor

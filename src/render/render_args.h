@@ -1,0 +1,47 @@
+// The command line of vantor-render:
+//   vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop] -o FILE
+//   vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] -o FILE
+// Entries are made on the design window's values in the order given
+// (enter_controls); every control not named keeps its design-time value.
+#pragma once
+
+#include <span>
+#include <string>
+#include <variant>
+
+#include "absolute/absolute_design.h"
+#include "incremental/incremental_fields.h"
+
+namespace vantor {
+
+enum class DiscKind { Incremental, Absolute };
+enum class FileFormat { Bmp, Png };
+
+inline constexpr int kDefaultDpi = 96;  // the window's picture
+inline constexpr int kMaxDpi = 100000;
+
+struct RenderRequest {
+  DiscKind kind = DiscKind::Incremental;
+  IncFormValues incremental;  // used when kind is Incremental
+  AbsoluteEntries absolute;   // used when kind is Absolute
+  bool inverse = false;       // "Draw Inverse" instead of "Draw"
+  int dpi = kDefaultDpi;
+  bool crop = false;
+  std::string output;
+  FileFormat format = FileFormat::Bmp;  // from the output's extension
+};
+
+// A mistake in the command line: one line that says what is wrong.
+struct UsageError {
+  std::string reason;
+};
+struct HelpRequest {};
+
+// args are the arguments after the program name.
+std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span<const std::string> args);
+
+// The text of --help: the synopsis, the options, the exit statuses and
+// every control name of both windows with its design-time value.
+std::string render_usage();
+
+}  // namespace vantor

@@ -1,0 +1,407 @@
+// vantor-render run as a program, without a display: usage errors and the
+// renderers' messages with their exit status and no file written, the
+// geometry of the disc at 600 pixels per inch against the formulas, the
+// crop as a window of the whole picture, PNG output, progress on a
+// terminal, --help and what the program links.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <numbers>
+#include <optional>
+
+#include "absolute/absolute_fields.h"
+#include "bmp_reader.h"
+#include "common/messages.h"
+#include "incremental/incremental_fields.h"
+
+using namespace vantor;
+using vantor::test::Bmp;
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+struct Run {
+  int status = -1;
+  QByteArray out, err;
+};
+
+// Runs vantor-render with no display to talk to.
+Run run(const QStringList& args) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(VANTOR_RENDER_PATH), args);
+  if (!p.waitForFinished(240000)) {
+    p.kill();
+    p.waitForFinished();
+    return {};
+  }
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+          p.readAllStandardError()};
+}
+
+QStringList split(const QString& args, const QString& file) {
+  QStringList list = args.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  for (QString& a : list) a.replace(QLatin1Char('@'), file);
+  return list;
+}
+
+std::optional<Bmp> read(const QString& path) {
+  QString error;
+  std::optional<Bmp> bmp = test::read_bmp(test::file_bytes(path), &error);
+  if (!bmp) qWarning("%s: %s", qPrintable(path), qPrintable(error));
+  return bmp;
+}
+
+bool write_bytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList entries(const QString& folder) {
+  return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+// The picture's size at p pixels per inch: 13000 x 9000 twips less a border
+// of 2 pixels a side at 96 (scaled), halves rounded away from zero.
+int picture_size(double twips, double p) { return int(std::lround(twips * p / 1440) - std::lround(4 * p / 96)); }
+
+// The pixel at polar (r inches, angle a counter-clockwise from 3 o'clock)
+// from the picture's centre, at p pixels per inch.
+std::uint8_t polar(const Bmp& bmp, double p, double r, double a) {
+  const double cx = bmp.width / 2.0, cy = bmp.height / 2.0;
+  return bmp.at(int(std::floor(cx + r * p * std::cos(a))), int(std::floor(cy - r * p * std::sin(a))));
+}
+
+constexpr std::uint8_t kBlack = 0x00, kWhite = 0xFF;
+
+}  // namespace
+
+class RenderCliTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // A usage error: one line, status 2, no file, an existing one untouched.
+  void usage_errors_data() {
+    QTest::addColumn<QString>("args");  // @ is the output file
+    QTest::addColumn<QString>("says");
+    QTest::newRow("nothing") << "" << "incremental or absolute";
+    QTest::newRow("unknown kind") << "spiral -o @" << "\"spiral\"";
+    QTest::newRow("unknown name") << "incremental CH4_SL=1 -o @" << "no control is named \"CH4_SL\"";
+    QTest::newRow("the other window's name") << "absolute RES=12 -o @" << "no control is named \"RES\"";
+    QTest::newRow("check box holds 0 or 1") << "incremental CH1_on=2 -o @" << "0 or 1, not \"2\"";
+    QTest::newRow("scroll bar range") << "absolute abs_bal=99 -o @" << "from -45 to 45, not \"99\"";
+    QTest::newRow("slider, not a number") << "incremental ZoomCTRL=abc -o @" << "from 10 to 500, not \"abc\"";
+    QTest::newRow("two buttons of a group") << "incremental Unit_in Unit_mm -o @" << "group \"Units\"";
+    QTest::newRow("two code types") << "absolute Bin_type grey_type -o @" << "\"Absolute Type\"";
+    QTest::newRow("a display") << "incremental zoom_diam=3 -o @" << "not an input";
+    QTest::newRow("the balance echo") << "absolute abs_bal_txt=30 -o @" << "set abs_bal";
+    QTest::newRow("named twice") << "incremental ED=1 ED=2 -o @" << "named twice";
+    QTest::newRow("no -o") << "incremental ED=3" << "-o FILE";
+    QTest::newRow("-o without a file") << "incremental -o" << "-o needs a value";
+    QTest::newRow("two outputs") << "incremental -o @ -o @" << "twice";
+    QTest::newRow("unknown format") << "incremental -o @.jpg" << ".bmp or .png";
+    QTest::newRow("no extension") << "incremental -o @.d/disc" << ".bmp or .png";
+    QTest::newRow("inverse absolute") << "absolute --inverse -o @" << "incremental discs only";
+    QTest::newRow("dpi 0") << "incremental --dpi 0 -o @" << "--dpi";
+    QTest::newRow("dpi too high") << "incremental --dpi 100001 -o @" << "--dpi";
+    QTest::newRow("dpi not whole") << "incremental --dpi=96.5 -o @" << "not \"96.5\"";
+    QTest::newRow("unknown option") << "incremental --zoom 2 -o @" << "no option \"--zoom\"";
+  }
+  void usage_errors() {
+    QFETCH(QString, args);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("old.bmp"));
+    const QByteArray old = "BM not a picture, and it must stay as it is";
+    QVERIFY(write_bytes(file, old));
+    QVERIFY(write_bytes(file + QStringLiteral(".jpg"), old));
+
+    const Run r = run(split(args, file));
+
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.err.startsWith("vantor-render: ") && r.err.endsWith('\n') && r.err.count('\n') == 1, r.err);
+    QVERIFY2(r.err.contains(says.toUtf8()), r.err);
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(test::file_bytes(file), old);
+    QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("old.bmp"), QStringLiteral("old.bmp.jpg")}));
+  }
+
+  // The renderers' refusals exactly as the windows show them, and the
+  // program's own: a picture too large, a file that cannot be written.
+  void refused_drawings_data() {
+    QTest::addColumn<QString>("args");  // @ is the output file
+    QTest::addColumn<QString>("message");  // the whole of standard error, or a part of it when it starts with ~
+    auto text = [](Message m) { return QString::fromUtf8(message_text(m).data(), qsizetype(message_text(m).size())); };
+    QTest::newRow("empty RES") << "incremental RES= -o @" << text(Message::InvalidEntry);
+    QTest::newRow("S2 = 0, inverse") << "incremental S2=0 --inverse -o @" << text(Message::InvalidEntry);
+    QTest::newRow("slots past the radius") << "incremental CH1_SL=0.5 CH2_SL=0.5 CH3_SL=0.5 -o @"
+                                           << text(Message::SlotsTooLong);
+    QTest::newRow("too many slots") << "incremental RES=300000 -o @.png" << text(Message::ResolutionTooHigh);
+    QTest::newRow("not-a-number balance at Draw") << "incremental bal_2scroll=x --crop -o @" << text(Message::InvalidEntry);
+    QTest::newRow("absolute S2 = 0") << "absolute S2=0 --crop -o @" << text(Message::InvalidEntry);
+    QTest::newRow("absolute, User edge not a number") << "absolute CH1_ED_U CH1_ED=? -o @" << text(Message::InvalidEntry);
+    QTest::newRow("absolute 19 bits") << "absolute Res_exp=19 -o @" << text(Message::AbsResolutionTooHigh);
+    QTest::newRow("whole picture at 20000 ppi") << "incremental --dpi 20000 -o @" << "~the limit is 1024 MiB";
+    QTest::newRow("folder missing") << "absolute -o @.d/disc.bmp" << "~could not be written";
+  }
+  void refused_drawings() {
+    QFETCH(QString, args);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("old.bmp"));
+    const QByteArray old = "BM an older file";
+    QVERIFY(write_bytes(file, old));
+    QVERIFY(write_bytes(file + QStringLiteral(".png"), old));
+
+    const Run r = run(split(args, file));
+
+    QCOMPARE(r.status, 1);
+    if (message.startsWith(QLatin1Char('~'))) {
+      QVERIFY2(r.err.startsWith("vantor-render: ") && r.err.count('\n') == 1, r.err);
+      QVERIFY2(r.err.contains(message.mid(1).toUtf8()), r.err);
+    } else {
+      QCOMPARE(QString::fromUtf8(r.err), message + QLatin1Char('\n'));
+    }
+    QCOMPARE(test::file_bytes(file), old);
+    QCOMPARE(test::file_bytes(file + QStringLiteral(".png")), old);
+    QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("old.bmp"), QStringLiteral("old.bmp.png")}));
+  }
+
+  // A write that fails half-way (the file size limit, as a full disk)
+  // leaves the existing file as it was and no other file.
+  void failed_write_keeps_the_old_file() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("old.bmp"));
+    const QByteArray old = "BM the older picture";
+    QVERIFY(write_bytes(file, old));
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("ulimit -f 64; exec \"$0\" \"$@\""),
+                                        QStringLiteral(VANTOR_RENDER_PATH), QStringLiteral("incremental"),
+                                        QStringLiteral("--dpi"), QStringLiteral("300"), QStringLiteral("-o"), file});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    const QByteArray err = p.readAllStandardError();
+    QVERIFY2(err.startsWith("vantor-render: ") && err.contains("could not be written") && err.count('\n') == 1, err);
+    QCOMPARE(test::file_bytes(file), old);
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("old.bmp")});
+  }
+
+  // The default incremental disc at 600 ppi: R = 1 in at the centre of the
+  // picture, tracks from the rim inwards each 0.125 in wide after a gap of
+  // 0.125 in, 16 cycles; A slots open from 0, B a quarter cycle later, the
+  // Index slot where B's first is; shaft 0.1875 in across.
+  void incremental_geometry_at_600_ppi() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("inc.bmp"));
+    const Run r = run({QStringLiteral("incremental"), QStringLiteral("--dpi"), QStringLiteral("600"),
+                       QStringLiteral("-o"), file});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.err.isEmpty());
+    const std::optional<Bmp> bmp = read(file);
+    QVERIFY(bmp);
+    QCOMPARE(bmp->bits, 1);
+    QCOMPARE(bmp->width, picture_size(13000, 600));
+    QCOMPARE(bmp->height, picture_size(9000, 600));
+    QCOMPARE(bmp->x_ppm, 23622);  // 600 per inch
+    QCOMPARE(bmp->y_ppm, 23622);
+
+    // Angles where each track is surely open or shut, half a slot from any
+    // edge: A samples at the middles of the half cycles, B and Index at the
+    // half-cycle boundaries.
+    const double cycle = 2 * kPi / 16;
+    struct Ring {
+      double r;   // inches from the centre
+      int track;  // 0: solid (or outside the disc), else 1, 2, 3
+    } rings[] = {{1.05, 0}, {0.94, 0}, {0.81, 1}, {0.69, 0}, {0.56, 2}, {0.44, 0}, {0.31, 3}, {0.17, 0}};
+    for (const Ring& ring : rings)
+      for (int k = 0; k < 32; ++k) {
+        double a = k * cycle / 2;
+        std::uint8_t want = ring.r > 1 ? kWhite : kBlack;
+        switch (ring.track) {
+          case 1: a += cycle / 4; want = k % 2 == 0 ? kWhite : kBlack; break;  // open on [0, c/2)
+          case 2: want = k % 2 == 1 ? kWhite : kBlack; break;                 // open on [c/4, 3c/4)
+          case 3: want = k == 1 ? kWhite : kBlack; break;                     // B's first slot only
+          default: a += cycle / 4; break;
+        }
+        QVERIFY2(polar(*bmp, 600, ring.r, a) == want, qPrintable(QStringLiteral("r %1 in, angle %2").arg(ring.r).arg(a)));
+      }
+    // The shaft hole, between the centre cross and its rim.
+    for (double a : {0.25 * kPi, 0.75 * kPi, 1.25 * kPi, 1.75 * kPi})
+      QCOMPARE(polar(*bmp, 600, 0.07, a), kWhite);
+    // The picture's corners are background.
+    QCOMPARE(bmp->at(0, 0), kWhite);
+    QCOMPARE(bmp->at(bmp->width - 1, bmp->height - 1), kWhite);
+  }
+
+  // The default absolute disc at 600 ppi: six Grey tracks between R = 1 in
+  // and the shaft (0.1875 in across) in Auto mode, SL = (R - 2 Rs) / 12;
+  // track i (0 innermost) has sectors of pi / 2^i, every other one open and
+  // all turned by half a sector: open around (2m + 1) pi / 2^i, shut
+  // around 2m pi / 2^i.
+  void absolute_geometry_at_600_ppi() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("abs.bmp"));
+    const Run r = run({QStringLiteral("absolute"), QStringLiteral("--dpi=600"), QStringLiteral("-o"), file});
+    QCOMPARE(r.status, 0);
+    const std::optional<Bmp> bmp = read(file);
+    QVERIFY(bmp);
+    QCOMPARE(bmp->x_ppm, 23622);
+    const double R = 1, rs = 0.09375, sl = (R - 2 * rs) / 12;
+    for (int n = 0; n < 6; ++n) {
+      const int i = 5 - n;
+      const double outer = R - sl - 2 * n * sl;
+      const double sector = kPi / std::pow(2.0, i);
+      for (int m = 0; m < (1 << i); ++m) {
+        QVERIFY2(polar(*bmp, 600, outer - sl / 2, (2 * m + 1) * sector) == kWhite, qPrintable(QString::number(n)));
+        QVERIFY2(polar(*bmp, 600, outer - sl / 2, 2 * m * sector) == kBlack, qPrintable(QString::number(n)));
+      }
+      // The ring between this track and the next is solid.
+      QCOMPARE(polar(*bmp, 600, outer + sl / 2, 0.3), kBlack);
+    }
+    QCOMPARE(polar(*bmp, 600, 1.02, 1.0), kWhite);
+    QCOMPARE(polar(*bmp, 600, 0.07, 0.8), kWhite);
+  }
+
+  // --crop: the disc's square with a 1 % margin, every pixel as in the whole
+  // picture (drawn in bands at 600 ppi), the disc inside it.
+  void crop_is_a_window_of_the_whole_picture_data() {
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<double>("radius");  // of the disc as drawn, inches
+    QTest::addColumn<bool>("black_disc");
+    QTest::newRow("incremental at 250 %") << "incremental ZoomCTRL=250 RES=40" << 2.5 << true;
+    QTest::newRow("inverse ignores the zoom") << "incremental ZoomCTRL=250 --inverse" << 1.0 << false;
+    QTest::newRow("absolute binary, 3 in, 1:2") << "absolute Bin_type ED=3 S2=2 abs_bal=20" << 0.75 << true;
+    QTest::newRow("millimetres") << "incremental Unit_mm ED=40 CH1_SL=3 CH2_SL=3 CH3_SL=3" << 20 / 25.4 << true;
+  }
+  void crop_is_a_window_of_the_whole_picture() {
+    QFETCH(QString, args);
+    QFETCH(double, radius);
+    QFETCH(bool, black_disc);
+    QTemporaryDir dir;
+    const QString whole = dir.filePath(QStringLiteral("whole.bmp")), crop = dir.filePath(QStringLiteral("crop.bmp"));
+    QCOMPARE(run(split(args + QStringLiteral(" --dpi 600 -o @"), whole)).status, 0);
+    QCOMPARE(run(split(args + QStringLiteral(" --dpi 600 --crop -o @"), crop)).status, 0);
+    const std::optional<Bmp> w = read(whole), c = read(crop);
+    QVERIFY(w && c);
+    // The square's edges may land a pixel either way of the exact ones
+    // (the centre is found in single precision); its pixels must be exactly
+    // those of the whole picture at its place.
+    const double half = 1.02 * radius * 600;
+    const int left = int(std::floor(w->width / 2.0 - half)), top = int(std::floor(w->height / 2.0 - half));
+    QVERIFY2(std::abs(c->width - (int(std::ceil(w->width / 2.0 + half)) - left)) <= 1, qPrintable(QString::number(c->width)));
+    QVERIFY2(std::abs(c->height - (int(std::ceil(w->height / 2.0 + half)) - top)) <= 1, qPrintable(QString::number(c->height)));
+    QCOMPARE(c->x_ppm, w->x_ppm);
+    auto matches_at = [&](int dx, int dy) {
+      for (int y = 0; y < c->height; ++y)
+        for (int x = 0; x < c->width; ++x)
+          if (c->at(x, y) != w->at(dx + x, dy + y)) return false;
+      return true;
+    };
+    bool found = false;
+    for (int dy = top - 1; dy <= top + 1 && !found; ++dy)
+      for (int dx = left - 1; dx <= left + 1 && !found; ++dx) found = matches_at(dx, dy);
+    QVERIFY2(found, "the crop is no window of the whole picture near its place");
+    // The margin is background; just inside the rim is the disc.
+    for (int x = 0; x < c->width; ++x) QCOMPARE(c->at(x, 0), kWhite);
+    const int inside = int(radius * 600) - 3;
+    QCOMPARE(c->at(c->width / 2 - inside, c->height / 2), black_disc ? kBlack : kWhite);
+    QCOMPARE(c->at(c->width / 2, c->height / 2 + inside), black_disc ? kBlack : kWhite);
+  }
+
+  // PNG: 1 bit a pixel, the resolution in its pHYs chunk, the pixels of the
+  // BMP; an existing file is replaced.
+  void png_holds_the_pixels_of_the_bmp() {
+    QTemporaryDir dir;
+    const QString bmp_path = dir.filePath(QStringLiteral("d.bmp")), png_path = dir.filePath(QStringLiteral("d.PNG"));
+    QVERIFY(write_bytes(png_path, QByteArray(5000, 'x')));
+    const QStringList design{QStringLiteral("absolute"), QStringLiteral("Res_exp=9"), QStringLiteral("--dpi"),
+                             QStringLiteral("300"), QStringLiteral("-o")};
+    QCOMPARE(run(design + QStringList{bmp_path}).status, 0);
+    QCOMPARE(run(design + QStringList{png_path}).status, 0);
+    const QByteArray png = test::file_bytes(png_path);
+    QVERIFY(png.startsWith("\x89PNG\r\n\x1a\n"));
+    QCOMPARE(png.mid(12, 4), QByteArray("IHDR"));
+    QCOMPARE(int(png[24]), 1);  // bit depth
+    const qsizetype phys = png.indexOf("pHYs");
+    QVERIFY(phys > 0);
+    auto be32 = [&png](qsizetype at) {
+      return quint32(quint8(png[at])) << 24 | quint32(quint8(png[at + 1])) << 16 | quint32(quint8(png[at + 2])) << 8 |
+             quint8(png[at + 3]);
+    };
+    QCOMPARE(be32(phys + 4), 11811u);  // 300 per inch
+    QCOMPARE(be32(phys + 8), 11811u);
+    QCOMPARE(int(png[phys + 12]), 1);  // per metre
+    const std::optional<Bmp> b = read(bmp_path);
+    QVERIFY(b);
+    const QImage image = QImage::fromData(png).convertToFormat(QImage::Format_Grayscale8);
+    QCOMPARE(image.width(), b->width);
+    QCOMPARE(image.height(), b->height);
+    for (int y = 0; y < b->height; ++y)
+      for (int x = 0; x < b->width; ++x)
+        if (image.constScanLine(y)[x] != b->at(x, y)) QFAIL(qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+  }
+
+  // Progress on a terminal for a drawing of more than a second; none when
+  // standard error is a pipe.
+  void progress_on_a_terminal() {
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty()) QSKIP("no script(1) to give the program a terminal");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("slow.png"));
+    const QStringList slow{QStringLiteral("absolute"), QStringLiteral("Res_exp=18"), QStringLiteral("--dpi"),
+                           QStringLiteral("6000"), QStringLiteral("--crop"), QStringLiteral("-o"), file};
+    QProcess p;
+    p.start(script, {QStringLiteral("-qfec"), QStringLiteral(VANTOR_RENDER_PATH) + QLatin1Char(' ') +
+                                                  slow.join(QLatin1Char(' ')),
+                     QStringLiteral("/dev/null")});
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(p.waitForFinished(240000));
+    QCOMPARE(p.exitCode(), 0);
+    const QByteArray shown = p.readAllStandardOutput();
+    QVERIFY(QFile::exists(file));
+    if (!shown.contains("drawing") && clock.elapsed() < 1200) QSKIP("the drawing took less than a second here");
+    QVERIFY2(shown.contains("vantor-render: drawing ") && shown.contains("100 %"), shown);
+    QVERIFY2(shown.count('%') >= 3, shown);  // more than the last step
+    QVERIFY2(shown.contains("vantor-render: writing "), shown);
+
+    const Run piped = run(slow);
+    QCOMPARE(piped.status, 0);
+    QVERIFY(piped.err.isEmpty());
+  }
+
+  void help_lists_every_name() {
+    const Run r = run({QStringLiteral("--help")});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.err.isEmpty());
+    for (const auto& f : incremental_fields()) QVERIFY2(r.out.contains(QByteArray::fromStdString(f.name)), f.name.c_str());
+    for (const auto& f : absolute_fields()) QVERIFY2(r.out.contains(QByteArray::fromStdString(f.name)), f.name.c_str());
+    QVERIFY(r.out.contains("--inverse") && r.out.contains("--dpi") && r.out.contains("--crop"));
+    QCOMPARE(run({QStringLiteral("absolute"), QStringLiteral("-h")}).out, r.out);
+  }
+
+  void links_no_widgets() {
+    const QString ldd = QStandardPaths::findExecutable(QStringLiteral("ldd"));
+    if (ldd.isEmpty()) QSKIP("no ldd");
+    QProcess p;
+    p.start(ldd, {QStringLiteral(VANTOR_RENDER_PATH)});
+    QVERIFY(p.waitForFinished());
+    const QByteArray libs = p.readAllStandardOutput();
+    QVERIFY2(libs.contains("libQt6Gui"), libs);
+    QVERIFY2(!libs.contains("Widgets") && !libs.contains("PrintSupport"), libs);
+  }
+};
+
+QTEST_GUILESS_MAIN(RenderCliTest)
+
+#include "render_cli_test.moc"
