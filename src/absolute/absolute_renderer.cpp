@@ -32,7 +32,7 @@ float to_surface_angle(double a) {
 }  // namespace
 
 bool render_absolute(const AbsoluteDesign& design, Surface& surface) {
-  if (!(design.resolution_exp <= kMaxResolutionExp)) return false;
+  if (!(design.resolution_exp <= kMaxDrawableResolutionExp)) return false;
   surface.set_scale_mode(design.unit == Unit::Inch ? ScaleMode::Inch : ScaleMode::Millimetre);
   const AbsoluteGeometry g = absolute_geometry(design);
   const float cx = surface.scale_width() / 2;

@@ -7,8 +7,6 @@
 namespace vantor::raster {
 namespace {
 
-using Index = std::int64_t;
-
 constexpr double kPi = std::numbers::pi;
 constexpr double kHalfPi = kPi / 2.0;
 constexpr double kThreeHalfPi = 1.5 * kPi;
@@ -20,6 +18,21 @@ Index to_index(double v, Index lo, Index hi) {
   if (!(v > static_cast<double>(lo))) return lo;
   if (v >= static_cast<double>(hi)) return hi;
   return static_cast<Index>(v);
+}
+
+// floor(v) and ceil(v) saturated to [lo, hi] like to_index, without a libm
+// call: v is truncated only once it is known to lie strictly inside.
+Index floor_index(double v, Index lo, Index hi) {
+  if (!(v > static_cast<double>(lo))) return lo;
+  if (v >= static_cast<double>(hi)) return hi;
+  const Index t = static_cast<Index>(v);
+  return static_cast<double>(t) > v ? t - 1 : t;
+}
+Index ceil_index(double v, Index lo, Index hi) {
+  if (!(v > static_cast<double>(lo))) return lo;
+  if (v >= static_cast<double>(hi)) return hi;
+  const Index t = static_cast<Index>(v);
+  return static_cast<double>(t) < v ? t + 1 : t;
 }
 
 // First i in [a, b] for which pred holds, b + 1 when none.  pred must be
@@ -80,57 +93,71 @@ Index last_true(Index a, Index b, Index guess, Pred pred) {
   return first_true(a, b, guess + 1, [&](Index i) { return !pred(i); }) - 1;
 }
 
-// Slack, in pixels, added around a figure's row range: one pixel plus the
-// rounding of coordinates of the figure's magnitude.
-double row_slack(const PixelCircle& c) { return 1.0 + 1e-12 * (std::fabs(c.cx) + std::fabs(c.cy) + c.r); }
+// Slack, in pixels, added around a figure's row range.  A covered pixel
+// centre lies in the figure's continuous region up to the rounding of the
+// rules' double arithmetic and of atan2, a few ulps of the coordinates'
+// magnitude; the slack is a million times that.
+double row_slack(const PixelCircle& c) { return 1e-6 + 1e-9 * (std::fabs(c.cx) + std::fabs(c.cy) + c.r); }
 
-// Rows whose centre y lies in [y0 - slack, y1 + slack], clipped to
-// [0, height - 1].  False when none.
-bool row_range(double y0, double y1, double slack, int height, Index& j0, Index& j1) {
+// The window's rows whose centre y lies in [y0 - slack, y1 + slack].  False
+// when none.
+bool row_range(const SpanSink& sink, double y0, double y1, double slack, Index& j0, Index& j1) {
   const double first = std::ceil(y0 - slack - 0.5);
   const double last = std::floor(y1 + slack - 0.5);
-  if (!(first <= height - 1.0) || !(last >= 0.0) || first > last) return false;
-  j0 = to_index(first, 0, height - 1);
-  j1 = to_index(last, 0, height - 1);
+  const Index top = sink.first_row();
+  const Index bottom = sink.last_row();
+  if (!(first <= static_cast<double>(bottom)) || !(last >= static_cast<double>(top)) || first > last) return false;
+  j0 = to_index(first, top, bottom);
+  j1 = to_index(last, top, bottom);
   return true;
 }
 
-// The pixels i in [0, width - 1] of a row with dx*dx + dy*dy <= r2, where
-// dx = (i + 0.5) - cx and dy = (j + 0.5) - cy.  They form one interval: the
-// rounded squared distance is monotone on either side of the centre.
-bool disc_span(double cx, double dy, double r2, int width, Index& lo, Index& hi) {
-  const double dy2 = dy * dy;
+// The squared radius of a ring's hole: the ring is the disc less the pixels
+// within r - 1, or the whole disc when r <= 1.
+double ring_hole(const PixelCircle& c) { return c.r > 1.0 ? (c.r - 1.0) * (c.r - 1.0) : kNoHole; }
+
+// The pixels i in [lo_limit, hi_limit] of a row with dx*dx + dy*dy <= r2,
+// where dx = (i + 0.5) - cx and dy = (j + 0.5) - cy.  They form one
+// interval: the rounded squared distance is monotone on either side of the
+// centre, and the pixel of the range nearest the centre's column minimises
+// it.
+bool disc_span(double cx, double dy2, double r2, Index lo_limit, Index hi_limit, Index& lo, Index& hi) {
   if (dy2 > r2) return false;
   auto inside = [&](Index i) {
     const double dx = (static_cast<double>(i) + 0.5) - cx;
     return dx * dx + dy2 <= r2;
   };
-  // The pixel nearest to the centre within the row minimises the distance.
-  const Index c = to_index(std::floor(cx), 0, width - 1);
+  const Index c = floor_index(cx, lo_limit, hi_limit);
   if (!inside(c)) return false;
   const double h = std::sqrt(r2 - dy2);
-  lo = first_true(0, c, to_index(std::ceil(cx - h - 0.5), -1, width), inside);
-  hi = last_true(c, width - 1, to_index(std::floor(cx + h - 0.5), -1, width), inside);
+  lo = first_true(lo_limit, c, ceil_index(cx - h - 0.5, lo_limit - 1, hi_limit + 1), inside);
+  hi = last_true(c, hi_limit, floor_index(cx + h - 0.5, lo_limit - 1, hi_limit + 1), inside);
   return true;
 }
 
-// One bounding ray of an arc piece.
-struct Ray {
-  double angle;
-  double cos;
-  double sin;
-  double cot;  // cos/sin, for the row crossing
-};
-
-struct Piece {
-  Ray start;
-  Ray end;
-};
-
-Ray make_ray(double angle) {
-  const double c = std::cos(angle);
-  const double s = std::sin(angle);
-  return {angle, c, s, s != 0.0 ? c / s : kInf};
+// Paints the pixels [a, b] of row j that lie outside the hole (dx*dx + dy2
+// <= hole2).  The hole's pixels in the row are one interval around the
+// centre's column, so only a span that reaches that column can be split in
+// two; any other loses at most the end nearer the centre.
+void span_outside_hole(const SpanSink& sink, Index j, Index a, Index b, double cx, double dy2, double hole2) {
+  if (!(dy2 <= hole2)) {
+    sink.span(j, a, b);
+    return;
+  }
+  auto in_hole = [&](Index i) {
+    const double dx = (static_cast<double>(i) + 0.5) - cx;
+    return dx * dx + dy2 <= hole2;
+  };
+  const Index c = floor_index(cx, a, b);
+  if (!in_hole(c)) {
+    sink.span(j, a, b);
+    return;
+  }
+  const double h = std::sqrt(hole2 - dy2);
+  const Index hole_lo = first_true(a, c, ceil_index(cx - h - 0.5, a - 1, c + 1), in_hole);
+  const Index hole_hi = last_true(c, b, floor_index(cx + h - 0.5, c - 1, b + 1), in_hole);
+  if (a < hole_lo) sink.span(j, a, hole_lo - 1);
+  if (hole_hi < b) sink.span(j, hole_hi + 1, b);
 }
 
 // Compares the angle t = pixel_angle(dx, dy_up) with ray.angle, where the
@@ -148,37 +175,17 @@ int side_of(const Ray& ray, double dx, double dy_up) {
   return 0;
 }
 
-// An arc as at most two pieces with start <= end, each within [0, 2pi].
-int split_arc(ArcRange arc, Piece out[2]) {
-  if (arc.start <= arc.end) {
-    out[0] = {make_ray(arc.start), make_ray(arc.end)};
-    return 1;
-  }
-  out[0] = {make_ray(arc.start), make_ray(kTwoPi)};
-  out[1] = {make_ray(0.0), make_ray(arc.end)};
-  return 2;
-}
-
-// Range of sin over the union of the pieces.
-void sin_range(const Piece* pieces, int n, double& lo, double& hi) {
-  lo = 1.0;
-  hi = -1.0;
-  for (int k = 0; k < n; ++k) {
-    const double s = pieces[k].start.angle;
-    const double e = pieces[k].end.angle;
-    const double ss = pieces[k].start.sin;
-    const double se = pieces[k].end.sin;
-    hi = std::max(hi, (s <= kHalfPi && kHalfPi <= e) ? 1.0 : std::max(ss, se));
-    lo = std::min(lo, (s <= kThreeHalfPi && kThreeHalfPi <= e) ? -1.0 : std::min(ss, se));
-  }
-}
+// The largest and the smallest rho * s over rho in [rho_lo, rho_hi]
+// (rho_hi may be infinite; 0 * infinity is taken as 0).
+double largest_product(double rho_lo, double rho_hi, double s) { return s > 0 ? rho_hi * s : s < 0 ? rho_lo * s : 0.0; }
+double smallest_product(double rho_lo, double rho_hi, double s) { return s < 0 ? rho_hi * s : s > 0 ? rho_lo * s : 0.0; }
 
 // Calls emit(lo, hi) for the pixels of [a, b] on a row whose angle lies in
 // the piece.  Along a row the pixel angle is monotone (non-increasing in
 // [0, pi] on and above the centre row, non-decreasing in [pi, 2pi] below),
 // so they form one interval; its ends are searched from the rays' crossings.
 template <class Emit>
-void piece_span(double cx, double dy_up, Index a, Index b, const Piece& p, Emit emit) {
+void piece_span(double cx, double dy_up, Index a, Index b, const ArcPiece& p, Emit emit) {
   auto dx_of = [&](Index i) { return (static_cast<double>(i) + 0.5) - cx; };
   auto angle = [&](Index i) { return pixel_angle(dx_of(i), dy_up); };
   // t(i) <= ray.angle and t(i) >= ray.angle for a ray inside the row's half.
@@ -196,10 +203,27 @@ void piece_span(double cx, double dy_up, Index a, Index b, const Piece& p, Emit 
   };
   auto guess = [&](const Ray& r, bool low) {
     const double x = cx + dy_up * r.cot - 0.5;
-    return to_index(low ? std::ceil(x) : std::floor(x), a - 1, b + 1);
+    return low ? ceil_index(x, a - 1, b + 1) : floor_index(x, a - 1, b + 1);
   };
   const double s = p.start.angle;
   const double e = p.end.angle;
+  // With both rays strictly inside the row's half plane, the pixels lie
+  // between the rays' crossings with the row, widened by the uncertainty of
+  // the rule's boundary there: the rounding of atan2, of the rays and of
+  // the crossing, which a change of the angle by d moves by d * dy_up /
+  // sin^2.  A thin sector's row usually has no pixel centre between them.
+  const bool upper = dy_up > 0.0;
+  if (upper ? (s > 0.0 && e < kPi) : (dy_up < 0.0 && s > kPi && e < kTwoPi)) {
+    const Ray& left = upper ? p.end : p.start;
+    const Ray& right = upper ? p.start : p.end;
+    const double base = 1e-6 + 1e-12 * std::fabs(cx);
+    const double height = 1e-12 * std::fabs(dy_up);
+    const Index i0 = ceil_index(cx + dy_up * left.cot - 0.5 - (base + height * left.spread), a - 1, b + 1);
+    const Index i1 = floor_index(cx + dy_up * right.cot - 0.5 + (base + height * right.spread), a - 1, b + 1);
+    if (i0 > i1 || i0 > b || i1 < a) return;
+    a = std::max(a, i0);
+    b = std::min(b, i1);
+  }
   Index lo;
   Index hi;
   if (dy_up >= 0.0) {
@@ -230,60 +254,64 @@ void piece_span(double cx, double dy_up, Index a, Index b, const Piece& p, Emit 
 
 bool full_turn(ArcRange arc) { return arc.start == 0.0 && arc.end == kTwoPi; }
 
-bool drawable(const SpanSink& sink) { return sink.width > 0 && sink.height > 0; }
+// a / b rounded up, b > 0.
+Index ceil_div(Index a, Index b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
 
-// Calls emit(j, lo, hi) for the one or two ring spans of each row in
-// [j0, j1].
-template <class Emit>
-void ring_rows(const SpanSink& sink, const PixelCircle& c, Index j0, Index j1, Emit emit) {
-  const double r2 = c.r * c.r;
-  const bool has_hole = c.r > 1.0;
-  const double hole2 = (c.r - 1.0) * (c.r - 1.0);
-  for (Index j = j0; j <= j1; ++j) {
-    const double dy = (static_cast<double>(j) + 0.5) - c.cy;
-    Index lo, hi;
-    if (!disc_span(c.cx, dy, r2, sink.width, lo, hi)) continue;
-    Index hole_lo, hole_hi;
-    if (has_hole && disc_span(c.cx, dy, hole2, sink.width, hole_lo, hole_hi)) {
-      if (lo < hole_lo) emit(j, lo, hole_lo - 1);
-      if (hole_hi < hi) emit(j, hole_hi + 1, hi);
-    } else {
-      emit(j, lo, hi);
-    }
-  }
-}
-
-// Calls plot(major, minor) for the pixels of the Bresenham line from
-// (a_major, a_minor) to (b_major, b_minor), |b_major - a_major| >=
-// |b_minor - a_minor| > 0 or both zero, restricted to majors in [0, limit).
+// Calls plot(major, minor) for the pixels k = k_first ... n of the
+// Bresenham line from (a_major, a_minor) to (b_major, b_minor),
+// |b_major - a_major| >= |b_minor - a_minor|, restricted to majors in
+// [major_lo, major_hi] and minors in [minor_lo, minor_hi].  The minor
+// offset at step k is q(k) = floor((2*k*m + n - 1) / (2*n)), k*m/n rounded
+// to nearest with ties toward the first point; it never decreases, so the
+// steps inside the minor range are found in closed form.  Coordinates stay
+// within 2^30 in magnitude, so every product fits in 64 bits.
 template <class Plot>
-void walk_line(Index a_major, Index a_minor, Index b_major, Index b_minor, Index limit, Plot plot) {
+void walk_line(Index a_major, Index a_minor, Index b_major, Index b_minor, Index major_lo, Index major_hi,
+               Index minor_lo, Index minor_hi, Index k_first, Plot plot) {
   const Index d_major = b_major - a_major;
   const Index d_minor = b_minor - a_minor;
   const Index n = d_major < 0 ? -d_major : d_major;
   const Index m = d_minor < 0 ? -d_minor : d_minor;
   const Index s_major = d_major < 0 ? -1 : 1;
   const Index s_minor = d_minor < 0 ? -1 : 1;
-  // Steps k in [0, n] whose major coordinate a_major + s_major*k is in range.
   Index k0, k1;
   if (s_major > 0) {
-    k0 = std::max<Index>(0, -a_major);
-    k1 = std::min<Index>(n, limit - 1 - a_major);
+    k0 = std::max<Index>(0, major_lo - a_major);
+    k1 = std::min<Index>(n, major_hi - a_major);
   } else {
-    k0 = std::max<Index>(0, a_major - (limit - 1));
-    k1 = std::min<Index>(n, a_major);
+    k0 = std::max<Index>(0, a_major - major_hi);
+    k1 = std::min<Index>(n, a_major - major_lo);
   }
-  if (k0 > k1) return;
+  k0 = std::max(k0, k_first);
+  // The offsets q that keep the minor coordinate in range.
+  Index q_lo = s_minor > 0 ? minor_lo - a_minor : a_minor - minor_hi;
+  Index q_hi = s_minor > 0 ? minor_hi - a_minor : a_minor - minor_lo;
+  q_lo = std::max<Index>(q_lo, 0);
+  q_hi = std::min<Index>(q_hi, m);
+  if (q_lo > q_hi || k0 > k1) return;
   if (n == 0) {
     plot(a_major, a_minor);
     return;
   }
-  // Minor offset at step k: floor((2*k*m + n - 1) / (2*n)), i.e. k*m/n
-  // rounded to nearest with ties toward the first point.
   const Index two_n = 2 * n;
+  if (m > 0 && (q_lo > 0 || q_hi < m)) {
+    // q(k) >= q_lo  <=>  2*k*m >= 2*n*q_lo - n + 1, and q(k) <= q_hi the
+    // same with q_hi + 1, negated.
+    k0 = std::max(k0, ceil_div(two_n * q_lo - n + 1, 2 * m));
+    k1 = std::min(k1, ceil_div(two_n * (q_hi + 1) - n + 1, 2 * m) - 1);
+    if (k0 > k1) return;
+  }
   const Index num = 2 * k0 * m + n - 1;
-  Index q = num / two_n;
-  Index rem = num % two_n;
+  Index q, rem;
+  if (num < (Index{1} << 32) && two_n < (Index{1} << 32)) {
+    // The common short line: a 32-bit division is several times faster.
+    const auto num32 = static_cast<std::uint32_t>(num), den32 = static_cast<std::uint32_t>(two_n);
+    q = num32 / den32;
+    rem = num32 % den32;
+  } else {
+    q = num / two_n;
+    rem = num % two_n;
+  }
   for (Index k = k0; k <= k1; ++k) {
     plot(a_major + s_major * k, a_minor + s_minor * q);
     rem += 2 * m;
@@ -373,118 +401,402 @@ bool clip_to_far_square(double& x0, double& y0, double& x1, double& y1) {
   return true;
 }
 
-void SpanSink::span(std::int64_t j, std::int64_t i0, std::int64_t i1) const {
-  if (j < 0 || j >= height) return;
-  i0 = std::max<std::int64_t>(i0, 0);
-  i1 = std::min<std::int64_t>(i1, width - 1);
-  if (i0 > i1) return;
-  std::memset(pixels + j * width + i0, value, static_cast<std::size_t>(i1 - i0 + 1));
-}
+namespace {
 
-void SpanSink::plot(std::int64_t i, std::int64_t j) const {
-  if (i < 0 || i >= width || j < 0 || j >= height) return;
-  pixels[j * width + i] = value;
-}
-
-void fill_disc(const SpanSink& sink, const PixelCircle& c) {
-  Index j0, j1;
-  if (!drawable(sink) || !row_range(c.cy - c.r, c.cy + c.r, row_slack(c), sink.height, j0, j1)) return;
-  const double r2 = c.r * c.r;
-  for (Index j = j0; j <= j1; ++j) {
-    Index lo, hi;
-    if (disc_span(c.cx, (static_cast<double>(j) + 0.5) - c.cy, r2, sink.width, lo, hi)) sink.span(j, lo, hi);
+// sin and cos of a in [0, 2pi] to within 5e-17 plus a few ulps: a less
+// the nearest multiple k of pi/2 (pi/2 in two parts, the first of 33 bits so
+// that k times it is exact), then Taylor polynomials on |r| <= pi/4 whose
+// first omitted terms are below 5e-17.
+void sin_cos(double a, double& sin_a, double& cos_a) {
+  constexpr double kTwoOverPi = 0.63661977236758134308;
+  constexpr double kHalfPiHigh = 1.57079632673412561417e+00;
+  constexpr double kHalfPiLow = 6.07710050650619224932e-11;
+  const int k = static_cast<int>(a * kTwoOverPi + 0.5);
+  const double r = (a - k * kHalfPiHigh) - k * kHalfPiLow;
+  const double r2 = r * r;
+  const double sr =
+      r + r * r2 *
+              (-1.0 / 6 +
+               r2 * (1.0 / 120 +
+                     r2 * (-1.0 / 5040 +
+                           r2 * (1.0 / 362880 +
+                                 r2 * (-1.0 / 39916800 + r2 * (1.0 / 6227020800 + r2 * (-1.0 / 1307674368000)))))));
+  const double cr =
+      1.0 + r2 * (-0.5 + r2 * (1.0 / 24 +
+                               r2 * (-1.0 / 720 +
+                                     r2 * (1.0 / 40320 +
+                                           r2 * (-1.0 / 3628800 +
+                                                 r2 * (1.0 / 479001600 +
+                                                       r2 * (-1.0 / 87178291200 + r2 * (1.0 / 20922789888000))))))));
+  switch (k & 3) {
+    case 0:
+      sin_a = sr, cos_a = cr;
+      break;
+    case 1:
+      sin_a = cr, cos_a = -sr;
+      break;
+    case 2:
+      sin_a = -sr, cos_a = -cr;
+      break;
+    default:
+      sin_a = -cr, cos_a = sr;
+      break;
   }
 }
 
-void draw_ring(const SpanSink& sink, const PixelCircle& c) {
-  Index j0, j1;
-  if (!drawable(sink) || !row_range(c.cy - c.r, c.cy + c.r, row_slack(c), sink.height, j0, j1)) return;
-  ring_rows(sink, c, j0, j1, [&](Index j, Index lo, Index hi) { sink.span(j, lo, hi); });
+// The ray's cosine and sine need only be close: the cross product that uses
+// them decides only far beyond their error, and the row bounds and guesses
+// have room to spare.
+Ray make_ray(double angle) {
+  double s, c;
+  sin_cos(angle, s, c);
+  const double cot = s != 0.0 ? c / s : kInf;
+  return {angle, c, s, cot, 1.0 + std::fabs(cot) + cot * cot};
 }
 
-void fill_sector(const SpanSink& sink, const PixelCircle& c, ArcRange arc) {
-  if (full_turn(arc)) {
-    fill_disc(sink, c);
+}  // namespace
+
+Arc::Arc(ArcRange r) : range(r) {
+  if (r.start <= r.end) {
+    piece[0] = {make_ray(r.start), make_ray(r.end)};
+    pieces = 1;
+  } else {
+    static const Ray kTurn = make_ray(kTwoPi);
+    static const Ray kZero = make_ray(0.0);
+    piece[0] = {make_ray(r.start), kTurn};
+    piece[1] = {kZero, make_ray(r.end)};
+    pieces = 2;
+  }
+  sin_lo = 1.0;
+  sin_hi = -1.0;
+  for (int k = 0; k < pieces; ++k) {
+    const double s = piece[k].start.angle;
+    const double e = piece[k].end.angle;
+    const double ss = piece[k].start.sin;
+    const double se = piece[k].end.sin;
+    sin_hi = std::max(sin_hi, (s <= kHalfPi && kHalfPi <= e) ? 1.0 : std::max(ss, se));
+    sin_lo = std::min(sin_lo, (s <= kThreeHalfPi && kThreeHalfPi <= e) ? -1.0 : std::min(ss, se));
+  }
+}
+
+void SpanSink::span(Index j, Index i0, Index i1) const {
+  if (j < top || j > last_row()) return;
+  i0 = std::max(i0, left);
+  i1 = std::min(i1, last_column());
+  if (i0 > i1) return;
+  std::memset(pixels + (j - top) * width + (i0 - left), value, static_cast<std::size_t>(i1 - i0 + 1));
+}
+
+void SpanSink::plot(Index i, Index j) const {
+  if (i < left || i > last_column() || j < top || j > last_row()) return;
+  pixels[(j - top) * width + (i - left)] = value;
+}
+
+void fill_disc(const SpanSink& sink, const PixelCircle& c, double hole2) {
+  if (sink.empty()) return;
+  const double r2 = c.r * c.r;
+  if (hole2 >= r2) return;  // every pixel of the disc is in the hole
+  Index j0, j1;
+  if (r2 < kInf) {
+    if (!row_range(sink, c.cy - c.r, c.cy + c.r, row_slack(c), j0, j1)) return;
+  } else {
+    // The square overflows: every pixel's squared distance is <= infinity.
+    j0 = sink.first_row();
+    j1 = sink.last_row();
+  }
+  for (Index j = j0; j <= j1; ++j) {
+    const double dy = (static_cast<double>(j) + 0.5) - c.cy;
+    const double dy2 = dy * dy;
+    Index lo, hi;
+    if (disc_span(c.cx, dy2, r2, sink.first_column(), sink.last_column(), lo, hi))
+      span_outside_hole(sink, j, lo, hi, c.cx, dy2, hole2);
+  }
+}
+
+void draw_ring(const SpanSink& sink, const PixelCircle& c, double hole2) {
+  fill_disc(sink, c, std::max(hole2, ring_hole(c)));
+}
+
+void fill_sector(const SpanSink& sink, const PixelCircle& c, const Arc& arc, double hole2) {
+  if (full_turn(arc.range)) {
+    fill_disc(sink, c, hole2);
     return;
   }
-  if (!drawable(sink)) return;
-  Piece pieces[2];
-  const int n = split_arc(arc, pieces);
-  double sin_lo, sin_hi;
-  sin_range(pieces, n, sin_lo, sin_hi);
-  // dy_up spans [min(0, r*sin_lo), max(0, r*sin_hi)]; y grows downward.
-  const double up_max = std::max(0.0, c.r * sin_hi);
-  const double up_min = std::min(0.0, c.r * sin_lo);
-  Index j0, j1;
-  if (!row_range(c.cy - up_max, c.cy - up_min, row_slack(c), sink.height, j0, j1)) return;
+  if (sink.empty()) return;
   const double r2 = c.r * c.r;
+  if (hole2 >= r2) return;
+  const int n = arc.pieces;
+  const double sin_lo = arc.sin_lo;
+  const double sin_hi = arc.sin_hi;
+  // The pixels lie between the hole and the rim (no rim when the square
+  // overflows), so dy_up = rho * sin(t) is bounded by both radii.
+  const double rho_lo = hole2 > 0.0 ? std::sqrt(hole2) : 0.0;
+  const double rho_hi = r2 < kInf ? c.r : kInf;
+  const double up_max = largest_product(rho_lo, rho_hi, sin_hi);
+  const double up_min = smallest_product(rho_lo, rho_hi, sin_lo);
+  Index j0, j1;
+  if (!row_range(sink, c.cy - up_max, c.cy - up_min, row_slack(c), j0, j1)) return;
+  const Index col0 = sink.first_column();
+  const Index col1 = sink.last_column();
   for (Index j = j0; j <= j1; ++j) {
     const double y = static_cast<double>(j) + 0.5;
     const double dy = y - c.cy;
-    if (dy * dy > r2) continue;
+    const double dy2 = dy * dy;
+    if (dy2 > r2) continue;
     // Both the disc's and the arc's pixels form one interval in the row, so
     // an arc span whose ends lie in the disc lies in it entirely; only one
     // that reaches the circle needs the disc's span.
     auto inside = [&](Index i) {
       const double dx = (static_cast<double>(i) + 0.5) - c.cx;
-      return dx * dx + dy * dy <= r2;
+      return dx * dx + dy2 <= r2;
     };
     bool have_disc = false;
     Index disc_lo = 0, disc_hi = -1;
     for (int k = 0; k < n; ++k) {
-      piece_span(c.cx, c.cy - y, 0, sink.width - 1, pieces[k], [&](Index a, Index b) {
+      piece_span(c.cx, c.cy - y, col0, col1, arc.piece[k], [&](Index a, Index b) {
         if (!inside(a) || !inside(b)) {
-          if (!have_disc && !disc_span(c.cx, dy, r2, sink.width, disc_lo, disc_hi)) disc_hi = -1;
+          if (!have_disc && !disc_span(c.cx, dy2, r2, col0, col1, disc_lo, disc_hi)) {
+            disc_lo = 0;
+            disc_hi = -1;
+          }
           have_disc = true;
           a = std::max(a, disc_lo);
           b = std::min(b, disc_hi);
         }
-        sink.span(j, a, b);
+        if (a <= b) span_outside_hole(sink, j, a, b, c.cx, dy2, hole2);
       });
     }
   }
 }
 
-void draw_arc(const SpanSink& sink, const PixelCircle& c, ArcRange arc) {
-  if (full_turn(arc)) {
-    draw_ring(sink, c);
-    return;
-  }
-  if (!drawable(sink)) return;
-  Piece pieces[2];
-  const int n = split_arc(arc, pieces);
-  double sin_lo, sin_hi;
-  sin_range(pieces, n, sin_lo, sin_hi);
-  // The ring lies between radii max(r - 1, 0) and r.
-  const double inner = std::max(c.r - 1.0, 0.0);
-  const double up_max = std::max(c.r * sin_hi, inner * sin_hi);
-  const double up_min = std::min(c.r * sin_lo, inner * sin_lo);
-  Index j0, j1;
-  if (!row_range(c.cy - up_max, c.cy - up_min, row_slack(c), sink.height, j0, j1)) return;
-  ring_rows(sink, c, j0, j1, [&](Index j, Index lo, Index hi) {
-    const double dy_up = c.cy - (static_cast<double>(j) + 0.5);
-    for (int k = 0; k < n; ++k) {
-      piece_span(c.cx, dy_up, lo, hi, pieces[k], [&](Index a, Index b) { sink.span(j, a, b); });
+namespace {
+
+// The arcs as closed angle intervals within [0, 2pi], sorted and disjoint.
+// An arc through 0 gives a piece ending at 2pi in its place and one from 0
+// kept apart, so that arcs given in order of their start (as a disc's track
+// gives them) need no sorting, only a merge.
+std::vector<ArcRange> merged_pieces(const std::vector<ArcRange>& arcs) {
+  std::vector<ArcRange> pieces, from_zero;
+  pieces.reserve(arcs.size());
+  for (const ArcRange& a : arcs) {
+    if (a.start <= a.end) {
+      pieces.push_back(a);
+    } else {
+      pieces.push_back({a.start, kTwoPi});
+      from_zero.push_back({0.0, a.end});
     }
-  });
+  }
+  auto by_start = [](const ArcRange& x, const ArcRange& y) { return x.start < y.start; };
+  // Insertion sort while the pieces are nearly in order (a track's first
+  // slot starts late, a few places on), a full sort once that costs more.
+  const std::size_t budget = 8 * pieces.size();
+  std::size_t moves = 0;
+  for (std::size_t i = 1; i < pieces.size() && moves <= budget; ++i) {
+    for (std::size_t k = i; k > 0 && pieces[k].start < pieces[k - 1].start && moves <= budget; --k, ++moves)
+      std::swap(pieces[k], pieces[k - 1]);
+  }
+  if (moves > budget) std::sort(pieces.begin(), pieces.end(), by_start);
+  if (!from_zero.empty()) {
+    std::sort(from_zero.begin(), from_zero.end(), by_start);
+    std::vector<ArcRange> all(pieces.size() + from_zero.size());
+    std::merge(from_zero.begin(), from_zero.end(), pieces.begin(), pieces.end(), all.begin(), by_start);
+    pieces.swap(all);
+  }
+  std::vector<ArcRange> merged;
+  merged.reserve(pieces.size());
+  for (const ArcRange& p : pieces) {
+    if (!merged.empty() && p.start <= merged.back().end)
+      merged.back().end = std::max(merged.back().end, p.end);
+    else
+      merged.push_back(p);
+  }
+  return merged;
 }
 
-void draw_line(const SpanSink& sink, double x0, double y0, double x1, double y1) {
-  if (!drawable(sink)) return;
-  const bool far =
-      std::fabs(x0) > kFarLimit || std::fabs(y0) > kFarLimit || std::fabs(x1) > kFarLimit || std::fabs(y1) > kFarLimit;
-  if (far && !clip_to_far_square(x0, y0, x1, y1)) return;
-  const Index ax = static_cast<Index>(std::floor(x0));
-  const Index ay = static_cast<Index>(std::floor(y0));
-  const Index bx = static_cast<Index>(std::floor(x1));
-  const Index by = static_cast<Index>(std::floor(y1));
+// The pixels of the disc outside the hole whose angle lies in one of the
+// intervals, found pixel by pixel.  Along a row the angle is monotone, so
+// the interval found for one pixel is where the search for the next starts.
+void fill_pieces_by_pixel(const SpanSink& sink, const PixelCircle& c, const std::vector<ArcRange>& pieces,
+                          double hole2, Index j0, Index j1) {
+  const double r2 = c.r * c.r;
+  const Index count = static_cast<Index>(pieces.size());
+  // The index of the last piece starting at or before t, -1 when none:
+  // the previous answer or a neighbour of it, else a bisection.
+  auto locate = [&](double t, Index k) {
+    auto fits = [&](Index m) {
+      return m >= -1 && m < count && (m < 0 || pieces[m].start <= t) && (m + 1 >= count || t < pieces[m + 1].start);
+    };
+    if (fits(k)) return k;
+    if (fits(k + 1)) return k + 1;
+    if (fits(k - 1)) return k - 1;
+    const auto it =
+        std::upper_bound(pieces.begin(), pieces.end(), t, [](double v, const ArcRange& p) { return v < p.start; });
+    return static_cast<Index>(it - pieces.begin()) - 1;
+  };
+  Index hint = 0;
+  for (Index j = j0; j <= j1; ++j) {
+    const double y = static_cast<double>(j) + 0.5;
+    const double dy = y - c.cy;
+    const double dy2 = dy * dy;
+    const double dy_up = c.cy - y;
+    Index lo, hi;
+    if (!disc_span(c.cx, dy2, r2, sink.first_column(), sink.last_column(), lo, hi)) continue;
+    // The ring's pixels of the row: the disc's span less the hole's.
+    Index segments[2][2] = {{lo, hi}, {0, -1}};
+    if (dy2 <= hole2) {
+      Index hole_lo, hole_hi;
+      if (disc_span(c.cx, dy2, hole2, lo, hi, hole_lo, hole_hi)) {
+        segments[0][1] = hole_lo - 1;
+        segments[1][0] = hole_hi + 1;
+        segments[1][1] = hi;
+      }
+    }
+    for (const auto& seg : segments) {
+      Index run_start = 0;
+      bool in_run = false;
+      for (Index i = seg[0]; i <= seg[1]; ++i) {
+        const double t = pixel_angle((static_cast<double>(i) + 0.5) - c.cx, dy_up);
+        hint = locate(t, hint);
+        const bool covered = hint >= 0 && t <= pieces[hint].end;
+        if (covered && !in_run) run_start = i;
+        if (!covered && in_run) sink.span(j, run_start, i - 1);
+        in_run = covered;
+      }
+      if (in_run) sink.span(j, run_start, seg[1]);
+    }
+  }
+}
+
+}  // namespace
+
+void fill_sectors(const SpanSink& sink, const PixelCircle& c, const std::vector<ArcRange>& arcs, double hole2) {
+  if (sink.empty() || arcs.empty()) return;
+  const double r2 = c.r * c.r;
+  if (hole2 >= r2) return;
+  Index j0, j1;
+  if (r2 < kInf) {
+    if (!row_range(sink, c.cy - c.r, c.cy + c.r, row_slack(c), j0, j1)) return;
+  } else {
+    j0 = sink.first_row();
+    j1 = sink.last_row();
+  }
+  // The cost of both ways, in the time of a row of a thin sector: a pixel
+  // of the ring costs about three (atan2), a sector's row one; a sector
+  // spans about (r - rho) * 2/pi + 3 rows of the ring, at most the window's.
+  const double rho = hole2 > 0.0 ? std::sqrt(hole2) : 0.0;
+  double ring_pixels = 0.0;
+  for (Index j = j0; j <= j1 && r2 < kInf; ++j) {
+    const double dy = (static_cast<double>(j) + 0.5) - c.cy;
+    const double outer = r2 - dy * dy, inner = rho * rho - dy * dy;
+    if (outer > 0.0) ring_pixels += 2.0 * (std::sqrt(outer) - (inner > 0.0 ? std::sqrt(inner) : 0.0));
+  }
+  const double rows = static_cast<double>(j1 - j0 + 1);
+  ring_pixels = std::min(ring_pixels, static_cast<double>(sink.width) * rows);
+  const double sector_rows = static_cast<double>(arcs.size()) * std::min((c.r - rho) * (2.0 / kPi) + 3.0, rows);
+  if (r2 < kInf && 3.0 * ring_pixels < sector_rows) {
+    fill_pieces_by_pixel(sink, c, merged_pieces(arcs), hole2, j0, j1);
+    return;
+  }
+  for (const ArcRange& a : arcs) fill_sector(sink, c, Arc(a), hole2);
+}
+
+void draw_arc(const SpanSink& sink, const PixelCircle& c, const Arc& arc, double hole2) {
+  fill_sector(sink, c, arc, std::max(hole2, ring_hole(c)));
+}
+
+namespace {
+
+// The line between the pixels containing the end points, leaving out its
+// first k_first steps and the pixels for which keep(i, j) is false.
+template <class Keep>
+void line_from_step(const SpanSink& sink, double x0, double y0, double x1, double y1, Index k_first, Keep keep) {
+  // The coordinates lie within kFarLimit.
+  constexpr Index kFar = static_cast<Index>(kFarLimit);
+  const Index ax = floor_index(x0, -kFar - 1, kFar);
+  const Index ay = floor_index(y0, -kFar - 1, kFar);
+  const Index bx = floor_index(x1, -kFar - 1, kFar);
+  const Index by = floor_index(y1, -kFar - 1, kFar);
   const Index adx = bx > ax ? bx - ax : ax - bx;
   const Index ady = by > ay ? by - ay : ay - by;
   if (adx >= ady) {
-    walk_line(ax, ay, bx, by, sink.width, [&](Index i, Index j) { sink.plot(i, j); });
+    walk_line(ax, ay, bx, by, sink.first_column(), sink.last_column(), sink.first_row(), sink.last_row(), k_first,
+              [&](Index i, Index j) {
+                if (keep(i, j)) sink.plot(i, j);
+              });
   } else {
-    walk_line(ay, ax, by, bx, sink.height, [&](Index j, Index i) { sink.plot(i, j); });
+    walk_line(ay, ax, by, bx, sink.first_row(), sink.last_row(), sink.first_column(), sink.last_column(), k_first,
+              [&](Index j, Index i) {
+                if (keep(i, j)) sink.plot(i, j);
+              });
   }
+}
+
+bool beyond_far_limit(double x0, double y0, double x1, double y1) {
+  return std::fabs(x0) > kFarLimit || std::fabs(y0) > kFarLimit || std::fabs(x1) > kFarLimit ||
+         std::fabs(y1) > kFarLimit;
+}
+
+}  // namespace
+
+void draw_line(const SpanSink& sink, double x0, double y0, double x1, double y1) {
+  if (sink.empty()) return;
+  if (beyond_far_limit(x0, y0, x1, y1) && !clip_to_far_square(x0, y0, x1, y1)) return;
+  line_from_step(sink, x0, y0, x1, y1, 0, [](Index, Index) { return true; });
+}
+
+void draw_radius(const SpanSink& sink, const PixelCircle& c, double x1, double y1, double hole2) {
+  if (sink.empty()) return;
+  if (!(hole2 > 0.0) || beyond_far_limit(c.cx, c.cy, x1, y1)) {
+    draw_line(sink, c.cx, c.cy, x1, y1);
+    return;
+  }
+  // With n and m the major and minor extent, the centre of the pixel at step
+  // k lies within k * sqrt(1 + (m/n)^2) + sqrt(1/4 + 1) of the centre (half a
+  // pixel from the first pixel's centre on each axis, and half a step of
+  // minor rounding), so every step with k * length <= sqrt(hole2) - 1.2,
+  // less the rounding of coordinates below 2^28, is in the hole and need not
+  // be tested.  sqrt(1 + t^2) <= 1 + (sqrt(2) - 1) t on [0, 1] bounds the
+  // length from above.
+  const double dx = std::fabs(static_cast<double>(floor_pixel(x1) - floor_pixel(c.cx)));
+  const double dy = std::fabs(static_cast<double>(floor_pixel(y1) - floor_pixel(c.cy)));
+  const double n = std::max(dx, dy);
+  const double m = std::min(dx, dy);
+  Index k_first = 0;
+  const double hole_r = std::sqrt(hole2);
+  const double reach = hole_r - 1.2 - 1e-9 * (std::fabs(c.cx) + std::fabs(c.cy) + hole_r);
+  if (n > 0.0 && reach > 0.0) {
+    const double steps = reach * n / (n + 0.41422 * m);
+    k_first = static_cast<Index>(std::min(steps, n + 1));
+  }
+  auto outside = [&](Index i, Index j) {
+    const double px = (static_cast<double>(i) + 0.5) - c.cx;
+    const double py = (static_cast<double>(j) + 0.5) - c.cy;
+    return !(px * px + py * py <= hole2);
+  };
+  line_from_step(sink, c.cx, c.cy, x1, y1, k_first, outside);
+}
+
+void radius_end(const PixelCircle& c, double angle, double& x, double& y) {
+  double sin_m, cos_m;
+  sin_cos(angle, sin_m, cos_m);
+  const double near_x = c.cx + c.r * cos_m;
+  const double near_y = c.cy - c.r * sin_m;
+  // sin_cos lies within 1e-15 of std::cos and std::sin, so the two ends
+  // differ by less than this, rounding included; an end
+  // farther than that from every pixel edge has the exact end's pixel.
+  const double margin = 1e-14 * (c.r + std::fabs(c.cx) + std::fabs(c.cy));
+  auto decided = [&](double v) {
+    if (!(std::fabs(v) < kFarLimit)) return false;
+    const double below = static_cast<double>(floor_pixel(v));
+    return v - below > margin && below + 1.0 - v > margin;
+  };
+  if (decided(near_x) && decided(near_y)) {
+    x = near_x;
+    y = near_y;
+    return;
+  }
+  x = c.cx + c.r * std::cos(angle);
+  y = c.cy - c.r * std::sin(angle);
 }
 
 }  // namespace vantor::raster

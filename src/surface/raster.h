@@ -1,19 +1,31 @@
 // Span rasterisation of the surface's figures.  Every figure is given in
-// pixel coordinates (double, x right, y down) and emitted as horizontal
-// spans into a SpanSink, which clips to the raster.  The pixel sets are the
-// ones stated in surface.h; the functions below only find them quickly.
+// canvas pixel coordinates (double, x right, y down) and emitted as
+// horizontal spans of canvas pixels into a SpanSink, which holds a window of
+// the canvas and clips to it.  The pixel sets are the ones stated in
+// surface.h, evaluated with canvas indices, so a window receives exactly the
+// canvas's pixels; the functions below only find them quickly.
 //
-// Work per figure is bounded by the raster's size, never by the figure's:
-// rows are restricted to the raster (and to the figure's bounding box), and
+// Work per figure is bounded by the window's size, never by the figure's:
+// rows are restricted to the window (and to the figure's bounding box), and
 // each span end is found from an analytic guess by a galloping search with
 // the exact per-pixel predicate, so a bad guess costs O(log width).
+//
+// Holes.  The disc, ring, sector and arc functions take hole2, the square
+// of a radius in pixels (kNoHole for none): the pixels of the figure with
+// dx*dx + dy*dy <= hole2, dx and dy taken from the figure's own centre as in
+// the Disc rule, are left unchanged.  A caller that paints that whole disc
+// in one colour afterwards gets the same pixels as without the hole, and
+// the work inside it is not done.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <vector>
 
 namespace vantor::raster {
+
+using Index = std::int64_t;
 
 inline constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
@@ -21,6 +33,9 @@ inline constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // moved along the segment into the square [-kFarLimit, kFarLimit]^2, so that
 // all integer line arithmetic fits in 64 bits.
 inline constexpr double kFarLimit = 268435456.0;  // 2^28
+
+// No pixel has a negative squared distance.
+inline constexpr double kNoHole = -1.0;
 
 // Angle of the vector (dx, dy_up) (dy_up positive upward on screen), in
 // [0, 2pi], counter-clockwise from +x.  (0, 0) has angle 0.  A negative
@@ -41,20 +56,30 @@ inline double pixel_angle(double dx, double dy_up) {
 // by ulps of the input's magnitude.
 bool clip_to_far_square(double& x0, double& y0, double& x1, double& y1);
 
-// Receives spans and single pixels; clips them to the raster and paints
-// them with `value`.  Ends are inclusive; any int64 range is accepted.
+// A raster of width x height bytes holding the canvas pixels [left, left +
+// width) x [top, top + height).  Spans and pixels are given in canvas
+// indices, ends inclusive, any int64 range; what lies outside the window is
+// dropped.  Painting writes `value`.
 struct SpanSink {
   std::uint8_t* pixels;
   int width;
   int height;
+  Index left;
+  Index top;
   std::uint8_t value;
 
-  void span(std::int64_t j, std::int64_t i0, std::int64_t i1) const;
-  void plot(std::int64_t i, std::int64_t j) const;
+  Index first_column() const { return left; }
+  Index last_column() const { return left + width - 1; }
+  Index first_row() const { return top; }
+  Index last_row() const { return top + height - 1; }
+  bool empty() const { return width <= 0 || height <= 0; }
+
+  void span(Index j, Index i0, Index i1) const;
+  void plot(Index i, Index j) const;
 };
 
-// A circle in pixel coordinates: centre (cx, cy), radius r > 0.  All three
-// must be finite.
+// A circle in canvas pixel coordinates: centre (cx, cy), radius r > 0.
+// All three must be finite.
 struct PixelCircle {
   double cx;
   double cy;
@@ -68,13 +93,71 @@ struct ArcRange {
   double end;
 };
 
-void fill_disc(const SpanSink& sink, const PixelCircle& c);
-void draw_ring(const SpanSink& sink, const PixelCircle& c);
-void fill_sector(const SpanSink& sink, const PixelCircle& c, ArcRange arc);
-void draw_arc(const SpanSink& sink, const PixelCircle& c, ArcRange arc);
+// floor(v) for |v| < 2^62, without a library call.
+inline Index floor_pixel(double v) {
+  const Index t = static_cast<Index>(v);
+  return static_cast<double>(t) > v ? t - 1 : t;
+}
 
-// The line between the pixels containing (x0, y0) and (x1, y1), pixel
-// coordinates, finite; see Line in surface.h.
+// One end of an arc piece: an angle, its cosine and sine to within 1e-15
+// (not necessarily std::cos and std::sin), cos/sin for the crossing with a
+// row and 1 + |cot| + cot^2, which bounds how far a change of the angle moves
+// that crossing.
+struct Ray {
+  double angle;
+  double cos;
+  double sin;
+  double cot;
+  double spread;
+};
+
+struct ArcPiece {
+  Ray start;
+  Ray end;
+};
+
+// An arc prepared for drawing: one or two pieces with start <= end (an arc
+// through 0 is split there) and the range of sin over it, computed once for
+// the fill and the arc line of one figure.
+struct Arc {
+  explicit Arc(ArcRange range);
+
+  ArcRange range;
+  ArcPiece piece[2];
+  int pieces;
+  double sin_lo;
+  double sin_hi;
+};
+
+// Disc and Ring of surface.h.
+void fill_disc(const SpanSink& sink, const PixelCircle& c, double hole2 = kNoHole);
+void draw_ring(const SpanSink& sink, const PixelCircle& c, double hole2 = kNoHole);
+// Sector (the fill) and Arc line of surface.h.
+void fill_sector(const SpanSink& sink, const PixelCircle& c, const Arc& arc, double hole2 = kNoHole);
+void draw_arc(const SpanSink& sink, const PixelCircle& c, const Arc& arc, double hole2 = kNoHole);
+
+// The union of the fills of sectors of one circle, all painted in the
+// sink's value: the same pixels as fill_sector for each arc, in any order.
+// Where the ring outside the hole is small for the number of arcs (the fine
+// tracks of a disc), each of its pixels is tested once against the union of
+// the arcs instead of each arc being searched row by row.
+void fill_sectors(const SpanSink& sink, const PixelCircle& c, const std::vector<ArcRange>& arcs,
+                  double hole2 = kNoHole);
+
+// The Line between the pixels containing (x0, y0) and (x1, y1), canvas
+// pixel coordinates, finite.
 void draw_line(const SpanSink& sink, double x0, double y0, double x1, double y1);
+
+// The end of the radius at the angle m in [0, 2pi]: (cx + r cos(m), cy -
+// r sin(m)) with std::cos and std::sin, or a point of the same pixel found
+// without them (the Line rule reads only the pixel of an end that lies
+// within the far limit).
+void radius_end(const PixelCircle& c, double m, double& x, double& y);
+
+// The Line from the circle's centre to (x1, y1) less its pixels in the hole
+// (dx*dx + dy*dy <= hole2 from the centre): the radius of a sector drawn
+// around a disc that is painted afterwards.  The steps that lie in the hole
+// by the line's geometry are skipped without testing.
+void draw_radius(const SpanSink& sink, const PixelCircle& c, double x1, double y1, double hole2);
 
 }  // namespace vantor::raster

@@ -1,8 +1,10 @@
 #include "surface/surface.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
+#include "surface/figures.h"
 #include "surface/raster.h"
 
 namespace vantor {
@@ -12,12 +14,19 @@ constexpr double kPictureWidthTwips = 13000.0;
 constexpr double kPictureHeightTwips = 9000.0;
 constexpr double kBorderPixelsAt96 = 4.0;  // two on each side
 
+// Pending arcs beyond this many are drawn whole rather than held (about
+// 50 MB of them).
+constexpr std::size_t kMaxPending = std::size_t{1} << 21;
+
 double valid_ppi(double ppi) { return std::isfinite(ppi) && ppi > 0.0 ? ppi : 96.0; }
 
+// In double, so that no density overflows an integer; a size beyond int is
+// saturated.
 int client_pixels(double twips, double ppi) {
   ppi = valid_ppi(ppi);
-  const long size = std::lround(twips * ppi / kTwipsPerInch) - std::lround(kBorderPixelsAt96 * ppi / 96.0);
-  return static_cast<int>(std::max(size, 0L));
+  const double size = std::round(twips * ppi / kTwipsPerInch) - std::round(kBorderPixelsAt96 * ppi / 96.0);
+  if (std::isnan(size)) return INT_MAX;  // both overflowed: beyond any int
+  return static_cast<int>(std::clamp(size, 0.0, static_cast<double>(INT_MAX)));
 }
 
 bool finite(std::initializer_list<double> values) {
@@ -57,9 +66,22 @@ Surface Surface::window_of(int canvas_width, int canvas_height, double pixels_pe
   return s;
 }
 
+void Surface::move_window(int left, int top) {
+  settle();
+  uniform_.valid = false;
+  left_ = left;
+  top_ = top;
+}
+
 int Surface::picture_width(double pixels_per_inch) { return client_pixels(kPictureWidthTwips, pixels_per_inch); }
 
 int Surface::picture_height(double pixels_per_inch) { return client_pixels(kPictureHeightTwips, pixels_per_inch); }
+
+void Surface::set_scale_mode(ScaleMode mode) {
+  // Pending arcs hold their arguments in the unit they were given in.
+  if (mode != scale_mode_) settle();
+  scale_mode_ = mode;
+}
 
 double Surface::pixels_per_unit() const {
   switch (scale_mode_) {
@@ -79,71 +101,280 @@ float Surface::scale_height() const { return static_cast<float>(canvas_height_ /
 
 bool Surface::set_draw_width(int width) { return width == 1; }
 
-void Surface::cls() { std::fill(pixels_.begin(), pixels_.end(), static_cast<std::uint8_t>(back_colour())); }
+std::uint8_t* Surface::data() {
+  settle();
+  uniform_.valid = false;  // the caller may write
+  return pixels_.data();
+}
+
+void Surface::record(const Figure& figure) {
+  if (recorder_.log) recorder_.log->push_back(figure);
+}
+
+void Surface::cls() {
+  if (recorder_.log) record(Figure{.kind = FigureKind::Cls, .unit = scale_mode_, .pixels_per_unit = pixels_per_unit()});
+  pending_.clear();  // painted over
+  uniform_.valid = false;
+  std::fill(pixels_.begin(), pixels_.end(), static_cast<std::uint8_t>(back_colour()));
+}
 
 bool Surface::circle(float x, float y, float r) { return circle(x, y, r, fore_colour()); }
 
 bool Surface::circle(float x, float y, float r, Colour c) {
   const double u = pixels_per_unit();
-  const raster::PixelCircle pc{x * u - left_, y * u - top_, r * u};
+  const raster::PixelCircle pc{x * u, y * u, r * u};
   if (!finite({pc.cx, pc.cy, pc.r})) return false;
-  if (!(pc.r > 0.0)) return true;
-  if (fill_style_ == FillStyle::Solid) {
-    raster::fill_disc({pixels_.data(), width_, height_, static_cast<std::uint8_t>(fill_colour_)}, pc);
+  if (recorder_.log) {
+    record(Figure{.kind = FigureKind::Circle, .unit = scale_mode_, .pixels_per_unit = u, .x1 = x, .y1 = y, .r = r,
+                  .px1 = pc.cx, .py1 = pc.cy, .pr = pc.r, .colour = c, .fill_style = fill_style_,
+                  .fill_colour = fill_colour_});
   }
-  raster::draw_ring({pixels_.data(), width_, height_, static_cast<std::uint8_t>(c)}, pc);
+  if (!(pc.r > 0.0)) return true;
+  const raster::SpanSink sink{pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(c)};
+  const double r2 = pc.r * pc.r;
+  if (fill_style_ == FillStyle::Solid && fill_colour_ == c) {
+    // Fill and outline in one colour: the disc's pixels all get c, and the
+    // ring is part of the disc.
+    const Hole hole{pc.cx, pc.cy, r2};
+    draw_pending(&hole);
+    const bool already = uniform_.valid && uniform_.cx == pc.cx && uniform_.cy == pc.cy && uniform_.colour == c &&
+                         r2 <= uniform_.r2;
+    if (!already) {
+      raster::fill_disc(sink, pc);
+      uniform_ = {true, pc.cx, pc.cy, r2, c};
+    }
+    return true;
+  }
+  settle();
+  uniform_.valid = false;
+  if (fill_style_ == FillStyle::Solid) {
+    raster::fill_disc({pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(fill_colour_)}, pc);
+    // Inside the ring the fill stays.
+    if (pc.r > 1.0) uniform_ = {true, pc.cx, pc.cy, (pc.r - 1.0) * (pc.r - 1.0), fill_colour_};
+  }
+  raster::draw_ring(sink, pc);
   return true;
 }
 
 bool Surface::circle(float x, float y, float r, Colour c, float a1, float a2) {
   const double u = pixels_per_unit();
-  const raster::PixelCircle pc{x * u - left_, y * u - top_, r * u};
+  const double X = x * u, Y = y * u, R = r * u;
   const double m1 = arc_magnitude(a1);
   const double m2 = arc_magnitude(a2);
-  if (!finite({pc.cx, pc.cy, pc.r}) || m1 < 0.0 || m2 < 0.0) return false;
-  if (!(pc.r > 0.0)) return true;
-  const raster::ArcRange arc{m1 == raster::kTwoPi ? 0.0 : m1, m2};
-  const raster::SpanSink outline{pixels_.data(), width_, height_, static_cast<std::uint8_t>(c)};
-  if (a1 < 0.0f && a2 < 0.0f && fill_style_ == FillStyle::Solid) {
-    raster::fill_sector({pixels_.data(), width_, height_, static_cast<std::uint8_t>(fill_colour_)}, pc, arc);
+  if (!finite({X, Y, R}) || m1 < 0.0 || m2 < 0.0) return false;
+  if (recorder_.log) {
+    record(Figure{.kind = FigureKind::Arc, .unit = scale_mode_, .pixels_per_unit = u, .x1 = x, .y1 = y, .r = r,
+                  .a1 = a1, .a2 = a2, .px1 = X, .py1 = Y, .pr = R, .start = m1 == raster::kTwoPi ? 0.0 : m1,
+                  .end = m2, .colour = c, .fill_style = fill_style_, .fill_colour = fill_colour_});
   }
-  raster::draw_arc(outline, pc, arc);
-  for (const auto& [angle, m] : {std::pair{a1, arc.start}, std::pair{a2, arc.end}}) {
-    if (angle < 0.0f) {
-      // The arc's end on the canvas, then moved into the window, so that a
-      // window gets the same end pixel as the whole canvas.
-      const double X = x * u, Y = y * u;
-      raster::draw_line(outline, pc.cx, pc.cy, (X + pc.r * std::cos(m)) - left_, (Y - pc.r * std::sin(m)) - top_);
+  if (!(R > 0.0)) return true;
+  if (pending_.size() >= kMaxPending) settle();
+  pending_.push_back({x, y, r, a1, a2, c, fill_colour_, a1 < 0.0f && a2 < 0.0f && fill_style_ == FillStyle::Solid});
+  return true;
+}
+
+// Radii already drawn in a run of pending figures that each paint in one
+// colour only, with one centre and one hole.  The pixels such a run leaves
+// are those of the union of its figures' pixel sets in that colour, in any
+// order, and a radius's pixels depend only on the pixels of its two ends, so
+// a radius whose end pixel was drawn in the run is drawn again for nothing.
+// The fine tracks of a disc end tens of radii in the same pixel.
+class Surface::RadiusRun {
+ public:
+  // Starts a new run unless the figure continues the current one.
+  void enter(std::uint8_t colour, double cx, double cy, double hole2) {
+    if (valid_ && colour == colour_ && cx == cx_ && cy == cy_ && hole2 == hole2_) return;
+    valid_ = true;
+    colour_ = colour;
+    cx_ = cx;
+    cy_ = cy;
+    hole2_ = hole2;
+    for (Slot& s : slots_) s.used = false;
+  }
+  void leave() { valid_ = false; }
+  // True when a radius from the run's centre ending in the pixel of (x, y)
+  // was drawn in the run; records it otherwise.  Ends beyond the far limit,
+  // which the line moves along its direction, are never taken as seen.
+  bool seen(double x, double y) {
+    if (!valid_ || !(std::fabs(x) <= raster::kFarLimit && std::fabs(y) <= raster::kFarLimit) ||
+        !(std::fabs(cx_) <= raster::kFarLimit && std::fabs(cy_) <= raster::kFarLimit))
+      return false;
+    const std::int64_t key_i = raster::floor_pixel(x), key_j = raster::floor_pixel(y);
+    Slot& s = slots_[static_cast<std::uint64_t>(key_i * 73856093 ^ key_j * 19349663) % kSlots];
+    if (s.used && s.i == key_i && s.j == key_j) return true;
+    s = {true, key_i, key_j};
+    return false;
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 64;
+  struct Slot {
+    bool used = false;
+    std::int64_t i = 0, j = 0;
+  };
+  bool valid_ = false;
+  std::uint8_t colour_ = 0;
+  double cx_ = 0, cy_ = 0, hole2_ = 0;
+  Slot slots_[kSlots];
+};
+
+namespace {
+
+// Consecutive sectors of one circle filled and outlined in one colour, as
+// a track of a disc draws them, are drawn together from this many on.
+constexpr std::size_t kGroup = 8;
+
+}  // namespace
+
+void Surface::draw_pending(const Hole* hole) const {
+  if (pending_.empty()) return;
+  bool all_in_uniform_hole = hole && uniform_.valid && hole->cx == uniform_.cx && hole->cy == uniform_.cy;
+  const double u = pixels_per_unit();
+  RadiusRun run;
+  for (std::size_t k = 0; k < pending_.size();) {
+    const PendingArc& a = pending_[k];
+    const raster::PixelCircle pc{a.x * u, a.y * u, a.r * u};
+    const bool holed = hole && pc.cx == hole->cx && pc.cy == hole->cy;
+    all_in_uniform_hole = all_in_uniform_hole && holed;
+    const double hole2 = holed ? hole->r2 : raster::kNoHole;
+    std::size_t end = k + 1;
+    const bool one_colour = a.filled && a.fill == a.outline;
+    if (one_colour) {
+      while (end < pending_.size() && pending_[end].x == a.x && pending_[end].y == a.y && pending_[end].r == a.r &&
+             pending_[end].filled && pending_[end].fill == a.fill && pending_[end].outline == a.outline)
+        ++end;
+    }
+    if (end - k >= kGroup) {
+      draw_sector_group(k, end, pc, hole2, run);
+    } else {
+      for (std::size_t m = k; m < end; ++m) {
+        const PendingArc& b = pending_[m];
+        if (!b.filled || b.fill == b.outline)
+          run.enter(static_cast<std::uint8_t>(b.outline), pc.cx, pc.cy, hole2);
+        else
+          run.leave();
+        draw_arc_figure(b, pc, hole2, run);
+      }
+    }
+    k = end;
+  }
+  pending_.clear();
+  // Pixels outside the hole may have changed.
+  if (all_in_uniform_hole)
+    uniform_.r2 = std::min(uniform_.r2, hole->r2);
+  else
+    uniform_.valid = false;
+}
+
+void Surface::draw_sector_group(std::size_t first, std::size_t end, const raster::PixelCircle& pc, double hole2,
+                                RadiusRun& run) const {
+  const Colour colour = pending_[first].fill;
+  const raster::SpanSink sink{pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(colour)};
+  run.enter(static_cast<std::uint8_t>(colour), pc.cx, pc.cy, hole2);
+  std::vector<raster::ArcRange> arcs;
+  arcs.reserve(end - first);
+  for (std::size_t k = first; k < end; ++k) {
+    const double m1 = arc_magnitude(pending_[k].a1);
+    const raster::ArcRange arc{m1 == raster::kTwoPi ? 0.0 : m1, arc_magnitude(pending_[k].a2)};
+    arcs.push_back(arc);
+    // A filled sector has both radii.
+    for (double m : {arc.start, arc.end}) {
+      double ex, ey;
+      raster::radius_end(pc, m, ex, ey);
+      if (!run.seen(ex, ey)) raster::draw_radius(sink, pc, ex, ey, hole2);
     }
   }
-  return true;
+  raster::fill_sectors(sink, pc, arcs, hole2);
+}
+
+void Surface::draw_arc_figure(const PendingArc& a, const raster::PixelCircle& pc, double hole2, RadiusRun& run) const {
+  const double m1 = arc_magnitude(a.a1);
+  const double m2 = arc_magnitude(a.a2);
+  const raster::Arc arc(raster::ArcRange{m1 == raster::kTwoPi ? 0.0 : m1, m2});
+  const raster::SpanSink outline{pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(a.outline)};
+  if (a.filled) {
+    raster::fill_sector({pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(a.fill)}, pc, arc,
+                        hole2);
+  }
+  // The arc's pixels are sector pixels, so a fill in the outline colour has
+  // painted them already.
+  if (!a.filled || a.fill != a.outline) raster::draw_arc(outline, pc, arc, hole2);
+  // Each radius ends at (X + R cos(m), Y - R sin(m)), m the arc's start or
+  // end.
+  for (const auto& [angle, m] : {std::pair{a.a1, arc.range.start}, std::pair{a.a2, arc.range.end}}) {
+    if (angle >= 0.0f) continue;
+    double ex, ey;
+    raster::radius_end(pc, m, ex, ey);
+    if (!run.seen(ex, ey)) raster::draw_radius(outline, pc, ex, ey, hole2);
+  }
 }
 
 bool Surface::line(float x1, float y1, float x2, float y2) { return line(x1, y1, x2, y2, fore_colour()); }
 
 bool Surface::line(float x1, float y1, float x2, float y2, Colour c) {
   const double u = pixels_per_unit();
-  const double px1 = x1 * u - left_, py1 = y1 * u - top_, px2 = x2 * u - left_, py2 = y2 * u - top_;
+  const double px1 = x1 * u, py1 = y1 * u, px2 = x2 * u, py2 = y2 * u;
   if (!finite({px1, py1, px2, py2})) return false;
-  raster::draw_line({pixels_.data(), width_, height_, static_cast<std::uint8_t>(c)}, px1, py1, px2, py2);
+  if (recorder_.log) {
+    record(Figure{.kind = FigureKind::Line, .unit = scale_mode_, .pixels_per_unit = u, .x1 = x1, .y1 = y1, .x2 = x2,
+                  .y2 = y2, .px1 = px1, .py1 = py1, .px2 = px2, .py2 = py2, .colour = c, .fill_style = fill_style_,
+                  .fill_colour = fill_colour_});
+  }
+  settle();
+  uniform_.valid = false;
+  raster::draw_line({pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(c)}, px1, py1, px2, py2);
   return true;
 }
 
 void Surface::pset(float x, float y, Colour c) {
   const double u = pixels_per_unit();
-  const double px = std::floor(x * u) - left_;
-  const double py = std::floor(y * u) - top_;
-  if (!(px >= 0.0 && px < width_ && py >= 0.0 && py < height_)) return;
-  pixels_[index(static_cast<int>(px), static_cast<int>(py))] = static_cast<std::uint8_t>(c);
+  const double X = x * u, Y = y * u;
+  const double px = std::floor(X), py = std::floor(Y);
+  if (recorder_.log && px >= 0.0 && px < canvas_width_ && py >= 0.0 && py < canvas_height_) {
+    record(Figure{.kind = FigureKind::PSet, .unit = scale_mode_, .pixels_per_unit = u, .x1 = x, .y1 = y, .px1 = X,
+                  .py1 = Y, .colour = c, .fill_style = fill_style_, .fill_colour = fill_colour_});
+  }
+  const double i = px - left_, j = py - top_;
+  if (!(i >= 0.0 && i < width_ && j >= 0.0 && j < height_)) return;
+  settle();
+  uniform_.valid = false;
+  pixels_[index(static_cast<int>(i), static_cast<int>(j))] = static_cast<std::uint8_t>(c);
 }
 
 bool Surface::operator==(const Surface& other) const {
+  settle();
+  other.settle();
   return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_;
 }
 
 void touch_up(Surface& surface, int buttons, float x, float y) {
   if (buttons == 1) surface.pset(x, y, Colour::Black);
   if (buttons == 2) surface.pset(x, y, Colour::White);
+}
+
+void replay(const std::vector<Figure>& log, Surface& surface) {
+  for (const Figure& f : log) {
+    surface.set_scale_mode(f.unit);
+    surface.set_fill_style(f.fill_style);
+    surface.set_fill_colour(f.fill_colour);
+    switch (f.kind) {
+      case FigureKind::Cls:
+        surface.cls();
+        break;
+      case FigureKind::Circle:
+        (void)surface.circle(f.x1, f.y1, f.r, f.colour);
+        break;
+      case FigureKind::Arc:
+        (void)surface.circle(f.x1, f.y1, f.r, f.colour, f.a1, f.a2);
+        break;
+      case FigureKind::Line:
+        (void)surface.line(f.x1, f.y1, f.x2, f.y2, f.colour);
+        break;
+      case FigureKind::PSet:
+        surface.pset(f.x1, f.y1, f.colour);
+        break;
+    }
+  }
 }
 
 }  // namespace vantor

@@ -54,6 +54,17 @@
 //   Every figure is clipped to the raster, never wrapped.  Outlines are drawn
 //   after the fill, in the outline colour.
 //
+// Deferred sectors
+//   An arc or sector call is drawn when the next call that changes pixels
+//   comes, or when the raster is read (pixel, data, ==, a copy's reads):
+//   when that call is a full circle with FillStyle Solid and the fill colour
+//   equal to its outline colour, it covers its whole disc in one colour, so
+//   the pending figures with the same centre are drawn without their pixels
+//   inside that disc, and a disc already known to be in that colour is not
+//   painted again.  The pixels are those of drawing every call at once.
+//   Const members may therefore finish drawing: a Surface read from several
+//   threads at once must be read once first (e.g. data()) by one of them.
+//
 // Refused calls
 //   A NaN or infinite coordinate, radius or angle, or an angle whose
 //   magnitude exceeds 2pi by more than kFullTurnSlack, is refused: the call
@@ -67,6 +78,11 @@
 #include <vector>
 
 namespace vantor {
+
+struct Figure;  // surface/figures.h
+namespace raster {
+struct PixelCircle;  // surface/raster.h
+}
 
 // One byte per pixel: the value is the grey level, so a raster row can be
 // shown or written without conversion.
@@ -110,6 +126,12 @@ class Surface {
   // drawn this way.
   static Surface window_of(int canvas_width, int canvas_height, double pixels_per_inch, int left, int top,
                            int width, int height);
+  // Moves the window to [left, left + width) x [top, top + height) of the
+  // same canvas, keeping the raster's memory, so that the bands of a large
+  // canvas can be drawn one after the other in one raster.  Figures drawn
+  // before the move stay where they were drawn; the pixels are not moved
+  // and hold what they held until drawn over (a renderer starts with cls).
+  void move_window(int left, int top);
   int canvas_width() const { return canvas_width_; }
   int canvas_height() const { return canvas_height_; }
   int left() const { return left_; }
@@ -120,7 +142,7 @@ class Surface {
   double pixels_per_inch() const { return ppi_; }
 
   // --- state ---------------------------------------------------------
-  void set_scale_mode(ScaleMode mode) { scale_mode_ = mode; }
+  void set_scale_mode(ScaleMode mode);
   ScaleMode scale_mode() const { return scale_mode_; }
   // u: P / 1440 for twips, P for inches, P / 25.4 for millimetres.
   double pixels_per_unit() const;
@@ -151,18 +173,63 @@ class Surface {
   // nothing.
   void pset(float x, float y, Colour c);
 
+  // --- figure log ----------------------------------------------------
+  // While a log is set, every accepted call is appended to it as a Figure
+  // (surface/figures.h): cls, every circle, arc and line call that is not
+  // refused (a radius <= 0 included), and every pset whose pixel lies on
+  // the canvas.  nullptr stops recording.  A copy of the surface does not
+  // record.
+  void set_recorder(std::vector<Figure>* log) { recorder_.log = log; }
+
   // --- image ---------------------------------------------------------
-  Colour pixel(int i, int j) const { return static_cast<Colour>(pixels_[index(i, j)]); }
-  // Row-major, width() bytes a row, 0x00 black, 0xFF white.
-  const std::uint8_t* data() const { return pixels_.data(); }
-  std::uint8_t* data() { return pixels_.data(); }
+  Colour pixel(int i, int j) const {
+    settle();
+    return static_cast<Colour>(pixels_[index(i, j)]);
+  }
+  // Row-major, width() bytes a row, 0x00 black, 0xFF white.  The pointer
+  // stays valid, and shows every figure drawn, until the next drawing call.
+  const std::uint8_t* data() const {
+    settle();
+    return pixels_.data();
+  }
+  std::uint8_t* data();
   // Same size and same pixels; the drawing state is not compared.
   bool operator==(const Surface& other) const;
 
  private:
+  // An accepted arc or sector call with a radius > 0, not drawn yet.
+  struct PendingArc {
+    float x, y, r, a1, a2;
+    Colour outline;
+    Colour fill;
+    bool filled;
+  };
+  // All pixels with dx*dx + dy*dy <= r2 from (cx, cy), canvas pixels, have
+  // the given colour.
+  struct UniformDisc {
+    bool valid = false;
+    double cx = 0, cy = 0, r2 = 0;
+    Colour colour = Colour::White;
+  };
+  // A disc about to be covered in one colour: pending figures with its
+  // centre leave its pixels alone.
+  struct Hole {
+    double cx, cy, r2;
+  };
+
   std::size_t index(int i, int j) const {
     return static_cast<std::size_t>(j) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(i);
   }
+  void settle() const {
+    if (!pending_.empty()) draw_pending(nullptr);
+  }
+  class RadiusRun;
+  void draw_pending(const Hole* hole) const;
+  void draw_arc_figure(const PendingArc& a, const raster::PixelCircle& pc, double hole2, RadiusRun& run) const;
+  // pending_[first, end): filled sectors of one circle in one colour.
+  void draw_sector_group(std::size_t first, std::size_t end, const raster::PixelCircle& pc, double hole2,
+                         RadiusRun& run) const;
+  void record(const Figure& figure);
 
   int width_;
   int height_;
@@ -171,7 +238,17 @@ class Surface {
   int canvas_height_;
   int left_ = 0;
   int top_ = 0;
-  std::vector<std::uint8_t> pixels_;
+  mutable std::vector<std::uint8_t> pixels_;
+  mutable std::vector<PendingArc> pending_;
+  mutable UniformDisc uniform_;
+  // The log is not part of the surface's value: a copy does not record, and
+  // an assignment keeps the target's log.
+  struct Recorder {
+    std::vector<Figure>* log = nullptr;
+    Recorder() = default;
+    Recorder(const Recorder&) {}
+    Recorder& operator=(const Recorder&) { return *this; }
+  } recorder_;
   ScaleMode scale_mode_ = ScaleMode::Twip;
   Colour fill_colour_ = Colour::Black;
   FillStyle fill_style_ = FillStyle::Transparent;

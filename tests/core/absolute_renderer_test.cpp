@@ -517,12 +517,21 @@ TEST(AbsoluteRendererTest, RadiiBelowZeroDrawNothing) {
   for (double r : {0.2, 0.5, 0.9, 1.2}) EXPECT_TRUE(none.white_at(r, 1.0)) << r;
 }
 
-TEST(AbsoluteRendererTest, RefusesAResolutionBeyondTheLimitWithoutDrawing) {
+TEST(AbsoluteRendererTest, RefusesAResolutionBeyondItsCeilingWithoutDrawing) {
   // Regression: a typed 40 ran 2^40 sector calls.
   Surface s(100, 100);
   EXPECT_FALSE(render_absolute(design(40, CodeType::Grey), s));
+  EXPECT_FALSE(render_absolute(design(kMaxDrawableResolutionExp + 1, CodeType::Grey), s));
   EXPECT_FALSE(render_absolute(design(1e300, CodeType::Binary, AbsEdgeMode::Default), s));
   EXPECT_TRUE(s == Surface(100, 100));
+}
+
+// The window's bound belongs to the record: the renderer itself draws
+// beyond it.
+TEST(AbsoluteRendererTest, DrawsAboveTheWindowsBound) {
+  static_assert(kMaxDrawableResolutionExp > kMaxResolutionExp);
+  Surface s = Surface::window_of(400, 400, 96, 0, 0, 1, 1);  // a corner the disc misses: quick
+  EXPECT_TRUE(render_absolute(design(kMaxResolutionExp + 1, CodeType::Grey), s));
 }
 
 TEST(AbsoluteRendererTest, ALengthBeyondSinglePrecisionIsRefusedNotCast) {

@@ -1,11 +1,16 @@
-// A slow, per-pixel rasteriser that applies the pixel rules of surface.h
-// literally: every operation tests every pixel of the raster.  The tests
-// compare the surface against it.
+// Two references for the pixel rules of surface.h, both evaluating the
+// rules per pixel and sharing no code with the surface's rasteriser.
+//   ReferenceRaster: a slow rasteriser that applies the rules literally,
+//   every operation testing every pixel of the raster.
+//   LogReference: the pixels a figure log leaves, found pixel by pixel as
+//   "the last figure that covers the pixel decides", so that large logs on
+//   large rasters can be checked row by row.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "surface/figures.h"
 #include "surface/surface.h"
 
 namespace vantor::test {
@@ -42,6 +47,47 @@ class ReferenceRaster {
   std::vector<std::uint8_t> pixels_;
   FillStyle fill_style_ = FillStyle::Transparent;
   Colour fill_colour_ = Colour::Black;
+};
+
+// The final pixels of a figure log (surface/figures.h) on its canvas.  A
+// pixel takes the colour of the last figure in the log that covers it, and
+// within that figure the colour of its last part that covers it (fill, then
+// outline, then the radius at a1, then the one at a2); a pixel that no
+// figure after the last cls covers is white.  Coverage is the rule of
+// surface.h evaluated for that pixel.  Each figure is tested only on a
+// superset of its pixels in the row: its rows and its columns from its
+// geometry, widened by two pixels.
+class LogReference {
+ public:
+  explicit LogReference(const std::vector<Figure>& log);
+
+  // Canvas row j, columns i0 .. i0 + out.size() - 1, as colour bytes.
+  void row(std::int64_t j, std::int64_t i0, std::vector<std::uint8_t>& out) const;
+
+ private:
+  struct Segment {  // a Line as the rule walks it, after the far clip
+    bool drawn = false;
+    long long ax = 0, ay = 0, n = 0, m = 0, s_major = 1, s_minor = 1;
+    bool x_major = true;
+  };
+  struct Prepared {
+    FigureKind kind;
+    double X, Y, Rp;  // centre or point, radius, canvas pixels
+    double s, e;      // Arc: start and end on the arc
+    bool filled;
+    std::uint8_t colour, fill;
+    Segment line[2];  // Line: line[0]; Arc: the radii at a1 and a2
+  };
+
+  static Segment segment(double x1, double y1, double x2, double y2);
+  static bool on_segment(const Segment& g, long long i, long long j);
+  // Columns [lo, hi] of row j that may hold pixels of the segment.
+  static bool segment_columns(const Segment& g, long long j, long long& lo, long long& hi);
+  // The colour the figure gives pixel (i, j), or -1 when it does not cover
+  // it.
+  static int colour_at(const Prepared& f, long long i, long long j);
+
+  std::vector<Prepared> figures_;
 };
 
 }  // namespace vantor::test

@@ -1,0 +1,204 @@
+// vantor-bench: draws each workload three ways on a raster of the same size
+// (Vantor's surface and renderers, QPainter, cairo; the peers issue the
+// figure log that the renderer issues), takes the median of repeated runs
+// and prints one line per workload:
+//   <name>: vantor <ms> ms, qpainter <ms> ms, cairo <ms> ms, speedup <x>,
+//   peak <MiB> MiB, identical yes|no
+// speedup is the faster peer's time over Vantor's; peak is the raster
+// memory Vantor drew in; identical says whether Vantor's pixels equal the
+// log reference's (tests/core/reference_raster.h) on every checked row.
+//
+//   vantor-bench               the six standard workloads
+//   vantor-bench NAME...       the named ones, standard or extra
+//   vantor-bench --list        every workload's name
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "absolute/absolute_renderer.h"
+#include "bench/peers.h"
+#include "incremental/incremental_renderer.h"
+#include "reference_raster.h"
+#include "surface/figures.h"
+#include "surface/surface.h"
+
+namespace vantor::bench {
+namespace {
+
+struct Workload {
+  const char* name;
+  const char* what;
+  bool standard;  // run without being named
+  int width, height;  // the canvas, pixels
+  double ppi;
+  int band_rows;  // > 0: drawn in bands of this many rows, each a window of the canvas
+  std::function<void(Surface&)> draw;
+};
+
+AbsoluteDesign absolute(double resolution_exp, double diameter = 2.0) {
+  AbsoluteDesign d;
+  d.resolution_exp = resolution_exp;
+  d.encoder_diameter = diameter;
+  return d;
+}
+
+std::function<void(Surface&)> draw_absolute(AbsoluteDesign d) {
+  return [d](Surface& s) { (void)render_absolute(d, s); };
+}
+
+std::function<void(Surface&)> draw_incremental(const char* resolution) {
+  IncrementalDesign d = IncrementalDesign::defaults();
+  d.resolution = resolution;
+  return [d](Surface& s) { (void)render_incremental(d, Polarity::Normal, s); };
+}
+
+std::vector<Workload> workloads() {
+  const int sw = Surface::picture_width(), sh = Surface::picture_height();
+  return {
+      {"abs16-screen", "absolute, Res_exp 16, screen picture", true, sw, sh, 96, 0, draw_absolute(absolute(16))},
+      {"abs20-screen", "absolute, Res_exp 20, screen picture", true, sw, sh, 96, 0, draw_absolute(absolute(20))},
+      {"abs12-2400", "absolute, Res_exp 12, 2400 ppi", true, 4800, 4800, 2400, 0, draw_absolute(absolute(12))},
+      {"abs16-2400", "absolute, Res_exp 16, 2400 ppi", true, 4800, 4800, 2400, 0, draw_absolute(absolute(16))},
+      {"inc1024-2400", "incremental, RES 1024, 2400 ppi", true, 4800, 4800, 2400, 0, draw_incremental("1024")},
+      {"film-10000", "absolute, Res_exp 13, 10000 ppi, bands of 2000 rows", true, 20000, 20000, 10000, 2000,
+       draw_absolute(absolute(13))},
+      {"inc16-screen", "incremental, design time, screen picture", false, sw, sh, 96, 0, draw_incremental("16")},
+      {"abs19-6in-screen", "absolute, Res_exp 19, 6 in disc, screen picture", false, sw, sh, 96, 0,
+       draw_absolute(absolute(19, 6))},
+      {"abs20-6in-screen", "absolute, Res_exp 20, 6 in disc, screen picture", false, sw, sh, 96, 0,
+       draw_absolute(absolute(20, 6))},
+  };
+}
+
+using Clock = std::chrono::steady_clock;
+
+double ms_since(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
+
+// The median of repeated runs: enough runs for about 1.5 s (at least 3, at
+// most 31), after one warm-up run unless a run takes seconds.
+double median_ms(const std::function<void()>& run) {
+  auto once = [&] {
+    const auto t0 = Clock::now();
+    run();
+    return ms_since(t0);
+  };
+  std::vector<double> times;
+  const double first = once();
+  if (first >= 2000) times.push_back(first);
+  const int runs = std::clamp(static_cast<int>(std::ceil(1500.0 / std::max(first, 0.01))), 3, 31);
+  while (static_cast<int>(times.size()) < runs) times.push_back(once());
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+// The canvas drawn band after band in one raster of band_rows rows (made
+// once, as the peers' images are), each band a window of the canvas; visit
+// is called with every drawn band.
+void draw_in_bands(const Workload& w, Surface& band, const std::function<void(const Surface&)>& visit) {
+  for (int top = 0; top < w.height; top += w.band_rows) {
+    band.move_window(0, top);
+    w.draw(band);
+    visit(band);
+  }
+}
+
+// Whether the checked rows of the surface (a window of the canvas) show the
+// log reference's pixels.
+bool rows_match(const Surface& s, const test::LogReference& reference, const std::function<bool(int)>& checked) {
+  std::vector<std::uint8_t> expected(static_cast<std::size_t>(s.width()));
+  const std::uint8_t* data = s.data();
+  for (int j = 0; j < s.height(); ++j) {
+    const int canvas_row = s.top() + j;
+    if (!checked(canvas_row)) continue;
+    reference.row(canvas_row, s.left(), expected);
+    if (!std::equal(expected.begin(), expected.end(), data + static_cast<std::size_t>(j) * s.width())) {
+      for (int i = 0; i < s.width(); ++i) {
+        if (expected[i] != data[static_cast<std::size_t>(j) * s.width() + i]) {
+          std::fprintf(stderr, "  first difference at pixel (%d, %d): %d, reference %d\n", s.left() + i, canvas_row,
+                       data[static_cast<std::size_t>(j) * s.width() + i], expected[i]);
+          break;
+        }
+      }
+      return false;
+    }
+  }
+  return true;
+}
+
+void run(const Workload& w) {
+  // The figures the renderer issues, recorded on a one-pixel window.
+  std::vector<Figure> log;
+  {
+    Surface probe = Surface::window_of(w.width, w.height, w.ppi, 0, 0, 1, 1);
+    probe.set_recorder(&log);
+    w.draw(probe);
+  }
+
+  double vantor_ms;
+  double peak_bytes;
+  bool identical;
+  const test::LogReference reference(log);
+  if (w.band_rows == 0) {
+    Surface s(w.width, w.height, w.ppi);
+    vantor_ms = median_ms([&] {
+      w.draw(s);
+      (void)std::as_const(s).data();  // every deferred figure drawn
+    });
+    peak_bytes = static_cast<double>(w.width) * w.height;
+    identical = rows_match(s, reference, [](int) { return true; });
+  } else {
+    // The canvas's height is a whole number of bands.
+    Surface band = Surface::window_of(w.width, w.height, w.ppi, 0, 0, w.width, w.band_rows);
+    vantor_ms = median_ms([&] { draw_in_bands(w, band, [](const Surface& b) { (void)b.data(); }); });
+    peak_bytes = static_cast<double>(w.width) * w.band_rows;
+    // Every row of the band through the disc's centre and every 50th row.
+    const int centre_band = (w.height / 2) / w.band_rows;
+    identical = true;
+    draw_in_bands(w, band, [&](const Surface& band) {
+      const bool whole = band.top() / w.band_rows == centre_band;
+      identical = identical && rows_match(band, reference, [&](int j) { return whole || j % 50 == 0; });
+    });
+  }
+
+  double peer_ms[2];
+  for (int k = 0; k < 2; ++k) {
+    std::unique_ptr<Peer> peer = k == 0 ? make_qpainter(w.width, w.height) : make_cairo(w.width, w.height);
+    peer_ms[k] = median_ms([&] { peer->draw(log); });
+  }
+  std::printf("%s: vantor %.2f ms, qpainter %.1f ms, cairo %.1f ms, speedup %.1f, peak %.2f MiB, identical %s\n",
+              w.name, vantor_ms, peer_ms[0], peer_ms[1], std::min(peer_ms[0], peer_ms[1]) / vantor_ms,
+              peak_bytes / (1024.0 * 1024.0), identical ? "yes" : "no");
+  std::fflush(stdout);
+}
+
+}  // namespace
+}  // namespace vantor::bench
+
+int main(int argc, char** argv) {
+  using vantor::bench::Workload;
+  const std::vector<Workload> all = vantor::bench::workloads();
+  if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
+    for (const Workload& w : all)
+      std::printf("%-18s %s%s\n", w.name, w.what, w.standard ? "" : " (run only when named)");
+    return 0;
+  }
+  std::vector<const Workload*> chosen;
+  for (const Workload& w : all)
+    if (argc == 1 && w.standard) chosen.push_back(&w);
+  for (int k = 1; k < argc; ++k) {
+    auto it = std::find_if(all.begin(), all.end(), [&](const Workload& w) { return std::strcmp(w.name, argv[k]) == 0; });
+    if (it == all.end()) {
+      std::fprintf(stderr, "vantor-bench: no workload %s (see --list)\n", argv[k]);
+      return 2;
+    }
+    chosen.push_back(&*it);
+  }
+  for (const Workload* w : chosen) vantor::bench::run(*w);
+  return 0;
+}
