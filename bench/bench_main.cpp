@@ -11,6 +11,9 @@
 //   vantor-bench               the six standard workloads
 //   vantor-bench NAME...       the named ones, standard or extra
 //   vantor-bench --list        every workload's name
+//   vantor-bench --click       the design-time Draw of Inc_form, from the
+//                              click to the painted picture, in the real
+//                              windows on Qt's offscreen platform
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -21,12 +24,19 @@
 #include <utility>
 #include <vector>
 
+#include <QApplication>
+#include <QPushButton>
+
 #include "absolute/absolute_renderer.h"
 #include "bench/peers.h"
 #include "incremental/incremental_renderer.h"
+#include "output/image_window.h"
+#include "output/picture_widget.h"
 #include "reference_raster.h"
 #include "surface/figures.h"
 #include "surface/surface.h"
+#include "shell/dialogs.h"
+#include "shell/window_registry.h"
 
 namespace vantor::bench {
 namespace {
@@ -177,10 +187,43 @@ void run(const Workload& w) {
   std::fflush(stdout);
 }
 
+// A click on Inc_form's Draw with the design-time values: the handler (the
+// drawing on the image window's surface) and the paint of the picture that
+// the click asked for, in the program's own windows.
+int click_to_picture(char* program) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The offscreen platform's notes (no raise(), no runtime directory) are
+  // not results.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+  int argc = 1;
+  QApplication app(argc, &program);
+  QtDialogs dialogs;
+  WindowRegistry registry(dialogs);
+  QWidget* form = registry.show(WindowId::IncForm);
+  auto* draw = form->findChild<QPushButton*>(QStringLiteral("Command1"));
+  if (!draw) return 1;
+  draw->click();  // loads and shows the image window
+  QApplication::processEvents();
+  const double click_ms = median_ms([&] {
+    draw->click();
+    QApplication::processEvents();  // the picture's paint
+  });
+  ImageWindow* image = registry.image_window(WindowId::IncEncoderDraw);
+  const double draw_ms = median_ms([&] {
+    (void)render_incremental(IncrementalDesign::defaults(), Polarity::Normal, image->surface());
+    (void)std::as_const(image->surface()).data();
+  });
+  const double paint_ms = median_ms([&] { image->picture()->repaint(); });
+  std::printf("inc-draw-click: click to picture %.2f ms (drawing %.2f ms, painting the picture %.2f ms)\n",
+              click_ms, draw_ms, paint_ms);
+  return 0;
+}
+
 }  // namespace
 }  // namespace vantor::bench
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--click") == 0) return vantor::bench::click_to_picture(argv[0]);
   using vantor::bench::Workload;
   const std::vector<Workload> all = vantor::bench::workloads();
   if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {

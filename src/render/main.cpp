@@ -34,26 +34,31 @@ int fail(const std::string& line, int status) {
   return status;
 }
 
-// "drawing 37 %" on the terminal, rewritten in place, once the drawing has
-// taken a second.
+// "drawing 37 %" on standard error.  On a terminal it appears once the
+// drawing has taken a second and is rewritten in place; with --progress it
+// appears from the first band, on a terminal or not, and a stream that is not
+// a terminal gets one line a step.
 class Progress {
  public:
-  Progress() : enabled_(isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
+  explicit Progress(bool always)
+      : terminal_(isatty(STDERR_FILENO) == 1),
+        always_(always),
+        start_(std::chrono::steady_clock::now()) {}
 
   void drawn(std::uint64_t done, std::uint64_t total) {
-    if (!enabled_) return;
-    if (!shown_ && std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1)) return;
+    if (!terminal_ && !always_) return;
+    if (!shown_ && !always_ && std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1)) return;
     const int percent = static_cast<int>(done * 100 / total);
     if (shown_ && percent == last_) return;
     shown_ = true;
     last_ = percent;
-    std::fprintf(stderr, "\rvantor-render: drawing %3d %%", percent);
+    std::fprintf(stderr, terminal_ ? "\rvantor-render: drawing %3d %%" : "vantor-render: drawing %3d %%\n", percent);
     std::fflush(stderr);
   }
 
   // Ends the progress line.
   void stop() {
-    if (shown_) std::fputc('\n', stderr);
+    if (shown_ && terminal_) std::fputc('\n', stderr);
     shown_ = false;
   }
 
@@ -64,7 +69,8 @@ class Progress {
   }
 
  private:
-  bool enabled_;
+  bool terminal_;
+  bool always_;
   bool shown_ = false;
   int last_ = -1;
   std::chrono::steady_clock::time_point start_;
@@ -98,7 +104,7 @@ int run(const RenderRequest& request) {
                     std::to_string(region.height) + " pixels",
                 kRefusedStatus);
 
-  Progress progress;
+  Progress progress(request.progress);
   BandPlan plan(region.width, region.height, band_start_seconds);
   for (int rows; (rows = plan.next_rows()) > 0;) {
     const auto band_start = std::chrono::steady_clock::now();

@@ -115,12 +115,15 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
       if (i + 1 < args.size()) return args[++i];
       return std::nullopt;
     };
-    if ((a == "--inverse" || a == "--crop") && attached) {
+    if ((a == "--inverse" || a == "--crop" || a == "--progress") && attached) {
       return UsageError{a + " takes no value"};
     } else if (a == "--inverse") {
       if (request.kind == DiscKind::Absolute) return UsageError{"--inverse draws incremental discs only"};
       if (request.inverse) return UsageError{"--inverse is given twice"};
       request.inverse = true;
+    } else if (a == "--progress") {
+      if (request.progress) return UsageError{"--progress is given twice"};
+      request.progress = true;
     } else if (a == "--crop") {
       if (request.crop) return UsageError{"--crop is given twice"};
       request.crop = true;
@@ -165,8 +168,8 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
 std::string render_usage() {
   std::string u =
       "Usage:\n"
-      "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop] -o FILE\n"
-      "  vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] -o FILE\n"
+      "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop] [--progress] -o FILE\n"
+      "  vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] [--progress] -o FILE\n"
       "\n"
       "Draws one disc as its design window does when freshly opened, the entries\n"
       "made, \"Draw\" (\"Draw Inverse\" with --inverse) clicked and the picture saved.\n"
@@ -183,6 +186,9 @@ std::string render_usage() {
       "  --crop      only the disc's bounding square, with a margin of 1 % of its\n"
       "              diameter; the pixels are those of the whole picture\n"
       "  --inverse   the inverse drawing (incremental only)\n"
+      "  --progress  report the progress on standard error from the start, one line\n"
+      "              a step; without it, only on a terminal once a drawing takes a\n"
+      "              second, rewritten in place\n"
       "  -h, --help  this text\n"
       "\n"
       "Exit status: 0 the file is written; 1 the drawing was refused (its message\n"

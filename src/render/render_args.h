@@ -27,6 +27,7 @@ struct RenderRequest {
   bool inverse = false;       // "Draw Inverse" instead of "Draw"
   int dpi = kDefaultDpi;
   bool crop = false;
+  bool progress = false;      // progress lines from the start, terminal or not
   std::string output;
   FileFormat format = FileFormat::Bmp;  // from the output's extension
 };

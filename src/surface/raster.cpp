@@ -1,6 +1,7 @@
 #include "surface/raster.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <limits>
 
@@ -116,8 +117,8 @@ bool row_range(const SpanSink& sink, double y0, double y1, double slack, Index& 
 // within r - 1, or the whole disc when r <= 1.
 double ring_hole(const PixelCircle& c) { return c.r > 1.0 ? (c.r - 1.0) * (c.r - 1.0) : kNoHole; }
 
-// The pixels i in [lo_limit, hi_limit] of a row with dx*dx + dy*dy <= r2,
-// where dx = (i + 0.5) - cx and dy = (j + 0.5) - cy.  They form one
+// The pixels i in [lo_limit, hi_limit] of a row with dx*dx + dy2 <= r2,
+// where dx = (i + 0.5) - cx and dy2 = dy*dy for the row.  They form one
 // interval: the rounded squared distance is monotone on either side of the
 // centre, and the pixel of the range nearest the centre's column minimises
 // it.
@@ -135,29 +136,35 @@ bool disc_span(double cx, double dy2, double r2, Index lo_limit, Index hi_limit,
   return true;
 }
 
-// Paints the pixels [a, b] of row j that lie outside the hole (dx*dx + dy2
-// <= hole2).  The hole's pixels in the row are one interval around the
-// centre's column, so only a span that reaches that column can be split in
-// two; any other loses at most the end nearer the centre.
-void span_outside_hole(const SpanSink& sink, Index j, Index a, Index b, double cx, double dy2, double hole2) {
-  if (!(dy2 <= hole2)) {
-    sink.span(j, a, b);
-    return;
-  }
+// The pixels [a, b] of row j outside the hole when the hole holds pixel c,
+// the pixel of [a, b] nearest the centre's column.  The hole's pixels in the
+// row are one interval around c.
+void span_around_hole(const SpanSink& sink, Index j, Index a, Index b, Index c, double cx, double dy2,
+                      double hole2) {
   auto in_hole = [&](Index i) {
     const double dx = (static_cast<double>(i) + 0.5) - cx;
     return dx * dx + dy2 <= hole2;
   };
-  const Index c = floor_index(cx, a, b);
-  if (!in_hole(c)) {
-    sink.span(j, a, b);
-    return;
-  }
   const double h = std::sqrt(hole2 - dy2);
   const Index hole_lo = first_true(a, c, ceil_index(cx - h - 0.5, a - 1, c + 1), in_hole);
   const Index hole_hi = last_true(c, b, floor_index(cx + h - 0.5, c - 1, b + 1), in_hole);
   if (a < hole_lo) sink.span(j, a, hole_lo - 1);
   if (hole_hi < b) sink.span(j, hole_hi + 1, b);
+}
+
+// Paints the pixels [a, b] of row j that lie outside the hole (dx*dx + dy2
+// <= hole2).  Only a span whose pixel nearest the centre's column is in the
+// hole loses pixels to it.
+inline void span_outside_hole(const SpanSink& sink, Index j, Index a, Index b, double cx, double dy2, double hole2) {
+  if (dy2 <= hole2) {
+    const Index c = floor_index(cx, a, b);
+    const double dx = (static_cast<double>(c) + 0.5) - cx;
+    if (dx * dx + dy2 <= hole2) {
+      span_around_hole(sink, j, a, b, c, cx, dy2, hole2);
+      return;
+    }
+  }
+  sink.span(j, a, b);
 }
 
 // Compares the angle t = pixel_angle(dx, dy_up) with ray.angle, where the
@@ -214,15 +221,27 @@ void piece_span(double cx, double dy_up, Index a, Index b, const ArcPiece& p, Em
   // sin^2.  A thin sector's row usually has no pixel centre between them.
   const bool upper = dy_up > 0.0;
   if (upper ? (s > 0.0 && e < kPi) : (dy_up < 0.0 && s > kPi && e < kTwoPi)) {
+    // Pixel i lies right of a crossing at x when i > x - 1/2.  The pixels
+    // right of the left ray's crossing and left of the right ray's qualify.
     const Ray& left = upper ? p.end : p.start;
     const Ray& right = upper ? p.start : p.end;
     const double base = 1e-6 + 1e-12 * std::fabs(cx);
     const double height = 1e-12 * std::fabs(dy_up);
-    const Index i0 = ceil_index(cx + dy_up * left.cot - 0.5 - (base + height * left.spread), a - 1, b + 1);
-    const Index i1 = floor_index(cx + dy_up * right.cot - 0.5 + (base + height * right.spread), a - 1, b + 1);
+    const double v = cx + dy_up * left.cot - 0.5, v_slack = base + height * left.spread;
+    const double w = cx + dy_up * right.cot - 0.5, w_slack = base + height * right.spread;
+    const Index i0 = ceil_index(v - v_slack, a - 1, b + 1);
+    const Index i1 = floor_index(w + w_slack, a - 1, b + 1);
     if (i0 > i1 || i0 > b || i1 < a) return;
     a = std::max(a, i0);
     b = std::min(b, i1);
+    // Ends beyond the uncertainty are decided without the rule; the pixels
+    // before i0 and after i1 are out.
+    const bool lo_decided = static_cast<double>(a) > v + v_slack;
+    const bool hi_decided = static_cast<double>(b) < w - w_slack;
+    if (lo_decided && hi_decided) {
+      emit(a, b);
+      return;
+    }
   }
   Index lo;
   Index hi;
@@ -257,17 +276,21 @@ bool full_turn(ArcRange arc) { return arc.start == 0.0 && arc.end == kTwoPi; }
 // a / b rounded up, b > 0.
 Index ceil_div(Index a, Index b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
 
-// Calls plot(major, minor) for the pixels k = k_first ... n of the
-// Bresenham line from (a_major, a_minor) to (b_major, b_minor),
-// |b_major - a_major| >= |b_minor - a_minor|, restricted to majors in
-// [major_lo, major_hi] and minors in [minor_lo, minor_hi].  The minor
-// offset at step k is q(k) = floor((2*k*m + n - 1) / (2*n)), k*m/n rounded
-// to nearest with ties toward the first point; it never decreases, so the
-// steps inside the minor range are found in closed form.  Coordinates stay
-// within 2^30 in magnitude, so every product fits in 64 bits.
-template <class Plot>
+// The pixels k = k_first ... n of the Bresenham line from (a_major,
+// a_minor) to (b_major, b_minor), |b_major - a_major| >= |b_minor -
+// a_minor|, restricted to majors in [major_lo, major_hi] and minors in
+// [minor_lo, minor_hi]: plot(major, minor) for the steps before k_run, then
+// run(major, minor, steps, rem, two_m, two_n, s_major, s_minor) once for
+// the rest, which are the pixel (major, minor) and each next one a major
+// step on, with a minor step whenever rem += two_m reaches two_n (then rem
+// -= two_n).  The minor offset at step k is q(k) = floor((2*k*m + n - 1) /
+// (2*n)), k*m/n rounded to nearest with ties toward the first point; it
+// never decreases, so the steps inside the minor range are found in closed
+// form.  Coordinates stay within 2^30 in magnitude, so every product fits
+// in 64 bits.
+template <class Plot, class Run>
 void walk_line(Index a_major, Index a_minor, Index b_major, Index b_minor, Index major_lo, Index major_hi,
-               Index minor_lo, Index minor_hi, Index k_first, Plot plot) {
+               Index minor_lo, Index minor_hi, Index k_first, Index k_run, Plot plot, Run run) {
   const Index d_major = b_major - a_major;
   const Index d_minor = b_minor - a_minor;
   const Index n = d_major < 0 ? -d_major : d_major;
@@ -290,7 +313,10 @@ void walk_line(Index a_major, Index a_minor, Index b_major, Index b_minor, Index
   q_hi = std::min<Index>(q_hi, m);
   if (q_lo > q_hi || k0 > k1) return;
   if (n == 0) {
-    plot(a_major, a_minor);
+    if (k_run > 0)
+      plot(a_major, a_minor);
+    else
+      run(a_major, a_minor, Index{1}, Index{0}, Index{0}, Index{1}, s_major, s_minor);
     return;
   }
   const Index two_n = 2 * n;
@@ -312,7 +338,8 @@ void walk_line(Index a_major, Index a_minor, Index b_major, Index b_minor, Index
     q = num / two_n;
     rem = num % two_n;
   }
-  for (Index k = k0; k <= k1; ++k) {
+  Index k = k0;
+  for (; k <= k1 && k < k_run; ++k) {
     plot(a_major + s_major * k, a_minor + s_minor * q);
     rem += 2 * m;
     if (rem >= two_n) {
@@ -320,6 +347,7 @@ void walk_line(Index a_major, Index a_minor, Index b_major, Index b_minor, Index
       ++q;
     }
   }
+  if (k <= k1) run(a_major + s_major * k, a_minor + s_minor * q, k1 - k + 1, rem, 2 * m, two_n, s_major, s_minor);
 }
 
 }  // namespace
@@ -479,18 +507,7 @@ Arc::Arc(ArcRange r) : range(r) {
   }
 }
 
-void SpanSink::span(Index j, Index i0, Index i1) const {
-  if (j < top || j > last_row()) return;
-  i0 = std::max(i0, left);
-  i1 = std::min(i1, last_column());
-  if (i0 > i1) return;
-  std::memset(pixels + (j - top) * width + (i0 - left), value, static_cast<std::size_t>(i1 - i0 + 1));
-}
-
-void SpanSink::plot(Index i, Index j) const {
-  if (i < left || i > last_column() || j < top || j > last_row()) return;
-  pixels[(j - top) * width + (i - left)] = value;
-}
+void SpanSink::fill(std::uint8_t* p, Index n) const { std::memset(p, value, static_cast<std::size_t>(n)); }
 
 void fill_disc(const SpanSink& sink, const PixelCircle& c, double hole2) {
   if (sink.empty()) return;
@@ -510,6 +527,31 @@ void fill_disc(const SpanSink& sink, const PixelCircle& c, double hole2) {
     Index lo, hi;
     if (disc_span(c.cx, dy2, r2, sink.first_column(), sink.last_column(), lo, hi))
       span_outside_hole(sink, j, lo, hi, c.cx, dy2, hole2);
+  }
+}
+
+void fill_disc_over(const SpanSink& sink, const PixelCircle& c, std::uint8_t background) {
+  if (sink.empty()) return;
+  const SpanSink rest{sink.pixels, sink.width, sink.height, sink.left, sink.top, background};
+  const double r2 = c.r * c.r;
+  Index j0 = sink.first_row(), j1 = sink.first_row() - 1;
+  if (!(r2 < kInf)) {
+    j1 = sink.last_row();
+  } else if (!row_range(sink, c.cy - c.r, c.cy + c.r, row_slack(c), j0, j1)) {
+    j0 = sink.last_row() + 1;
+  }
+  for (Index j = sink.first_row(); j <= sink.last_row(); ++j) {
+    Index lo = sink.last_column() + 1, hi = sink.last_column();
+    if (j >= j0 && j <= j1) {
+      const double dy = (static_cast<double>(j) + 0.5) - c.cy;
+      if (!disc_span(c.cx, dy * dy, r2, sink.first_column(), sink.last_column(), lo, hi)) {
+        lo = sink.last_column() + 1;
+        hi = sink.last_column();
+      }
+    }
+    rest.span(j, sink.first_column(), lo - 1);
+    sink.span(j, lo, hi);
+    rest.span(j, hi + 1, sink.last_column());
   }
 }
 
@@ -538,34 +580,91 @@ void fill_sector(const SpanSink& sink, const PixelCircle& c, const Arc& arc, dou
   if (!row_range(sink, c.cy - up_max, c.cy - up_min, row_slack(c), j0, j1)) return;
   const Index col0 = sink.first_column();
   const Index col1 = sink.last_column();
+  // The disc's span of row j clips [a, b]; false when nothing is left.
+  // Both the disc's and the arc's pixels form one interval in the row, so an
+  // arc span whose ends lie in the disc lies in it entirely.
+  auto clip_to_disc = [&](double dy2, Index& a, Index& b) {
+    auto inside = [&](Index i) {
+      const double dx = (static_cast<double>(i) + 0.5) - c.cx;
+      return dx * dx + dy2 <= r2;
+    };
+    if (inside(a) && inside(b)) return true;
+    Index lo, hi;
+    if (!disc_span(c.cx, dy2, r2, col0, col1, lo, hi)) return false;
+    a = std::max(a, lo);
+    b = std::min(b, hi);
+    return a <= b;
+  };
+  auto any_row = [&](Index j) {
+    const double y = static_cast<double>(j) + 0.5;
+    const double dy = y - c.cy;
+    const double dy2 = dy * dy;
+    if (dy2 > r2) return;
+    for (int k = 0; k < n; ++k) {
+      piece_span(c.cx, c.cy - y, col0, col1, arc.piece[k], [&](Index a, Index b) {
+        if (clip_to_disc(dy2, a, b)) span_outside_hole(sink, j, a, b, c.cx, dy2, hole2);
+      });
+    }
+  };
+  // A sector within one half plane, as a thin one is: on its side of the
+  // centre every row's pixels lie between the rays' crossings (see
+  // piece_span), and where both crossings are clear of the pixel centres
+  // beyond the rule's uncertainty the row needs no search.
+  const ArcPiece& p = arc.piece[0];
+  const bool upper = n == 1 && p.start.angle > 0.0 && p.end.angle < kPi;
+  const bool lower = n == 1 && p.start.angle > kPi && p.end.angle < kTwoPi;
+  if (!upper && !lower) {
+    for (Index j = j0; j <= j1; ++j) any_row(j);
+    return;
+  }
+  const Ray& left = upper ? p.end : p.start;
+  const Ray& right = upper ? p.start : p.end;
+  const double base = 1e-6 + 1e-12 * std::fabs(c.cx);
+  const double left_slack = 1e-12 * left.spread, right_slack = 1e-12 * right.spread;
+  const double x0 = c.cx - 0.5;
+  const double first = static_cast<double>(col0) - 1.0, last = static_cast<double>(col1) + 1.0;
+  // A pixel centre between the rays at height h lies at h / sin(t) from the
+  // centre, t between the rays' angles, so within [h / sin_most, h /
+  // sin_least]: where that lies clear of the rim and of the hole (by a
+  // millionth, far beyond the rounding of the rule), the span needs neither.
+  const double sin_s = std::fabs(p.start.sin), sin_e = std::fabs(p.end.sin);
+  const bool through_top = upper ? (p.start.angle <= kHalfPi && kHalfPi <= p.end.angle)
+                                 : (p.start.angle <= kThreeHalfPi && kThreeHalfPi <= p.end.angle);
+  const double sin_most = (through_top ? 1.0 : std::max(sin_s, sin_e)) * (1 + 1e-6);
+  const double sin_least = std::min(sin_s, sin_e) * (1 - 1e-6);
+  const double within_rim = r2 < kInf ? c.r * (1 - 1e-6) - 1e-6 : kInf;
+  const double beyond_hole = hole2 > 0.0 ? std::sqrt(hole2) * (1 + 1e-6) + 1e-6 : -1.0;
   for (Index j = j0; j <= j1; ++j) {
     const double y = static_cast<double>(j) + 0.5;
     const double dy = y - c.cy;
     const double dy2 = dy * dy;
     if (dy2 > r2) continue;
-    // Both the disc's and the arc's pixels form one interval in the row, so
-    // an arc span whose ends lie in the disc lies in it entirely; only one
-    // that reaches the circle needs the disc's span.
-    auto inside = [&](Index i) {
-      const double dx = (static_cast<double>(i) + 0.5) - c.cx;
-      return dx * dx + dy2 <= r2;
-    };
-    bool have_disc = false;
-    Index disc_lo = 0, disc_hi = -1;
-    for (int k = 0; k < n; ++k) {
-      piece_span(c.cx, c.cy - y, col0, col1, arc.piece[k], [&](Index a, Index b) {
-        if (!inside(a) || !inside(b)) {
-          if (!have_disc && !disc_span(c.cx, dy2, r2, col0, col1, disc_lo, disc_hi)) {
-            disc_lo = 0;
-            disc_hi = -1;
-          }
-          have_disc = true;
-          a = std::max(a, disc_lo);
-          b = std::min(b, disc_hi);
-        }
-        if (a <= b) span_outside_hole(sink, j, a, b, c.cx, dy2, hole2);
-      });
+    const double dy_up = c.cy - y;
+    if (upper ? !(dy_up > 0.0) : !(dy_up < 0.0)) {
+      any_row(j);
+      continue;
     }
+    const double height = std::fabs(dy_up);
+    const double v = x0 + dy_up * left.cot, v_slack = base + height * left_slack;
+    const double w = x0 + dy_up * right.cot, w_slack = base + height * right_slack;
+    const double lo = std::max(v - v_slack, first), hi = std::min(w + w_slack, last);
+    if (!(lo <= hi)) continue;
+    // lo and hi lie within the window's columns widened by one.
+    Index a = static_cast<Index>(lo), b = static_cast<Index>(hi);
+    a += static_cast<double>(a) < lo;  // ceil
+    b -= static_cast<double>(b) > hi;  // floor
+    a = std::max(a, col0);
+    b = std::min(b, col1);
+    if (a > b) continue;
+    if (!(static_cast<double>(a) > v + v_slack && static_cast<double>(b) < w - w_slack)) {
+      any_row(j);
+      continue;
+    }
+    if (height < within_rim * sin_least && height > beyond_hole * sin_most) {
+      sink.span(j, a, b);
+      continue;
+    }
+    if (clip_to_disc(dy2, a, b)) span_outside_hole(sink, j, a, b, c.cx, dy2, hole2);
   }
 }
 
@@ -707,9 +806,12 @@ void draw_arc(const SpanSink& sink, const PixelCircle& c, const Arc& arc, double
 namespace {
 
 // The line between the pixels containing the end points, leaving out its
-// first k_first steps and the pixels for which keep(i, j) is false.
+// first k_first steps and, of the steps before k_tested, the pixels for
+// which keep(i, j) is false.  walk_line clips the steps to the window, so
+// every pixel it gives lies in it.
 template <class Keep>
-void line_from_step(const SpanSink& sink, double x0, double y0, double x1, double y1, Index k_first, Keep keep) {
+void line_from_step(const SpanSink& sink, double x0, double y0, double x1, double y1, Index k_first, Index k_tested,
+                    Keep keep) {
   // The coordinates lie within kFarLimit.
   constexpr Index kFar = static_cast<Index>(kFarLimit);
   const Index ax = floor_index(x0, -kFar - 1, kFar);
@@ -718,16 +820,36 @@ void line_from_step(const SpanSink& sink, double x0, double y0, double x1, doubl
   const Index by = floor_index(y1, -kFar - 1, kFar);
   const Index adx = bx > ax ? bx - ax : ax - bx;
   const Index ady = by > ay ? by - ay : ay - by;
-  if (adx >= ady) {
+  const bool x_major = adx >= ady;
+  // The untested steps: a pointer walk through the raster.
+  auto run = [&](Index major, Index minor, Index steps, Index rem, Index two_m, Index two_n, Index s_major,
+                 Index s_minor) {
+    const Index i = x_major ? major : minor, j = x_major ? minor : major;
+    Index at = (j - sink.top) * sink.width + (i - sink.left);
+    const Index row = sink.width;
+    const Index major_step = x_major ? s_major : s_major * row;
+    const Index minor_step = x_major ? s_minor * row : s_minor;
+    for (Index k = 0; k < steps; ++k) {
+      assert(at >= 0 && at < row * sink.height);
+      sink.pixels[at] = sink.value;
+      at += major_step;
+      rem += two_m;
+      if (rem >= two_n) {
+        rem -= two_n;
+        at += minor_step;
+      }
+    }
+  };
+  if (x_major) {
     walk_line(ax, ay, bx, by, sink.first_column(), sink.last_column(), sink.first_row(), sink.last_row(), k_first,
-              [&](Index i, Index j) {
-                if (keep(i, j)) sink.plot(i, j);
-              });
+              k_tested, [&](Index i, Index j) {
+                if (keep(i, j)) sink.put(i, j);
+              }, run);
   } else {
     walk_line(ay, ax, by, bx, sink.first_row(), sink.last_row(), sink.first_column(), sink.last_column(), k_first,
-              [&](Index j, Index i) {
-                if (keep(i, j)) sink.plot(i, j);
-              });
+              k_tested, [&](Index j, Index i) {
+                if (keep(i, j)) sink.put(i, j);
+              }, run);
   }
 }
 
@@ -741,7 +863,7 @@ bool beyond_far_limit(double x0, double y0, double x1, double y1) {
 void draw_line(const SpanSink& sink, double x0, double y0, double x1, double y1) {
   if (sink.empty()) return;
   if (beyond_far_limit(x0, y0, x1, y1) && !clip_to_far_square(x0, y0, x1, y1)) return;
-  line_from_step(sink, x0, y0, x1, y1, 0, [](Index, Index) { return true; });
+  line_from_step(sink, x0, y0, x1, y1, 0, 0, [](Index, Index) { return true; });
 }
 
 void draw_radius(const SpanSink& sink, const PixelCircle& c, double x1, double y1, double hole2) {
@@ -750,30 +872,36 @@ void draw_radius(const SpanSink& sink, const PixelCircle& c, double x1, double y
     draw_line(sink, c.cx, c.cy, x1, y1);
     return;
   }
-  // With n and m the major and minor extent, the centre of the pixel at step
-  // k lies within k * sqrt(1 + (m/n)^2) + sqrt(1/4 + 1) of the centre (half a
+  // With n and m the major and minor extent and length = sqrt(1 + (m/n)^2)
+  // the distance of a step, the centre of the pixel at step k lies within
+  // sqrt(1/4 + 1) < 1.2 of the point k * length from the centre (half a
   // pixel from the first pixel's centre on each axis, and half a step of
-  // minor rounding), so every step with k * length <= sqrt(hole2) - 1.2,
-  // less the rounding of coordinates below 2^28, is in the hole and need not
-  // be tested.  sqrt(1 + t^2) <= 1 + (sqrt(2) - 1) t on [0, 1] bounds the
-  // length from above.
+  // minor rounding).  So the steps with k * length <= sqrt(hole2) - 1.2 lie
+  // in the hole and are left out untested, those with k * length >=
+  // sqrt(hole2) + 1.2 lie outside it and are drawn untested, and only the
+  // few between are tested; the margins cover the rounding of coordinates
+  // below 2^28 and of the length.
   const double dx = std::fabs(static_cast<double>(floor_pixel(x1) - floor_pixel(c.cx)));
   const double dy = std::fabs(static_cast<double>(floor_pixel(y1) - floor_pixel(c.cy)));
   const double n = std::max(dx, dy);
   const double m = std::min(dx, dy);
   Index k_first = 0;
-  const double hole_r = std::sqrt(hole2);
-  const double reach = hole_r - 1.2 - 1e-9 * (std::fabs(c.cx) + std::fabs(c.cy) + hole_r);
-  if (n > 0.0 && reach > 0.0) {
-    const double steps = reach * n / (n + 0.41422 * m);
-    k_first = static_cast<Index>(std::min(steps, n + 1));
+  Index k_tested = 1;  // a line of one pixel: that pixel is tested
+  if (n > 0.0) {
+    const double hole_r = std::sqrt(hole2);
+    const double margin = 1.2 + 1e-9 * (std::fabs(c.cx) + std::fabs(c.cy) + hole_r);
+    const double length = std::sqrt(n * n + m * m) / n;
+    const double inside = (hole_r - margin) / (length * (1 + 1e-12));
+    const double outside = (hole_r + margin) / (length * (1 - 1e-12));
+    if (inside > 0.0) k_first = static_cast<Index>(std::min(inside, n + 1));
+    k_tested = static_cast<Index>(std::min(std::ceil(outside), n + 1)) + 1;
   }
   auto outside = [&](Index i, Index j) {
     const double px = (static_cast<double>(i) + 0.5) - c.cx;
     const double py = (static_cast<double>(j) + 0.5) - c.cy;
     return !(px * px + py * py <= hole2);
   };
-  line_from_step(sink, c.cx, c.cy, x1, y1, k_first, outside);
+  line_from_step(sink, c.cx, c.cy, x1, y1, k_first, k_tested, outside);
 }
 
 void radius_end(const PixelCircle& c, double angle, double& x, double& y) {

@@ -18,6 +18,7 @@
 // the work inside it is not done.
 #pragma once
 
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -74,8 +75,30 @@ struct SpanSink {
   Index last_row() const { return top + height - 1; }
   bool empty() const { return width <= 0 || height <= 0; }
 
-  void span(Index j, Index i0, Index i1) const;
-  void plot(Index i, Index j) const;
+  void span(Index j, Index i0, Index i1) const {
+    if (j < top || j > last_row()) return;
+    i0 = i0 > left ? i0 : left;
+    i1 = i1 < last_column() ? i1 : last_column();
+    if (i0 > i1) return;
+    std::uint8_t* p = pixels + (j - top) * width + (i0 - left);
+    const Index n = i1 - i0 + 1;
+    if (n > 16) {
+      fill(p, n);
+      return;
+    }
+    for (Index k = 0; k < n; ++k) p[k] = value;  // a thin sector's: cheaper than a call
+  }
+  void plot(Index i, Index j) const {
+    if (i >= left && i <= last_column() && j >= top && j <= last_row()) put(i, j);
+  }
+  // A pixel known to lie in the window.
+  void put(Index i, Index j) const {
+    assert(i >= left && i <= last_column() && j >= top && j <= last_row());
+    pixels[(j - top) * width + (i - left)] = value;
+  }
+
+ private:
+  void fill(std::uint8_t* p, Index n) const;
 };
 
 // A circle in canvas pixel coordinates: centre (cx, cy), radius r > 0.
@@ -132,6 +155,9 @@ struct Arc {
 // Disc and Ring of surface.h.
 void fill_disc(const SpanSink& sink, const PixelCircle& c, double hole2 = kNoHole);
 void draw_ring(const SpanSink& sink, const PixelCircle& c, double hole2 = kNoHole);
+// Every pixel of the window: the disc's in the sink's value, the others in
+// background.
+void fill_disc_over(const SpanSink& sink, const PixelCircle& c, std::uint8_t background);
 // Sector (the fill) and Arc line of surface.h.
 void fill_sector(const SpanSink& sink, const PixelCircle& c, const Arc& arc, double hole2 = kNoHole);
 void draw_arc(const SpanSink& sink, const PixelCircle& c, const Arc& arc, double hole2 = kNoHole);

@@ -115,7 +115,12 @@ void Surface::cls() {
   if (recorder_.log) record(Figure{.kind = FigureKind::Cls, .unit = scale_mode_, .pixels_per_unit = pixels_per_unit()});
   pending_.clear();  // painted over
   uniform_.valid = false;
+  cleared_ = true;
+}
+
+void Surface::paint_cleared() const {
   std::fill(pixels_.begin(), pixels_.end(), static_cast<std::uint8_t>(back_colour()));
+  cleared_ = false;
 }
 
 bool Surface::circle(float x, float y, float r) { return circle(x, y, r, fore_colour()); }
@@ -135,6 +140,15 @@ bool Surface::circle(float x, float y, float r, Colour c) {
   if (fill_style_ == FillStyle::Solid && fill_colour_ == c) {
     // Fill and outline in one colour: the disc's pixels all get c, and the
     // ring is part of the disc.
+    if (cleared_ && pending_.empty()) {
+      // Right after a cls: every pixel is painted once, in the background
+      // colour or in c.
+      raster::fill_disc_over(sink, pc, static_cast<std::uint8_t>(back_colour()));
+      cleared_ = false;
+      uniform_ = {true, pc.cx, pc.cy, r2, c};
+      return true;
+    }
+    if (cleared_) paint_cleared();
     const Hole hole{pc.cx, pc.cy, r2};
     draw_pending(&hole);
     const bool already = uniform_.valid && uniform_.cx == pc.cx && uniform_.cy == pc.cy && uniform_.colour == c &&

@@ -54,16 +54,23 @@
 //   Every figure is clipped to the raster, never wrapped.  Outlines are drawn
 //   after the fill, in the outline colour.
 //
-// Deferred sectors
-//   An arc or sector call is drawn when the next call that changes pixels
-//   comes, or when the raster is read (pixel, data, ==, a copy's reads):
-//   when that call is a full circle with FillStyle Solid and the fill colour
-//   equal to its outline colour, it covers its whole disc in one colour, so
-//   the pending figures with the same centre are drawn without their pixels
-//   inside that disc, and a disc already known to be in that colour is not
-//   painted again.  The pixels are those of drawing every call at once.
+// Deferred drawing
+//   The pixels are always those of drawing each call when it is made; the
+//   surface only avoids work that a later call undoes:
+//   - An arc or sector call waits until the next call that changes pixels,
+//     or until the raster is read (pixel, data, ==).  When that call is a
+//     full circle with FillStyle Solid and the fill colour equal to its
+//     outline colour, it covers its whole disc in one colour, so the
+//     waiting figures with its centre are drawn without their pixels in
+//     that disc; a disc whose pixels are known to have that colour already
+//     is not painted again.
+//   - Waiting sectors of one circle filled and outlined in one colour (a
+//     track of a disc) are drawn together, and of their radii that end in
+//     the same pixel only one is drawn.
+//   - A cls is painted with the call after it, so that a disc drawn right
+//     after it writes each pixel once.
 //   Const members may therefore finish drawing: a Surface read from several
-//   threads at once must be read once first (e.g. data()) by one of them.
+//   threads at once must first be read once (e.g. data()) by one of them.
 //
 // Refused calls
 //   A NaN or infinite coordinate, radius or angle, or an angle whose
@@ -221,8 +228,10 @@ class Surface {
     return static_cast<std::size_t>(j) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(i);
   }
   void settle() const {
+    if (cleared_) paint_cleared();
     if (!pending_.empty()) draw_pending(nullptr);
   }
+  void paint_cleared() const;
   class RadiusRun;
   void draw_pending(const Hole* hole) const;
   void draw_arc_figure(const PendingArc& a, const raster::PixelCircle& pc, double hole2, RadiusRun& run) const;
@@ -241,6 +250,9 @@ class Surface {
   mutable std::vector<std::uint8_t> pixels_;
   mutable std::vector<PendingArc> pending_;
   mutable UniformDisc uniform_;
+  // A cls not painted yet: the next figure may paint the raster in one pass
+  // (a disc right after a cls paints the rest in the background colour).
+  mutable bool cleared_ = false;
   // The log is not part of the surface's value: a copy does not record, and
   // an assignment keeps the target's log.
   struct Recorder {

@@ -826,6 +826,12 @@ INSTANTIATE_TEST_SUITE_P(
                      {solid(ring(20.5f, 16.5f, 15, Colour::Black), Colour::Black),
                       solid(arc(20.5f, 16.5f, 13, -1.5707964f, -1.6f, Colour::White), Colour::White),
                       solid(ring(20.5f, 16.5f, 12.9f, Colour::Black), Colour::Black)}},
+        // A sector under a pixel wide: its radii are the centre's pixel
+        // alone, a line of no steps, which was drawn untested.
+        DeferredCase{"OnePixelRadiusInsideASkippedMask",
+                     {solid(ring(20.5f, 16.5f, 12, Colour::Black), Colour::Black),
+                      solid(arc(20.5f, 16.5f, 0.3f, -1.0f, -2.0f, Colour::White), Colour::White),
+                      solid(ring(20.5f, 16.5f, 5, Colour::Black), Colour::Black)}},
         // A covering disc after sectors of another centre: no hole for them.
         DeferredCase{"SectorsOfAnotherCentreKeepTheirPixels",
                      {solid(arc(10.5f, 16.5f, 9, -0.2f, -2.0f, Colour::White), Colour::White),
