@@ -11,6 +11,7 @@ packages=(
   cups printer-driver-cups-pdf poppler-utils
   libcairo2-dev
   clang-14 libclang-rt-14-dev
+  librsvg2-bin gerbv python3-ezdxf
 )
 
 missing=()

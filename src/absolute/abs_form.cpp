@@ -10,6 +10,7 @@
 
 #include "absolute/absolute_renderer.h"
 #include "common/numtext.h"
+#include "output/export_dialog.h"
 #include "output/image_output.h"
 #include "output/image_window.h"
 #include "shell/layout.h"
@@ -45,6 +46,9 @@ const ControlSpec kAbsForm[] = {
     {Kind::Option, "CH1_ED_U", "User", "Frame5", 240, 1440, 855, 195, 20},
     {Kind::TextBox, "CH1_ED", "0.125", "Frame5", 1080, 1440, 855, 285, 21},
     {Kind::Option, "CH1_ED_Auto", "Auto", "Frame5", 240, 1800, 735, 255, 30},
+    // In the free space right of "Absolute Type", under "Units"; last in
+    // the tab order.
+    {Kind::Button, "ExportButton", "Export…", "Frame1", 3360, 1920, 1095, 375, 34},
     {Kind::Button, "Command1", "Draw", "", 360, 6000, 735, 375, 24},
     {Kind::Button, "Command4", "Print", "", 1560, 6000, 735, 375, 27},
     {Kind::Button, "Command3", "Save", "", 2880, 6000, 735, 375, 26},
@@ -68,6 +72,8 @@ AbsForm::AbsForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   build_controls(this, kAbsForm);
   save_state_.folder = QDir::homePath();
   save_state_.file_name = QStringLiteral("ABS_encoder1");
+  export_state_.folder = QDir::homePath();
+  export_state_.base_name = QStringLiteral("ABS_encoder1");
 
   auto edit = [this](const char* name) { return findChild<QLineEdit*>(QString::fromUtf8(name)); };
   auto option = [this](const char* name) { return findChild<QRadioButton*>(QString::fromUtf8(name)); };
@@ -108,6 +114,7 @@ AbsForm::AbsForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   on_click("Command2", &AbsForm::exit);
   on_click("Command3", &AbsForm::save);
   on_click("Command4", &AbsForm::print);
+  on_click("ExportButton", &AbsForm::export_design);
 }
 
 AbsoluteEntries AbsForm::entries() const {
@@ -131,7 +138,7 @@ AbsoluteEntries AbsForm::entries() const {
 void AbsForm::draw() {
   const auto built = build_absolute_design(entries());
   if (const Message* refused = std::get_if<Message>(&built)) {
-    registry_.dialogs().message(this, QString::fromUtf8(kAppTitle), QString::fromUtf8(message_text(*refused)));
+    registry_.dialogs().message(this, app_title(), qtext(message_text(*refused)));
     return;
   }
   ImageWindow* image = registry_.image_window(WindowId::AbsEncoderDraw);
@@ -141,13 +148,20 @@ void AbsForm::draw() {
   QApplication::restoreOverrideCursor();
   image->refresh();
   if (!drawn)
-    registry_.dialogs().message(this, QString::fromUtf8(kAppTitle),
-                                QString::fromUtf8(message_text(Message::InvalidEntry)));
+    registry_.dialogs().message(this, app_title(),
+                                qtext(message_text(Message::InvalidEntry)));
 }
 
 void AbsForm::save() {
   save_with_dialog(this, registry_.dialogs(), save_state_,
                    registry_.image_window(WindowId::AbsEncoderDraw)->surface());
+}
+
+void AbsForm::export_design() {
+  RenderRequest base;
+  base.kind = DiscKind::Absolute;
+  base.absolute = entries();
+  export_with_dialog(this, registry_.dialogs(), export_state_, base);
 }
 
 void AbsForm::print() {

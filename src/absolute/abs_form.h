@@ -28,11 +28,13 @@ class AbsForm : public QWidget {
   void draw();
   void save();
   void print();
+  void export_design();
   void exit();
   void show_balance(int value);
 
   WindowRegistry& registry_;
   SaveDialogState save_state_;
+  ExportDialogState export_state_;
 
   QLineEdit* ed_;
   QLineEdit* dd_;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/numtext.h"
+#include "output/export_dialog.h"
 #include "output/image_output.h"
 #include "output/image_window.h"
 #include "shell/layout.h"
@@ -139,6 +140,8 @@ const ControlSpec kButtonsAndZoom[] = {
     {Kind::Button, "Command3", "Save", "", 2280, 7680, 735, 375, 11},
     {Kind::Button, "Command2", "Exit", "", 3360, 7680, 735, 375, 12},
     {Kind::Button, "Command5", "Draw Inverse", "", 120, 8160, 1095, 375, 9},
+    // Beside "Draw Inverse", in the row's free space; last in the tab order.
+    {Kind::Button, "ExportButton", "Export…", "", 2280, 8160, 1095, 375, 67},
     {Kind::Label, "Label16", "% Zoom ", "", 0, 9840, 855, 375, 66},
     {Kind::LockedTextBox, "Zoom_txt", "100", "", 960, 9840, 495, 285, 1},
     {Kind::Label, "zoomdim", "Zoomed Diameter", "", 1800, 9840, 1575, 255, 65},
@@ -177,7 +180,6 @@ T* child(const QWidget* window, const char* name) {
   return w;
 }
 
-QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 std::string text_of(const QLineEdit* box) { return box->text().toStdString(); }
 
 }  // namespace
@@ -189,6 +191,9 @@ IncForm::IncForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   build_controls(this, window_table());
   save_state_.folder = QDir::homePath();
   save_state_.file_name = QStringLiteral("encoder");
+  export_state_.folder = QDir::homePath();
+  export_state_.base_name = QStringLiteral("encoder");
+  export_state_.offers_inverse = true;
 
   auto edit = [this](const char* name) { return child<QLineEdit>(this, name); };
   auto option = [this](const char* name) { return child<QRadioButton>(this, name); };
@@ -255,6 +260,7 @@ IncForm::IncForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   on_click("Command3", [this] { save(); });
   on_click("Command4", [this] { print(); });
   on_click("Command2", [this] { exit(); });
+  on_click("ExportButton", [this] { export_design(); });
 }
 
 IncForm::~IncForm() {
@@ -297,11 +303,15 @@ bool IncForm::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void IncForm::draw(Polarity polarity) {
-  // A click on the button has validated the balance box on its way out;
-  // an activation that leaves the focus where it is has not.
+void IncForm::validate_focused_balance_box() {
+  // A click on a button has validated the balance box on its way out; an
+  // activation that leaves the focus where it is has not.
   for (int n = 0; n < 3; ++n)
     if (focusWidget() == channels_[n].balance_box) balance_box_validated(n);
+}
+
+void IncForm::draw(Polarity polarity) {
+  validate_focused_balance_box();
   const IncrementalDesign d = design();
   auto* image = static_cast<ImageWindow*>(registry_.show(WindowId::IncEncoderDraw));
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -320,6 +330,14 @@ void IncForm::save() {
 
 void IncForm::print() {
   print_with_dialog(this, registry_.dialogs(), registry_.image_window(WindowId::IncEncoderDraw)->surface());
+}
+
+void IncForm::export_design() {
+  validate_focused_balance_box();
+  RenderRequest base;
+  base.kind = DiscKind::Incremental;
+  base.incremental.design = design();
+  export_with_dialog(this, registry_.dialogs(), export_state_, base);
 }
 
 void IncForm::exit() {

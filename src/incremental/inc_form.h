@@ -47,7 +47,9 @@ class IncForm : public QWidget {
     QLineEdit* balance_box;
   };
 
+  void validate_focused_balance_box();
   void draw(Polarity polarity);
+  void export_design();
   void save();
   void print();
   void exit();
@@ -57,6 +59,7 @@ class IncForm : public QWidget {
 
   WindowRegistry& registry_;
   SaveDialogState save_state_;
+  ExportDialogState export_state_;
   std::array<Channel, 3> channels_{};
   QRadioButton* unit_in_;
   QLineEdit* s1_;

@@ -15,8 +15,6 @@ namespace {
 
 constexpr double kTwip = 1.0 / 1440.0;  // inches
 
-QString app_title() { return QString::fromUtf8(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())); }
-
 // The printable area of the printer's current page becomes the painter's
 // origin: margins shrink to the least the printer allows.
 void margins_to_printable_area(QPrinter& printer) {

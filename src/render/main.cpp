@@ -1,8 +1,6 @@
 // vantor-render: draws one disc without the windows and writes the file that
 // the design window's "Save" writes.  Needs no display: it links the core and
 // Qt's image writer only.
-#include <QImage>
-#include <QString>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -11,9 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "output/image_file.h"
+#include "output/export_file.h"
 #include "render/render_args.h"
-#include "render/render_job.h"
 
 namespace {
 
@@ -76,54 +73,31 @@ class Progress {
   std::chrono::steady_clock::time_point start_;
 };
 
-std::string mib(std::uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; }
-
 int run(const RenderRequest& request) {
-  const DiscJob job(request);
-
-  // The design's own refusals come first, exactly as the window shows them;
-  // a one-pixel window costs next to nothing.
-  Surface probe = job.band({0, 0, 1, 1}, 0, 1);
-  const auto probe_start = std::chrono::steady_clock::now();
-  const Message refused = job.draw(probe);
-  const double band_start_seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - probe_start).count();
-  if (refused != Message::None) return refuse(refused);
-
-  const PixelRect region = job.region();
-  const std::uint64_t bytes = mono_image_bytes(region.width, region.height);
-  if (bytes > kMaxImageBytes)
-    return fail("the picture at " + std::to_string(request.dpi) + " pixels per inch would be " +
-                    std::to_string(region.width) + " x " + std::to_string(region.height) + " pixels, " + mib(bytes) +
-                    " at 1 bit a pixel; the limit is " + mib(kMaxImageBytes) +
-                    (request.crop ? " (use a lower --dpi)" : " (use --crop or a lower --dpi)"),
-                kRefusedStatus);
-  QImage image = mono_image(region.width, region.height, request.dpi);
-  if (image.isNull())
-    return fail("not enough memory for a picture of " + std::to_string(region.width) + " x " +
-                    std::to_string(region.height) + " pixels",
-                kRefusedStatus);
-
-  Progress progress(request.progress);
-  BandPlan plan(region.width, region.height, band_start_seconds);
-  for (int rows; (rows = plan.next_rows()) > 0;) {
-    const auto band_start = std::chrono::steady_clock::now();
-    Surface band = job.band(region, plan.rows_done(), rows);
-    if (const Message m = job.draw(band); m != Message::None) {
-      progress.stop();
-      return refuse(m);
-    }
-    pack_rows(band, image, plan.rows_done());
-    plan.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - band_start).count());
-    progress.drawn(static_cast<std::uint64_t>(plan.rows_done()), static_cast<std::uint64_t>(region.height));
+  if (request.report) {
+    const std::string report = export_report(request);
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    std::fflush(stdout);
   }
-
-  progress.writing(request.output);
-  const QString path = QString::fromLocal8Bit(request.output.c_str());
-  if (const std::optional<QString> reason =
-          write_image(image, path, request.format == FileFormat::Png ? "png" : "bmp"))
-    return fail(request.output + " could not be written: " + reason->toStdString(), kRefusedStatus);
-  return 0;
+  if (request.output.empty()) return 0;
+  Progress progress(request.progress);
+  const ExportOutcome outcome = export_file(
+      request, {[&progress](std::uint64_t done, std::uint64_t total) {
+                  progress.drawn(done, total);
+                  return true;
+                },
+                [&progress, &request] { progress.writing(request.output); }});
+  progress.stop();
+  switch (outcome.kind) {
+    case ExportOutcome::Kind::Written:
+      return 0;
+    case ExportOutcome::Kind::Refused:
+      return refuse(outcome.message);
+    case ExportOutcome::Kind::Failed:
+    case ExportOutcome::Kind::Cancelled:
+      break;
+  }
+  return fail(request.output + " could not be written: " + outcome.reason, kRefusedStatus);
 }
 
 }  // namespace

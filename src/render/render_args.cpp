@@ -26,6 +26,10 @@ std::optional<FileFormat> format_of(const std::string& path) {
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   if (ext == "bmp") return FileFormat::Bmp;
   if (ext == "png") return FileFormat::Png;
+  if (ext == "svg") return FileFormat::Svg;
+  if (ext == "pdf") return FileFormat::Pdf;
+  if (ext == "gbr") return FileFormat::Gerber;
+  if (ext == "dxf") return FileFormat::Dxf;
   return std::nullopt;
 }
 
@@ -115,12 +119,15 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
       if (i + 1 < args.size()) return args[++i];
       return std::nullopt;
     };
-    if ((a == "--inverse" || a == "--crop" || a == "--progress") && attached) {
+    if ((a == "--inverse" || a == "--crop" || a == "--progress" || a == "--report") && attached) {
       return UsageError{a + " takes no value"};
     } else if (a == "--inverse") {
       if (request.kind == DiscKind::Absolute) return UsageError{"--inverse draws incremental discs only"};
       if (request.inverse) return UsageError{"--inverse is given twice"};
       request.inverse = true;
+    } else if (a == "--report") {
+      if (request.report) return UsageError{"--report is given twice"};
+      request.report = true;
     } else if (a == "--progress") {
       if (request.progress) return UsageError{"--progress is given twice"};
       request.progress = true;
@@ -143,7 +150,7 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
       if (!path) return UsageError{a + " needs a value"};
       if (path->empty()) return UsageError{"the output file name is empty"};
       const std::optional<FileFormat> format = format_of(*path);
-      if (!format) return UsageError{"the output file \"" + *path + "\" must end in .bmp or .png"};
+      if (!format) return UsageError{"the output file \"" + *path + "\" must end in .bmp, .png, .svg, .pdf, .gbr or .dxf"};
       request.output = *path;
       request.format = *format;
       have_output = true;
@@ -161,15 +168,16 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
           ? enter_controls(incremental_fields(), request.incremental, std::span<const ControlEntry>(entries))
           : enter_controls(absolute_fields(), request.absolute, std::span<const ControlEntry>(entries));
   if (refused) return UsageError{*refused};
-  if (!have_output) return UsageError{"no output file: give -o FILE (.bmp or .png)"};
+  if (!have_output && !request.report)
+    return UsageError{"no output file: give -o FILE (.bmp, .png, .svg, .pdf, .gbr or .dxf) or --report"};
   return request;
 }
 
 std::string render_usage() {
   std::string u =
       "Usage:\n"
-      "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop] [--progress] -o FILE\n"
-      "  vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] [--progress] -o FILE\n"
+      "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [OPTION]...\n"
+      "  vantor-render absolute    [NAME=TEXT | BUTTON]... [OPTION]...\n"
       "\n"
       "Draws one disc as its design window does when freshly opened, the entries\n"
       "made, \"Draw\" (\"Draw Inverse\" with --inverse) clicked and the picture saved.\n"
@@ -177,15 +185,22 @@ std::string render_usage() {
       "design-time value.  NAME=TEXT types TEXT into a text box, sets a check box\n"
       "(0 or 1) or moves a scroll bar or slider; a balance box is then validated as\n"
       "when the focus leaves it (clamped to -45 ... 45, its scroll bar moved).  A\n"
-      "bare BUTTON selects an option button.\n"
+      "bare BUTTON selects an option button.  Give -o FILE, --report or both.\n"
       "\n"
       "  -o FILE, --output FILE\n"
-      "              the file to write, 1 bit a pixel; .bmp or .png gives the format\n"
+      "              the file to write; its extension gives the format: .bmp and\n"
+      "              .png 1 bit a pixel, .svg and .pdf exact figures in drawing\n"
+      "              order, .gbr Gerber RS-274X (dark and clear polarity), .dxf\n"
+      "              R12 outlines of the open areas and the rim; all at true size\n"
       "  --dpi P     pixels per inch, 1 to " + integer_text(kMaxDpi) + "; the picture area stays 13000 x 9000\n"
-      "              twips (default 96: the file the window saves, pixel for pixel)\n"
+      "              twips (default 96: the file the window saves, pixel for pixel);\n"
+      "              in vector files the outlines are one such pixel wide\n"
       "  --crop      only the disc's bounding square, with a margin of 1 % of its\n"
       "              diameter; the pixels are those of the whole picture\n"
       "  --inverse   the inverse drawing (incremental only)\n"
+      "  --report    the design report on standard output: each track's radii,\n"
+      "              slots, slot and bar widths, counts and lines per inch, the\n"
+      "              smallest feature against the pixel size at --dpi\n"
       "  --progress  report the progress on standard error from the start, one line\n"
       "              a step; without it, only on a terminal once a drawing takes a\n"
       "              second, rewritten in place\n"

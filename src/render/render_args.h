@@ -1,6 +1,9 @@
 // The command line of vantor-render:
-//   vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop] -o FILE
-//   vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] -o FILE
+//   vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop]
+//                 [--progress] [--report] [-o FILE]
+//   vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] [--progress]
+//                 [--report] [-o FILE]
+// with -o, --report or both.
 // Entries are made on the design window's values in the order given
 // (enter_controls); every control not named keeps its design-time value.
 #pragma once
@@ -15,7 +18,8 @@
 namespace vantor {
 
 enum class DiscKind { Incremental, Absolute };
-enum class FileFormat { Bmp, Png };
+// By the output file's extension: .bmp .png .svg .pdf .gbr .dxf.
+enum class FileFormat { Bmp, Png, Svg, Pdf, Gerber, Dxf };
 
 inline constexpr int kDefaultDpi = 96;  // the window's picture
 inline constexpr int kMaxDpi = 100000;
@@ -28,7 +32,8 @@ struct RenderRequest {
   int dpi = kDefaultDpi;
   bool crop = false;
   bool progress = false;      // progress lines from the start, terminal or not
-  std::string output;
+  bool report = false;        // the design report on standard output
+  std::string output;         // empty only with report
   FileFormat format = FileFormat::Bmp;  // from the output's extension
 };
 

@@ -82,10 +82,12 @@ class DiscJob {
   // design whose drawing succeeds.
   PixelRect region() const;
 
- private:
-  // The disc's radius in the design's unit, and that unit.
-  double disc_radius() const;
+  // The design's unit.
   Unit unit() const;
+
+ private:
+  // The disc's radius in the design's unit.
+  double disc_radius() const;
 
   const RenderRequest& request_;
   std::optional<AbsoluteDesign> absolute_;

@@ -158,7 +158,7 @@ class AbsFormTest : public QObject {
     const char* order[] = {"ED",       "DD",        "Res_exp",    "S1",        "S2",         "Unit_in",
                            "Unit_mm",  "Bin_type",  "grey_type",  "SL_in",     "CH1_ED_Def", "CH1_ED_U",
                            "CH1_ED",   "Command1",  "Command2",   "Command3",  "Command4",   "Command11",
-                           "Command12", "CH1_ED_Auto", "abs_bal", "abs_bal_txt", "ED"};
+                           "Command12", "CH1_ED_Auto", "abs_bal", "abs_bal_txt", "ExportButton", "ED"};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
       QVERIFY2(test::next_tab_stop(child(order[i])) == child(order[i + 1]), order[i]);
   }

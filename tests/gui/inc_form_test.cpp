@@ -30,7 +30,6 @@ Q_DECLARE_METATYPE(QAbstractSlider::SliderAction)
 
 namespace {
 
-QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // The picture that the renderer gives for the design on a fresh surface of
 // the image window's size.

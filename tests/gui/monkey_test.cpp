@@ -86,7 +86,6 @@ const char* window_name(WindowId id) {
 
 bool is_image_window(WindowId id) { return id == WindowId::IncEncoderDraw || id == WindowId::AbsEncoderDraw; }
 
-QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Lets deleteLater() of unloaded windows run.
 void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }

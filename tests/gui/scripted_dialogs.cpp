@@ -32,12 +32,51 @@ std::optional<int> ScriptedDialogs::print_setup(QWidget*, QPrinter&) {
   return answer;
 }
 
+std::optional<ExportChoice> ScriptedDialogs::export_setup(QWidget*, ExportDialogState& state,
+                                                          const ExportReport& report) {
+  export_requests.push_back(state);
+  if (export_answers.empty()) return std::nullopt;
+  std::optional<ExportChoice> answer = export_answers.front();
+  export_answers.pop_front();
+  if (!answer) return std::nullopt;
+  answer->path = QFileInfo(QDir(state.folder), answer->path).absoluteFilePath();
+  export_reports << report(*answer);
+  state.choice = *answer;
+  return answer;
+}
+
+namespace {
+
+class ScriptedProgress final : public ExportProgressBox {
+ public:
+  explicit ScriptedProgress(ScriptedDialogs& owner) : owner_(owner) {}
+  bool step(std::uint64_t, std::uint64_t) override {
+    ++owner_.export_progress_steps;
+    return owner_.cancel_export_at_step == 0 || owner_.export_progress_steps < owner_.cancel_export_at_step;
+  }
+
+ private:
+  ScriptedDialogs& owner_;
+};
+
+}  // namespace
+
+std::unique_ptr<ExportProgressBox> ScriptedDialogs::export_progress(QWidget*, const QString&) {
+  export_progress_steps = 0;
+  return std::make_unique<ScriptedProgress>(*this);
+}
+
 void ScriptedDialogs::clear() {
   save_answers.clear();
   print_answers.clear();
   messages.clear();
   save_requests.clear();
   print_requests = 0;
+  export_answers.clear();
+  cancel_export_at_step = 0;
+  export_requests.clear();
+  export_reports.clear();
+  export_progress_steps = 0;
 }
 
 }  // namespace vantor::test

@@ -25,13 +25,26 @@ class ScriptedDialogs final : public Dialogs {
   // What the next print dialogs return: copies, or nullopt for Cancel.
   std::deque<std::optional<int>> print_answers;
 
+  // What the next export dialogs return (a relative path is resolved
+  // against the state's folder), or nullopt for Cancel.
+  std::deque<std::optional<ExportChoice>> export_answers;
+  // The export's progress box answers Cancel at this step (counting from 1);
+  // 0 never cancels.
+  int cancel_export_at_step = 0;
+
   std::vector<MessageSeen> messages;
   std::vector<SaveDialogState> save_requests;  // the state each dialog opened with
   int print_requests = 0;
+  std::vector<ExportDialogState> export_requests;  // the state each dialog opened with
+  QStringList export_reports;                      // the report each dialog showed for its answer
+  int export_progress_steps = 0;
 
   void message(QWidget* parent, const QString& title, const QString& text) override;
   std::optional<QString> save_file(QWidget* parent, SaveDialogState& state) override;
   std::optional<int> print_setup(QWidget* parent, QPrinter& printer) override;
+  std::optional<ExportChoice> export_setup(QWidget* parent, ExportDialogState& state,
+                                           const ExportReport& report) override;
+  std::unique_ptr<ExportProgressBox> export_progress(QWidget* parent, const QString& label) override;
 
   void clear();
 };

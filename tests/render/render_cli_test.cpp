@@ -17,6 +17,11 @@
 #include "absolute/absolute_fields.h"
 #include "bmp_reader.h"
 #include "common/messages.h"
+#include "export/artwork.h"
+#include "export/design_report.h"
+#include "export/dxf.h"
+#include "export/gerber.h"
+#include "export/svg_pdf.h"
 #include "incremental/incremental_fields.h"
 
 using namespace vantor;
@@ -104,11 +109,12 @@ class RenderCliTest : public QObject {
     QTest::newRow("a display") << "incremental zoom_diam=3 -o @" << "not an input";
     QTest::newRow("the balance echo") << "absolute abs_bal_txt=30 -o @" << "set abs_bal";
     QTest::newRow("named twice") << "incremental ED=1 ED=2 -o @" << "named twice";
-    QTest::newRow("no -o") << "incremental ED=3" << "-o FILE";
+    QTest::newRow("no -o") << "incremental ED=3" << "-o FILE (.bmp, .png, .svg, .pdf, .gbr or .dxf) or --report";
     QTest::newRow("-o without a file") << "incremental -o" << "-o needs a value";
     QTest::newRow("two outputs") << "incremental -o @ -o @" << "twice";
-    QTest::newRow("unknown format") << "incremental -o @.jpg" << ".bmp or .png";
-    QTest::newRow("no extension") << "incremental -o @.d/disc" << ".bmp or .png";
+    QTest::newRow("unknown format") << "incremental -o @.jpg" << ".bmp, .png, .svg, .pdf, .gbr or .dxf";
+    QTest::newRow("no extension") << "incremental -o @.d/disc" << ".bmp, .png, .svg, .pdf, .gbr or .dxf";
+    QTest::newRow("report twice") << "absolute --report --report" << "--report is given twice";
     QTest::newRow("inverse absolute") << "absolute --inverse -o @" << "incremental discs only";
     QTest::newRow("dpi 0") << "incremental --dpi 0 -o @" << "--dpi";
     QTest::newRow("dpi too high") << "incremental --dpi 100001 -o @" << "--dpi";
@@ -151,6 +157,9 @@ class RenderCliTest : public QObject {
     QTest::newRow("absolute 19 bits") << "absolute Res_exp=19 -o @" << text(Message::AbsResolutionTooHigh);
     QTest::newRow("whole picture at 20000 ppi") << "incremental --dpi 20000 -o @" << "~the limit is 1024 MiB";
     QTest::newRow("folder missing") << "absolute -o @.d/disc.bmp" << "~could not be written";
+    QTest::newRow("SVG of a refused design") << "incremental RES= -o @.svg" << text(Message::InvalidEntry);
+    QTest::newRow("Gerber, folder missing") << "absolute -o @.d/disc.gbr" << "~could not be written";
+    QTest::newRow("DXF of overlapping tracks") << "incremental CH2_ED_U CH2_ED=-0.05 -o @.dxf" << "~overlap";
   }
   void refused_drawings() {
     QFETCH(QString, args);
@@ -348,6 +357,48 @@ class RenderCliTest : public QObject {
     for (int y = 0; y < b->height; ++y)
       for (int x = 0; x < b->width; ++x)
         if (image.constScanLine(y)[x] != b->at(x, y)) QFAIL(qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+  }
+
+  // A vector file is the core writer's file for the same request, and
+  // --report prints the design report, alone or besides a file.
+  void vector_files_and_report_data() {
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QByteArray>("starts");
+    for (const char* ext : {"svg", "pdf", "gbr", "dxf"})
+      QTest::newRow(ext) << QString::fromLatin1(ext)
+                         << QByteArray(std::string_view(ext) == "pdf" ? "%PDF-" : std::string_view(ext) == "svg" ? "<" : "");
+  }
+  void vector_files_and_report() {
+    QFETCH(QString, extension);
+    QFETCH(QByteArray, starts);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("disc.") + extension);
+    const QStringList design{QStringLiteral("absolute"), QStringLiteral("Res_exp=5"), QStringLiteral("--dpi"),
+                             QStringLiteral("1200"), QStringLiteral("--crop")};
+    const Run r = run(design + QStringList{QStringLiteral("--report"), QStringLiteral("-o"), file});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.err.isEmpty());
+    std::vector<std::string> words;
+    for (const QString& w : design + QStringList{QStringLiteral("-o"), file}) words.push_back(w.toStdString());
+    const RenderRequest request = std::get<RenderRequest>(parse_render_args(words));
+    const ArtworkOutcome art = record_artwork(request);
+    QCOMPARE(art.message, Message::None);
+    std::string expected;
+    switch (request.format) {
+      case FileFormat::Svg: expected = svg_file(art.artwork); break;
+      case FileFormat::Pdf: expected = pdf_file(art.artwork); break;
+      case FileFormat::Gerber: expected = gerber_file(art.artwork); break;
+      case FileFormat::Dxf: expected = dxf_file(art.artwork).file; break;
+      default: QFAIL("not a vector format");
+    }
+    const QByteArray bytes = test::file_bytes(file);
+    QVERIFY(bytes.startsWith(starts));
+    QVERIFY(bytes == QByteArray::fromStdString(expected));
+    QCOMPARE(r.out, QByteArray::fromStdString(design_report(art.artwork)));
+
+    const Run alone = run(design + QStringList{QStringLiteral("--report")});
+    QCOMPARE(alone.status, 0);
+    QCOMPARE(alone.out, r.out);
   }
 
   // --progress reports every step, one line each on a pipe and rewritten in

@@ -1,0 +1,212 @@
+#include "export/design_report.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+
+#include "export/disc_tracks.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+
+// Fixed-point text without the locale, with four significant digits and at
+// least `min_decimals` decimals.
+std::string fmt(double v, int min_decimals) {
+  if (!std::isfinite(v)) return "?";
+  if (v == 0) v = 0;
+  int decimals = min_decimals;
+  if (v != 0) decimals = std::max(decimals, 3 - static_cast<int>(std::floor(std::log10(std::fabs(v)))));
+  decimals = std::min(decimals, 15);
+  char buf[400];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+  return std::string(buf, r.ptr);
+}
+
+std::string whole(long long v) {
+  char buf[32];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
+std::string density(double dpi) {
+  return dpi == std::floor(dpi) && std::fabs(dpi) < 1e15 ? whole(static_cast<long long>(dpi)) : fmt(dpi, 1);
+}
+
+double per_inch(Unit u) { return u == Unit::Millimetre ? kMillimetresPerInch : 1.0; }
+double micrometres(double v, Unit u) { return v * (u == Unit::Millimetre ? 1000.0 : 25400.0); }
+const char* unit_name(Unit u) { return u == Unit::Millimetre ? "mm" : "in"; }
+
+// "0.1250 in (3175.0 µm)"
+std::string length(double v, Unit u) {
+  return fmt(v, 4) + " " + unit_name(u) + " (" + fmt(micrometres(v, u), 1) + " \u00b5m)";
+}
+// "0.1587 to 0.1595 in (4031.6 to 4051.9 µm)", or one value when equal at
+// the precision shown.
+std::string range(double lo, double hi, Unit u) {
+  if (fmt(lo, 4) == fmt(hi, 4) && fmt(micrometres(lo, u), 1) == fmt(micrometres(hi, u), 1)) return length(lo, u);
+  return fmt(lo, 4) + " to " + fmt(hi, 4) + " " + unit_name(u) + " (" + fmt(micrometres(lo, u), 1) + " to " +
+         fmt(micrometres(hi, u), 1) + " \u00b5m)";
+}
+
+TrackNumbers numbers_of(const DiscTrack& t, Unit unit) {
+  TrackNumbers n;
+  n.inner = t.inner;
+  n.outer = t.outer;
+  n.middle = (t.inner + t.outer) / 2;
+  n.width = t.outer - t.inner;
+  n.slot_count = static_cast<int>(t.slot_arcs.size());
+  n.slots_open = t.slots_open;
+  n.slot_min = n.slot_max = t.slot_arcs.front().sweep() * n.middle;
+  for (const AngleInterval& s : t.slot_arcs) {
+    n.slot_min = std::min(n.slot_min, s.sweep() * n.middle);
+    n.slot_max = std::max(n.slot_max, s.sweep() * n.middle);
+  }
+  if (!t.slot_arcs.front().full_turn()) {
+    n.bars = n.slot_count;
+    for (std::size_t k = 0; k < t.slot_arcs.size(); ++k) {
+      double gap = t.slot_arcs[(k + 1) % t.slot_arcs.size()].start - t.slot_arcs[k].end;
+      if (gap <= 0) gap += kTwoPi;
+      const double bar = gap * n.middle;
+      n.bar_min = k == 0 ? bar : std::min(n.bar_min, bar);
+      n.bar_max = k == 0 ? bar : std::max(n.bar_max, bar);
+    }
+  }
+  n.lines_per_inch = n.slot_count / (kTwoPi * (n.middle / per_inch(unit)));
+  return n;
+}
+
+// Whether two tracks of N >= 2 slots each are a quarter cycle apart; the
+// second slot's start is compared, since the first may start a little late.
+bool in_quadrature(const DiscTrack& a, const DiscTrack& b) {
+  const std::size_t n = a.slot_arcs.size();
+  if (n < 2 || b.slot_arcs.size() != n) return false;
+  const double cycle = kTwoPi / static_cast<double>(n);
+  double offset = std::fmod(b.slot_arcs[1].start - a.slot_arcs[1].start, cycle);
+  if (offset < 0) offset += cycle;
+  const double tolerance = cycle / 16;
+  return std::fabs(offset - cycle / 4) <= tolerance || std::fabs(offset - 3 * cycle / 4) <= tolerance;
+}
+
+std::string track_label(int i) { return "track " + std::to_string(i + 1); }
+
+}  // namespace
+
+DesignNumbers design_numbers(const Artwork& artwork) {
+  const DiscTracks disc = disc_tracks(artwork);
+  DesignNumbers r;
+  if (!disc.analysed()) {
+    r.problem = disc.problem;
+    return r;
+  }
+  const Unit u = artwork.unit;
+  r.unit = u;
+  r.dpi = artwork.dpi;
+  r.rim_radius = disc.rim_radius;
+  r.shaft_radius = disc.shaft_radius;
+  r.inverse = disc.inverse;
+  for (const DiscTrack& t : disc.tracks) r.tracks.push_back(numbers_of(t, u));
+  const int count = static_cast<int>(r.tracks.size());
+
+  for (int a = 0; a < count && r.quadrature_a < 0; ++a)
+    for (int b = a + 1; b < count; ++b)
+      if (in_quadrature(disc.tracks[a], disc.tracks[b])) {
+        r.quadrature_a = a;
+        r.quadrature_b = b;
+        r.quadrature_counts = 4LL * r.tracks[a].slot_count;
+        break;
+      }
+  if (count >= 2 && count < 62) {
+    bool code = true;
+    for (int k = 0; k < count && code; ++k) code = r.tracks[k].slot_count == (1LL << (count - 1 - k));
+    if (code) {
+      r.code_bits = count;
+      r.code_positions = 1LL << count;
+    }
+  }
+
+  auto candidate = [&r](double v, std::string what) {
+    if (r.smallest_feature_what.empty() || v < r.smallest_feature) {
+      r.smallest_feature = v;
+      r.smallest_feature_what = std::move(what);
+    }
+  };
+  for (int i = 0; i < count; ++i) {
+    const TrackNumbers& t = r.tracks[i];
+    candidate(t.slot_min, "the slots of " + track_label(i));
+    if (t.bars > 0) candidate(t.bar_min, "the bars of " + track_label(i));
+    candidate(t.width, "the radial width of " + track_label(i));
+  }
+  if (count > 0) {
+    r.smallest_feature_pixels = r.smallest_feature / per_inch(u) * r.dpi;
+    r.tiny_feature = r.smallest_feature_pixels < 2;
+  }
+
+  if (r.tiny_feature)
+    r.warnings.push_back("The smallest feature, " + r.smallest_feature_what + ", is " +
+                         fmt(r.smallest_feature_pixels, 2) + " pixels wide at " + density(r.dpi) +
+                         " pixels per inch, less than 2 pixels: it may be lost or uneven at this density.");
+  for (const auto& [a, b] : disc.overlaps) {
+    r.overlap = true;
+    r.warnings.push_back("Tracks " + std::to_string(a + 1) + " and " + std::to_string(b + 1) +
+                         " overlap or touch: their slots run together.");
+  }
+  for (const int i : disc.into_shaft) {
+    r.into_shaft = true;
+    r.warnings.push_back("Track " + std::to_string(i + 1) + " reaches into the shaft hole: its inner radius " +
+                         fmt(r.tracks[i].inner, 4) + " " + unit_name(u) + " is not outside the shaft radius " +
+                         fmt(r.shaft_radius, 4) + " " + unit_name(u) + ".");
+  }
+  for (const int i : disc.beyond_rim) {
+    r.beyond_rim = true;
+    r.warnings.push_back("Track " + std::to_string(i + 1) + " reaches the rim: its outer radius " +
+                         fmt(r.tracks[i].outer, 4) + " " + unit_name(u) + " is not inside the rim radius " +
+                         fmt(r.rim_radius, 4) + " " + unit_name(u) + ".");
+  }
+  return r;
+}
+
+std::string design_report(const DesignNumbers& r) {
+  if (!r.problem.empty())
+    return "Design report: this drawing cannot be analysed as a disc of concentric tracks (" + r.problem + ").\n";
+  const Unit u = r.unit;
+  const char* un = unit_name(u);
+  std::string s = std::string("Design report (lengths in ") + (u == Unit::Millimetre ? "millimetres" : "inches") +
+                  "; widths along a track are arc lengths at its middle radius)\n";
+  s += "Disc: rim radius " + length(r.rim_radius, u) + ", diameter " + fmt(2 * r.rim_radius, 4) + " " + un + "\n";
+  s += r.shaft_radius > 0 ? "Shaft hole: radius " + length(r.shaft_radius, u) + "\n" : "Shaft hole: none\n";
+  s += r.inverse ? "Drawing: inverse (dark slots on a clear disc)\n" : "Drawing: normal (clear slots on a dark disc)\n";
+  s += "Density: " + density(r.dpi) + " pixels per inch, 1 pixel = " + length(per_inch(u) / r.dpi, u) + "\n";
+  if (r.tracks.empty()) s += "Tracks: none\n";
+  for (std::size_t i = 0; i < r.tracks.size(); ++i) {
+    const TrackNumbers& t = r.tracks[i];
+    s += "\nTrack " + std::to_string(i + 1) + (i == 0 ? " (outermost)" : "") + ": radii " + fmt(t.inner, 4) +
+         " to " + fmt(t.outer, 4) + " " + un + ", middle " + fmt(t.middle, 4) + " " + un + "\n";
+    s += "  radial width: " + length(t.width, u) + "\n";
+    s += "  slots: " + std::to_string(t.slot_count) + " (" + std::to_string(t.slot_count) +
+         (t.slot_count == 1 ? " cycle" : " cycles") + " per revolution)\n";
+    s += "  slot width: " + range(t.slot_min, t.slot_max, u) + "\n";
+    s += t.bars > 0 ? "  bar width: " + range(t.bar_min, t.bar_max, u) + "\n"
+                    : "  bar width: none (the slot is the whole ring)\n";
+    s += "  lines per inch: " + fmt(t.lines_per_inch, 2) + "\n";
+  }
+  if (r.quadrature_a >= 0 || r.code_bits > 0 || !r.tracks.empty()) s += "\n";
+  if (r.quadrature_a >= 0)
+    s += "Quadrature: tracks " + std::to_string(r.quadrature_a + 1) + " and " + std::to_string(r.quadrature_b + 1) +
+         " are a quarter cycle apart: 4 x " + std::to_string(r.tracks[r.quadrature_a].slot_count) + " = " +
+         whole(r.quadrature_counts) + " counts per revolution\n";
+  if (r.code_bits > 0)
+    s += "Absolute code: " + std::to_string(r.code_bits) + " tracks, " + whole(r.code_positions) +
+         " positions per revolution\n";
+  if (!r.tracks.empty())
+    s += "Smallest feature: " + length(r.smallest_feature, u) + ", " + r.smallest_feature_what + ", " +
+         fmt(r.smallest_feature_pixels, 2) + " pixels at " + density(r.dpi) + " pixels per inch\n";
+  for (const std::string& w : r.warnings) s += "Warning: " + w + "\n";
+  return s;
+}
+
+std::string design_report(const Artwork& artwork) { return design_report(design_numbers(artwork)); }
+
+}  // namespace vantor

@@ -1,0 +1,68 @@
+// The design report: the numbers of a disc that matter for manufacture and
+// for the encoder's electronics, read from the drawing itself (disc_tracks),
+// as plain text for a dialog or standard output and as numbers.
+//
+// Lengths are in the artwork's unit (mm or in); widths along a track are
+// arc lengths at the track's middle radius; angles play no part in the
+// text.  Numbers are written without the locale ("0.0625").
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "export/artwork.h"
+
+namespace vantor {
+
+struct TrackNumbers {
+  double inner = 0, outer = 0;  // radii
+  double middle = 0;            // (inner + outer) / 2
+  double width = 0;             // outer - inner, radial
+  int slot_count = 0;           // = cycles per revolution
+  bool slots_open = true;       // clear slots on a dark disc (the normal drawing)
+  // Arc lengths at the middle radius, smallest and largest.  A track whose
+  // one slot is the whole ring has no bars (bars = 0, widths 0).
+  double slot_min = 0, slot_max = 0;
+  int bars = 0;
+  double bar_min = 0, bar_max = 0;
+  double lines_per_inch = 0;  // slots / (2 pi middle), the middle in inches
+};
+
+struct DesignNumbers {
+  std::string problem;  // not empty: the drawing was not analysed, nothing else is set
+  Unit unit = Unit::Inch;
+  double dpi = 96;
+  double rim_radius = 0, shaft_radius = 0;
+  bool inverse = false;
+  std::vector<TrackNumbers> tracks;  // track 1 (the outermost) first
+
+  // Two tracks with one slot count N >= 2 a quarter cycle apart (channels A
+  // and B): indices into tracks, and 4 N counts per revolution; -1 and 0
+  // when there is no such pair.
+  int quadrature_a = -1, quadrature_b = -1;
+  long long quadrature_counts = 0;
+  // Tracks from the rim inwards with 2^(k-1), ..., 2, 1 slots (k >= 2) are
+  // a k-bit absolute code of 2^k positions; 0 and 0 otherwise.
+  int code_bits = 0;
+  long long code_positions = 0;
+
+  // The smallest slot or bar width or radial track width; 0 without tracks.
+  double smallest_feature = 0;
+  std::string smallest_feature_what;  // e.g. "the slots of track 3"
+  double smallest_feature_pixels = 0; // at dpi
+
+  bool tiny_feature = false;  // smallest_feature_pixels < 2
+  bool into_shaft = false;    // a track reaches into or touches the shaft hole
+  bool overlap = false;       // tracks overlap or touch
+  bool beyond_rim = false;    // a track reaches the rim
+  std::vector<std::string> warnings;  // one sentence each, as in the text
+};
+
+DesignNumbers design_numbers(const Artwork& artwork);
+
+// The report's text, lines ending in '\n'; the reason when the drawing
+// cannot be analysed.
+std::string design_report(const DesignNumbers& numbers);
+std::string design_report(const Artwork& artwork);
+
+}  // namespace vantor

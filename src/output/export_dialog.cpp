@@ -1,0 +1,276 @@
+#include "output/export_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "common/messages.h"
+#include "output/export_file.h"
+
+namespace vantor {
+namespace {
+
+constexpr int kMaxExportDpi = 20000;
+
+
+QString with_extension(const QString& path, FileFormat format) {
+  const QFileInfo info(path);
+  QString base = info.completeBaseName();
+  if (base.isEmpty()) base = info.fileName();
+  return QDir(info.path()).filePath(base + QLatin1Char('.') + export_extension(format));
+}
+
+}  // namespace
+
+const std::vector<ExportFormatEntry>& export_formats() {
+  static const std::vector<ExportFormatEntry> formats = {
+      {FileFormat::Png, "png", "PNG image, 1 bit a pixel"},
+      {FileFormat::Bmp, "bmp", "BMP image, 1 bit a pixel"},
+      {FileFormat::Svg, "svg", "SVG drawing"},
+      {FileFormat::Pdf, "pdf", "PDF drawing"},
+      {FileFormat::Gerber, "gbr", "Gerber RS-274X"},
+      {FileFormat::Dxf, "dxf", "DXF R12 outlines of the open areas"},
+  };
+  return formats;
+}
+
+QString export_extension(FileFormat format) {
+  for (const ExportFormatEntry& e : export_formats())
+    if (e.format == format) return QString::fromLatin1(e.extension);
+  return QStringLiteral("bmp");
+}
+
+ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, ExportReport report)
+    : QDialog(parent), report_(std::move(report)), folder_(state.folder) {
+  setWindowTitle(QStringLiteral("Export"));
+  auto* form = new QFormLayout;
+
+  format_ = new QComboBox;
+  for (const ExportFormatEntry& e : export_formats())
+    format_->addItem(QStringLiteral("%1 (*.%2)").arg(QString::fromLatin1(e.name), QString::fromLatin1(e.extension)),
+                     static_cast<int>(e.format));
+  form->addRow(QStringLiteral("&Format:"), format_);
+
+  dpi_ = new QSpinBox;
+  dpi_->setRange(1, kMaxExportDpi);
+  dpi_->setSuffix(QStringLiteral(" per inch"));
+  dpi_->setToolTip(QStringLiteral("The pixels of a BMP or PNG file; in vector files the width of the one-pixel "
+                                  "outlines; the report checks the smallest feature against this pixel."));
+  form->addRow(QStringLiteral("&Resolution:"), dpi_);
+
+  crop_ = new QCheckBox(QStringLiteral("&Crop to the disc (1 % margin)"));
+  form->addRow(QString(), crop_);
+  inverse_ = new QCheckBox(QStringLiteral("&Inverse drawing"));
+  inverse_->setVisible(state.offers_inverse);
+  if (state.offers_inverse) form->addRow(QString(), inverse_);
+
+  path_ = new QLineEdit;
+  path_->setMinimumWidth(360);
+  auto* browse = new QPushButton(QStringLiteral("&Browse…"));
+  auto* file_row = new QHBoxLayout;
+  file_row->addWidget(path_, 1);
+  file_row->addWidget(browse);
+  // A row of a layout has no buddy of its own for the label's shortcut.
+  auto* file_label = new QLabel(QStringLiteral("F&ile:"));
+  file_label->setBuddy(path_);
+  form->addRow(file_label, file_row);
+
+  auto* note = new QLabel(
+      QStringLiteral("The design is exported as its fields read now, drawn afresh as \"Draw\" draws it; "
+                     "touch-up on the picture is not part of the export."));
+  note->setWordWrap(true);
+
+  report_view_ = new QPlainTextEdit;
+  report_view_->setReadOnly(true);
+  report_view_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  report_view_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  report_view_->setMinimumSize(760, 300);
+
+  auto* buttons = new QDialogButtonBox;
+  buttons->addButton(QStringLiteral("&Export"), QDialogButtonBox::AcceptRole)->setDefault(true);
+  buttons->addButton(QDialogButtonBox::Cancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(note);
+  layout->addWidget(new QLabel(QStringLiteral("Design report:")));
+  layout->addWidget(report_view_, 1);
+  layout->addWidget(buttons);
+
+  set_choice(state.choice);
+  if (state.choice.path.isEmpty())
+    path_->setText(QDir(state.folder).filePath(state.base_name + QLatin1Char('.') +
+                                               export_extension(state.choice.format)));
+
+  // The report follows the resolution and polarity once they rest.
+  auto* timer = new QTimer(this);
+  timer->setSingleShot(true);
+  timer->setInterval(150);
+  connect(timer, &QTimer::timeout, this, &ExportDialog::update_report);
+  connect(dpi_, &QSpinBox::valueChanged, timer, qOverload<>(&QTimer::start));
+  connect(inverse_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
+  connect(format_, &QComboBox::currentIndexChanged, this, &ExportDialog::format_changed);
+  connect(browse, &QPushButton::clicked, this, &ExportDialog::browse);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept_if_sure);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  update_report();
+}
+
+void ExportDialog::set_choice(const ExportChoice& c) {
+  format_->setCurrentIndex(std::max(0, format_->findData(static_cast<int>(c.format))));
+  dpi_->setValue(c.dpi);
+  crop_->setChecked(c.crop);
+  inverse_->setChecked(c.inverse);
+  path_->setText(c.path);
+}
+
+ExportChoice ExportDialog::choice() const {
+  ExportChoice c;
+  c.format = static_cast<FileFormat>(format_->currentData().toInt());
+  c.dpi = dpi_->value();
+  c.crop = crop_->isChecked();
+  c.inverse = inverse_->isVisible() && inverse_->isChecked();
+  const QString typed = path_->text().trimmed();
+  c.path = typed.isEmpty() ? QString() : QFileInfo(QDir(folder_), typed).absoluteFilePath();
+  return c;
+}
+
+void ExportDialog::format_changed() {
+  if (!path_->text().trimmed().isEmpty())
+    path_->setText(with_extension(path_->text().trimmed(), choice().format));
+}
+
+void ExportDialog::browse() {
+  const ExportChoice c = choice();
+  const QString ext = export_extension(c.format);
+  QFileDialog dialog(this, QStringLiteral("Export As"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  // The dialog's own overwrite question would come twice with Export's.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  dialog.setNameFilter(QStringLiteral("*.") + ext);
+  dialog.setDefaultSuffix(ext);
+  if (!c.path.isEmpty()) {
+    dialog.setDirectory(QFileInfo(c.path).absolutePath());
+    dialog.selectFile(QFileInfo(c.path).fileName());
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  path_->setText(with_extension(dialog.selectedFiles().first(), c.format));
+}
+
+void ExportDialog::update_report() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  report_view_->setPlainText(report_(choice()));
+  QApplication::restoreOverrideCursor();
+}
+
+void ExportDialog::accept_if_sure() {
+  const ExportChoice c = choice();
+  if (c.path.isEmpty()) {
+    QMessageBox::warning(this, app_title(), QStringLiteral("Give the file to export to."));
+    return;
+  }
+  if (QFileInfo(c.path).suffix().compare(export_extension(c.format), Qt::CaseInsensitive) != 0)
+    path_->setText(with_extension(c.path, c.format));
+  const QString path = choice().path;
+  if (QFileInfo::exists(path) &&
+      QMessageBox::question(this, app_title(),
+                            QStringLiteral("\"%1\" already exists.\nDo you want to replace it?")
+                                .arg(QDir::toNativeSeparators(path))) != QMessageBox::Yes)
+    return;
+  accept();
+}
+
+std::optional<ExportChoice> QtDialogs::export_setup(QWidget* parent, ExportDialogState& state,
+                                                    const ExportReport& report) {
+  ExportDialog dialog(parent, state, report);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  state.choice = dialog.choice();
+  return state.choice;
+}
+
+namespace {
+
+class QtProgressBox final : public ExportProgressBox {
+ public:
+  QtProgressBox(QWidget* parent, const QString& label) : dialog_(label, QStringLiteral("Cancel"), 0, 1000, parent) {
+    dialog_.setWindowTitle(app_title());
+    dialog_.setWindowModality(Qt::WindowModal);
+    dialog_.setMinimumDuration(400);
+    dialog_.setAutoClose(false);
+    dialog_.setAutoReset(false);
+    dialog_.setValue(0);
+  }
+  bool step(std::uint64_t done, std::uint64_t total) override {
+    dialog_.setValue(total == 0 ? 1000 : static_cast<int>(done * 1000 / total));
+    QCoreApplication::processEvents();
+    return !dialog_.wasCanceled();
+  }
+
+ private:
+  QProgressDialog dialog_;
+};
+
+}  // namespace
+
+std::unique_ptr<ExportProgressBox> QtDialogs::export_progress(QWidget* parent, const QString& label) {
+  return std::make_unique<QtProgressBox>(parent, label);
+}
+
+RenderRequest export_request(const RenderRequest& base, const ExportChoice& choice) {
+  RenderRequest r = base;
+  r.format = choice.format;
+  r.dpi = choice.dpi;
+  r.crop = choice.crop;
+  r.inverse = base.kind == DiscKind::Incremental && choice.inverse;
+  r.output = QFile::encodeName(choice.path).toStdString();
+  r.report = false;
+  r.progress = false;
+  return r;
+}
+
+void export_with_dialog(QWidget* parent, Dialogs& dialogs, ExportDialogState& state, const RenderRequest& base) {
+  const ExportReport report = [&base](const ExportChoice& c) {
+    return QString::fromStdString(export_report(export_request(base, c)));
+  };
+  const std::optional<ExportChoice> choice = dialogs.export_setup(parent, state, report);
+  if (!choice) return;
+  const RenderRequest request = export_request(base, *choice);
+  const QString shown = QDir::toNativeSeparators(choice->path);
+  std::unique_ptr<ExportProgressBox> box = dialogs.export_progress(parent, QStringLiteral("Exporting \"%1\"…").arg(shown));
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const ExportOutcome outcome = export_file(
+      request, {[&box](std::uint64_t done, std::uint64_t total) { return box->step(done, total); }, {}});
+  QApplication::restoreOverrideCursor();
+  box.reset();
+  switch (outcome.kind) {
+    case ExportOutcome::Kind::Written:
+    case ExportOutcome::Kind::Cancelled:
+      return;
+    case ExportOutcome::Kind::Refused:
+      dialogs.message(parent, app_title(), qtext(message_text(outcome.message)));
+      return;
+    case ExportOutcome::Kind::Failed:
+      dialogs.message(parent, app_title(),
+                      QStringLiteral("The design could not be exported as \"%1\": %2.")
+                          .arg(shown, QString::fromStdString(outcome.reason)));
+      return;
+  }
+}
+
+}  // namespace vantor

@@ -1,0 +1,64 @@
+// The export dialog of both design windows, and "Export…" itself: the
+// dialog, then the export with a progress box, then any failure in a
+// message box.
+#pragma once
+
+#include <QDialog>
+
+#include "render/render_args.h"
+#include "shell/dialogs.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
+
+namespace vantor {
+
+// The formats in the dialog's order, each with its extension and the name
+// the dialog shows.
+struct ExportFormatEntry {
+  FileFormat format;
+  const char* extension;  // without the dot
+  const char* name;
+};
+const std::vector<ExportFormatEntry>& export_formats();
+QString export_extension(FileFormat format);
+
+class ExportDialog : public QDialog {
+  Q_OBJECT
+ public:
+  ExportDialog(QWidget* parent, const ExportDialogState& state, ExportReport report);
+
+  // The choice as the controls hold it (the path as typed, made absolute).
+  ExportChoice choice() const;
+
+ private:
+  void set_choice(const ExportChoice& c);
+  void format_changed();
+  void browse();
+  void update_report();
+  void accept_if_sure();
+
+  ExportReport report_;
+  QString folder_;
+  QComboBox* format_;
+  QSpinBox* dpi_;
+  QCheckBox* crop_;
+  QCheckBox* inverse_;
+  QLineEdit* path_;
+  QPlainTextEdit* report_view_;
+};
+
+// "Export…": the dialog, then the design of `base` (its kind and fields)
+// exported with the choice.  A refused design shows the window's message, a
+// failure names the file and the reason; Cancel, in the dialog or the
+// progress box, writes nothing.
+void export_with_dialog(QWidget* parent, Dialogs& dialogs, ExportDialogState& state, const RenderRequest& base);
+
+// The request that `base` with `choice` makes.
+RenderRequest export_request(const RenderRequest& base, const ExportChoice& choice);
+
+}  // namespace vantor

@@ -1,0 +1,129 @@
+#include "output/export_file.h"
+
+#include <QImage>
+#include <QSaveFile>
+#include <QString>
+#include <chrono>
+#include <optional>
+
+#include "export/artwork.h"
+#include "export/design_report.h"
+#include "export/dxf.h"
+#include "export/gerber.h"
+#include "export/svg_pdf.h"
+#include "output/image_file.h"
+#include "render/render_job.h"
+
+namespace vantor {
+namespace {
+
+std::string mib(std::uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; }
+
+ExportOutcome failed(std::string reason) { return {ExportOutcome::Kind::Failed, Message::None, std::move(reason)}; }
+
+ExportOutcome write_outcome(const std::optional<QString>& reason) {
+  if (reason) return failed(reason->toStdString());
+  return {};
+}
+
+std::optional<QString> write_bytes_atomically(const std::string& bytes, const QString& path) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return reason;
+  }
+  if (!file.commit()) return file.errorString();
+  return std::nullopt;
+}
+
+ExportOutcome export_raster(const RenderRequest& request, const ExportProgress& progress) {
+  const DiscJob job(request);
+
+  // The design's own refusals come first, exactly as the window shows them;
+  // a one-pixel window costs next to nothing.
+  Surface probe = job.band({0, 0, 1, 1}, 0, 1);
+  const auto probe_start = std::chrono::steady_clock::now();
+  if (const Message refused = job.draw(probe); refused != Message::None)
+    return {ExportOutcome::Kind::Refused, refused, {}};
+  const double band_start_seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - probe_start).count();
+
+  const PixelRect region = job.region();
+  const std::uint64_t bytes = mono_image_bytes(region.width, region.height);
+  if (bytes > kMaxImageBytes)
+    return failed("the picture at " + std::to_string(request.dpi) + " pixels per inch would be " +
+                  std::to_string(region.width) + " x " + std::to_string(region.height) + " pixels, " + mib(bytes) +
+                  " at 1 bit a pixel; the limit is " + mib(kMaxImageBytes) +
+                  (request.crop ? " (use a lower resolution)" : " (crop to the disc or use a lower resolution)"));
+  QImage image = mono_image(region.width, region.height, request.dpi);
+  if (image.isNull())
+    return failed("not enough memory for a picture of " + std::to_string(region.width) + " x " +
+                  std::to_string(region.height) + " pixels");
+
+  BandPlan plan(region.width, region.height, band_start_seconds);
+  std::optional<Surface> band;
+  for (int rows; (rows = plan.next_rows()) > 0;) {
+    const auto band_start = std::chrono::steady_clock::now();
+    // One raster for all bands of one height: only the last may be lower.
+    if (!band || band->height() != rows)
+      band = job.band(region, plan.rows_done(), rows);
+    else
+      band->move_window(region.left, region.top + plan.rows_done());
+    if (const Message m = job.draw(*band); m != Message::None) return {ExportOutcome::Kind::Refused, m, {}};
+    pack_rows(*band, image, plan.rows_done());
+    plan.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - band_start).count());
+    if (progress.drawn &&
+        !progress.drawn(static_cast<std::uint64_t>(plan.rows_done()), static_cast<std::uint64_t>(region.height)))
+      return {ExportOutcome::Kind::Cancelled, Message::None, {}};
+  }
+  if (progress.writing) progress.writing();
+  return write_outcome(
+      write_image(image, QString::fromLocal8Bit(request.output.c_str()), request.format == FileFormat::Png ? "png" : "bmp"));
+}
+
+ExportOutcome export_vector(const RenderRequest& request, const ExportProgress& progress) {
+  const ArtworkOutcome recorded = record_artwork(request);
+  if (recorded.message != Message::None) return {ExportOutcome::Kind::Refused, recorded.message, {}};
+  if (progress.drawn && !progress.drawn(1, 2)) return {ExportOutcome::Kind::Cancelled, Message::None, {}};
+  std::string bytes;
+  switch (request.format) {
+    case FileFormat::Svg:
+      bytes = svg_file(recorded.artwork);
+      break;
+    case FileFormat::Pdf:
+      bytes = pdf_file(recorded.artwork);
+      break;
+    case FileFormat::Gerber:
+      bytes = gerber_file(recorded.artwork);
+      break;
+    case FileFormat::Dxf: {
+      DxfOutcome dxf = dxf_file(recorded.artwork);
+      if (!dxf.refusal.empty()) return failed(dxf.refusal);
+      bytes = std::move(dxf.file);
+      break;
+    }
+    case FileFormat::Bmp:
+    case FileFormat::Png:
+      break;
+  }
+  if (progress.drawn && !progress.drawn(2, 2)) return {ExportOutcome::Kind::Cancelled, Message::None, {}};
+  if (progress.writing) progress.writing();
+  return write_outcome(write_bytes_atomically(bytes, QString::fromLocal8Bit(request.output.c_str())));
+}
+
+}  // namespace
+
+ExportOutcome export_file(const RenderRequest& request, const ExportProgress& progress) {
+  if (request.format == FileFormat::Bmp || request.format == FileFormat::Png) return export_raster(request, progress);
+  return export_vector(request, progress);
+}
+
+std::string export_report(const RenderRequest& request) {
+  const ArtworkOutcome recorded = record_artwork(request);
+  if (recorded.message != Message::None) return std::string(message_text(recorded.message)) + "\n";
+  return design_report(recorded.artwork);
+}
+
+}  // namespace vantor

@@ -1,0 +1,44 @@
+// Writing a design's artwork to a file in any export format: the raster
+// formats drawn band by band into a 1-bit image, the vector formats written
+// from the figure log.  vantor-render and the design windows' export dialog
+// both write through here.  Needs Qt Gui only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/messages.h"
+#include "render/render_args.h"
+
+namespace vantor {
+
+struct ExportOutcome {
+  enum class Kind {
+    Written,    // the file is complete
+    Refused,    // the design's own refusal: `message`, as the window shows it
+    Failed,     // too large, no memory, not writable, a format refused: `reason`
+    Cancelled,  // stopped by the progress callback
+  };
+  Kind kind = Kind::Written;
+  Message message = Message::None;
+  std::string reason;  // one sentence, without the file's name
+};
+
+// Called as the drawing goes: `done` of `total` steps; returning false
+// cancels the export.  writing() is called once before the file is written.
+struct ExportProgress {
+  std::function<bool(std::uint64_t done, std::uint64_t total)> drawn;
+  std::function<void()> writing;
+};
+
+// Draws the request and writes request.output in request.format.  The file
+// appears complete or not at all: on any outcome but Written no file is left
+// and an existing file is untouched.
+ExportOutcome export_file(const RenderRequest& request, const ExportProgress& progress = {});
+
+// The request's design report (as text) at its density; the design's
+// refusal message instead when it would not draw.
+std::string export_report(const RenderRequest& request);
+
+}  // namespace vantor
