@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -19,6 +20,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <limits>
 
 #include "common/messages.h"
 #include "output/export_file.h"
@@ -57,7 +59,7 @@ QString export_extension(FileFormat format) {
 }
 
 ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, ExportReport report)
-    : QDialog(parent), report_(std::move(report)), folder_(state.folder) {
+    : QDialog(parent), report_(std::move(report)), folder_(state.folder), offers_inverse_(state.offers_inverse) {
   setWindowTitle(QStringLiteral("Export"));
   auto* form = new QFormLayout;
 
@@ -145,7 +147,7 @@ ExportChoice ExportDialog::choice() const {
   c.format = static_cast<FileFormat>(format_->currentData().toInt());
   c.dpi = dpi_->value();
   c.crop = crop_->isChecked();
-  c.inverse = inverse_->isVisible() && inverse_->isChecked();
+  c.inverse = offers_inverse_ && inverse_->isChecked();
   const QString typed = path_->text().trimmed();
   c.path = typed.isEmpty() ? QString() : QFileInfo(QDir(folder_), typed).absoluteFilePath();
   return c;
@@ -210,20 +212,28 @@ class QtProgressBox final : public ExportProgressBox {
  public:
   QtProgressBox(QWidget* parent, const QString& label) : dialog_(label, QStringLiteral("Cancel"), 0, 1000, parent) {
     dialog_.setWindowTitle(app_title());
-    dialog_.setWindowModality(Qt::WindowModal);
-    dialog_.setMinimumDuration(400);
+    // Application-modal, and events are handled only while it shows: the
+    // main menu's Exit must not unload the window whose export is running.
+    dialog_.setWindowModality(Qt::ApplicationModal);
+    dialog_.setMinimumDuration(std::numeric_limits<int>::max());  // shown by step()
     dialog_.setAutoClose(false);
     dialog_.setAutoReset(false);
-    dialog_.setValue(0);
+    clock_.start();
   }
   bool step(std::uint64_t done, std::uint64_t total) override {
+    if (!dialog_.isVisible()) {
+      if (clock_.elapsed() < kShowAfterMs) return true;
+      dialog_.show();
+    }
     dialog_.setValue(total == 0 ? 1000 : static_cast<int>(done * 1000 / total));
     QCoreApplication::processEvents();
     return !dialog_.wasCanceled();
   }
 
  private:
+  static constexpr qint64 kShowAfterMs = 400;
   QProgressDialog dialog_;
+  QElapsedTimer clock_;
 };
 
 }  // namespace

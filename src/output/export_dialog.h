@@ -44,6 +44,7 @@ class ExportDialog : public QDialog {
 
   ExportReport report_;
   QString folder_;
+  bool offers_inverse_;
   QComboBox* format_;
   QSpinBox* dpi_;
   QCheckBox* crop_;

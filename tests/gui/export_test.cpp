@@ -3,11 +3,14 @@
 // export ends without a file.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -189,6 +192,27 @@ class ExportTest : public QObject {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.png")});
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("old"));
+  }
+
+  // The progress box stays away for a moment, then shows, blocks the other
+  // windows and reports Cancel.
+  void progress_box_shows_late_and_cancels() {
+    QtDialogs qt;
+    std::unique_ptr<ExportProgressBox> box = qt.export_progress(nullptr, QStringLiteral("Exporting"));
+    QVERIFY(box->step(1, 100));
+    QVERIFY(!QApplication::activeModalWidget());
+    QElapsedTimer clock;
+    clock.start();
+    while (!QApplication::activeModalWidget() && clock.elapsed() < 5000) {
+      QTest::qSleep(50);
+      QVERIFY(box->step(2, 100));
+    }
+    auto* shown = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+    QVERIFY(shown);
+    QCOMPARE(shown->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(shown->value(), 20);
+    shown->cancel();
+    QVERIFY(!box->step(3, 100));
   }
 
   // The dialog's controls make the choice; a new format renames the file.

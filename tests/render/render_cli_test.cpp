@@ -6,11 +6,16 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <functional>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <numbers>
 #include <optional>
 
@@ -86,6 +91,44 @@ std::uint8_t polar(const Bmp& bmp, double p, double r, double a) {
 }
 
 constexpr std::uint8_t kBlack = 0x00, kWhite = 0xFF;
+
+// The default absolute disc: six Grey tracks between R = 1 in and the shaft
+// (0.1875 in across) in Auto mode, SL = (R - 2 Rs) / 12; track i (0
+// innermost) has sectors of pi / 2^i, every other one open and all turned by
+// half a sector: open around (2m + 1) pi / 2^i, shut around 2m pi / 2^i.
+// at(r, a) is the pixel at r inches from the centre, angle a.
+void check_default_absolute(const std::function<std::uint8_t(double, double)>& at) {
+  const double R = 1, rs = 0.09375, sl = (R - 2 * rs) / 12;
+  for (int n = 0; n < 6; ++n) {
+    const int i = 5 - n;
+    const double outer = R - sl - 2 * n * sl;
+    const double sector = kPi / std::pow(2.0, i);
+    for (int m = 0; m < (1 << i); ++m) {
+      QVERIFY2(at(outer - sl / 2, (2 * m + 1) * sector) == kWhite, qPrintable(QString::number(n)));
+      QVERIFY2(at(outer - sl / 2, 2 * m * sector) == kBlack, qPrintable(QString::number(n)));
+    }
+    // The ring between this track and the next is solid.
+    QCOMPARE(at(outer + sl / 2, 0.3), kBlack);
+  }
+  QCOMPARE(at(1.005, 1.0), kWhite);
+  QCOMPARE(at(0.07, 0.8), kWhite);
+}
+
+// Runs vantor-render and returns its peak resident memory in KiB, or -1
+// when it did not end with status 0.
+long peak_kib(const std::vector<std::string>& args) {
+  std::vector<std::string> words{VANTOR_RENDER_PATH};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, VANTOR_RENDER_PATH, nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return usage.ru_maxrss;
+}
 
 }  // namespace
 
@@ -251,11 +294,9 @@ class RenderCliTest : public QObject {
     QCOMPARE(bmp->at(bmp->width - 1, bmp->height - 1), kWhite);
   }
 
-  // The default absolute disc at 600 ppi: six Grey tracks between R = 1 in
-  // and the shaft (0.1875 in across) in Auto mode, SL = (R - 2 Rs) / 12;
-  // track i (0 innermost) has sectors of pi / 2^i, every other one open and
-  // all turned by half a sector: open around (2m + 1) pi / 2^i, shut
-  // around 2m pi / 2^i.
+  // The default absolute disc at 600 ppi, whole picture, and as a film
+  // master at 10,000 ppi, cropped: its raster memory stays within 64 MiB
+  // (a whole-raster peer needs 1.5 GiB at 4 bytes a pixel).
   void absolute_geometry_at_600_ppi() {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("abs.bmp"));
@@ -264,20 +305,26 @@ class RenderCliTest : public QObject {
     const std::optional<Bmp> bmp = read(file);
     QVERIFY(bmp);
     QCOMPARE(bmp->x_ppm, 23622);
-    const double R = 1, rs = 0.09375, sl = (R - 2 * rs) / 12;
-    for (int n = 0; n < 6; ++n) {
-      const int i = 5 - n;
-      const double outer = R - sl - 2 * n * sl;
-      const double sector = kPi / std::pow(2.0, i);
-      for (int m = 0; m < (1 << i); ++m) {
-        QVERIFY2(polar(*bmp, 600, outer - sl / 2, (2 * m + 1) * sector) == kWhite, qPrintable(QString::number(n)));
-        QVERIFY2(polar(*bmp, 600, outer - sl / 2, 2 * m * sector) == kBlack, qPrintable(QString::number(n)));
-      }
-      // The ring between this track and the next is solid.
-      QCOMPARE(polar(*bmp, 600, outer + sl / 2, 0.3), kBlack);
-    }
-    QCOMPARE(polar(*bmp, 600, 1.02, 1.0), kWhite);
-    QCOMPARE(polar(*bmp, 600, 0.07, 0.8), kWhite);
+    check_default_absolute([&](double radius, double a) { return polar(*bmp, 600, radius, a); });
+  }
+  void film_master_at_10000_ppi() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("film.png"));
+    const long small = peak_kib({"absolute", "-o", dir.filePath(QStringLiteral("small.png")).toStdString()});
+    const long film = peak_kib({"absolute", "--dpi", "10000", "--crop", "-o", file.toStdString()});
+    QVERIFY(small > 0 && film > 0);
+    QVERIFY2(film - small <= 64 * 1024, qPrintable(QStringLiteral("%1 KiB more than at 96 ppi").arg(film - small)));
+    QImageReader::setAllocationLimit(0);  // a 1-bit picture of 400 million pixels
+    const QImage image(file);
+    // 2 in and 1 % on each side, the ends rounded outwards to whole pixels.
+    QVERIFY2(image.width() == image.height() && image.width() >= 20400 && image.width() <= 20402,
+             qPrintable(QStringLiteral("%1 x %2").arg(image.width()).arg(image.height())));
+    QCOMPARE(image.dotsPerMeterX(), 393701);
+    const double c = image.width() / 2.0;
+    check_default_absolute([&](double radius, double a) {
+      return std::uint8_t(qGray(image.pixel(int(std::floor(c + radius * 10000 * std::cos(a))),
+                                            int(std::floor(c - radius * 10000 * std::sin(a))))));
+    });
   }
 
   // --crop: the disc's square with a 1 % margin, every pixel as in the whole
