@@ -4,6 +4,8 @@
 #include <limits>
 #include <numbers>
 
+#include "common/first_slot.h"
+
 namespace vantor {
 
 namespace {
@@ -54,7 +56,8 @@ bool render_absolute(const AbsoluteDesign& design, Surface& surface) {
     surface.set_fill_colour(Colour::White);
     surface.set_fill_style(FillStyle::Solid);
     const float r = to_surface(e);
-    if (!surface.circle(cx, cy, r, Colour::White, to_surface_angle(d - 0.001), to_surface_angle(theta + d + beta)))
+    const double lead = first_slot_lead(std::fabs(theta + beta));
+    if (!surface.circle(cx, cy, r, Colour::White, to_surface_angle(d - lead), to_surface_angle(theta + d + beta)))
       return false;
     const double last_j = 2 * std::pow(2.0, i) - 1;
     for (double j = 2; j <= last_j; j += 2) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "common/first_slot.h"
 #include "common/numtext.h"
 
 namespace vantor {
@@ -173,9 +174,8 @@ void draw(const IncrementalDesign& design, const Palette& pal, Surface& surface,
       drawn(surface.set_draw_width(1));
       surface.set_fill_colour(pal.slot);
       surface.set_fill_style(FillStyle::Solid);
-      // The first slot starts at -0.001 so that its start angle is negative
-      // (a closed sector) even when the phase is 0.
-      drawn(surface.circle(cx, cy, r, pal.slot, single(-0.001 + phase), single((d + phase) + balance[n])));
+      const double lead = first_slot_lead(std::fabs(d + balance[n]));
+      drawn(surface.circle(cx, cy, r, pal.slot, single(-lead + phase), single((d + phase) + balance[n])));
       if (ch.type != ChannelType::Index)
         for (double i = 2; i <= last_i; i += 2)
           drawn(surface.circle(cx, cy, r, pal.slot, single((i * d) + phase),
