@@ -12,6 +12,7 @@ packages=(
   libcairo2-dev
   clang-14 libclang-rt-14-dev
   librsvg2-bin gerbv python3-ezdxf
+  locales
 )
 
 missing=()

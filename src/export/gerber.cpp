@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <numbers>
 #include <set>
 #include <tuple>
@@ -57,10 +56,11 @@ class Writer {
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
     out_.append(buf, r.ptr);
   }
+  // Fixed notation with 8 decimals, whatever the locale; room for any double.
   void put_decimal(double v) {
-    char buf[64];
-    const int n = std::snprintf(buf, sizeof buf, "%.8f", v);
-    out_.append(buf, static_cast<std::size_t>(n));
+    char buf[330];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 8);
+    out_.append(buf, r.ec == std::errc() ? r.ptr : buf);
   }
   static std::int64_t units(double v) { return std::llround(std::clamp(v, -kFarUnits, kFarUnits)); }
   // Canvas pixel coordinates (y downward) to the file's (y upward).

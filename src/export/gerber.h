@@ -14,8 +14,9 @@
 // strokes of a circular aperture one canvas pixel wide, a PSet is the flash
 // of a square aperture of one pixel.  Arc end points are computed from the
 // centre and radius in double and rounded to the format's resolution, the
-// centre offset taken from the rounded points, so start and end lie at the
-// same distance from the centre within one unit of the last digit.
+// centre offset taken from the rounded points; with the centre rounded too,
+// start and end lie at the same distance from it within 2 sqrt(2) units of
+// the last digit.
 //
 // Only what lies in the region is plotted: figures that miss the region are
 // left out, and when anything drawn reaches outside it, clear rectangles
