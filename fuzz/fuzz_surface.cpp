@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "surface_args.h"
 #include "pixel_checks.h"
 #include "reference_raster.h"
 #include "surface/surface.h"
@@ -108,27 +109,9 @@ class Program {
     return Surface(w, h, ppi);
   }
 
-  static ScaleMode scale_mode(std::uint8_t b) {
-    switch (b % 3) {
-      case 0:
-        return ScaleMode::Twip;
-      case 1:
-        return ScaleMode::Inch;
-    }
-    return ScaleMode::Millimetre;
-  }
-
-  Colour colour() { return in_.byte() & 1 ? Colour::White : Colour::Black; }
-
-  float special() {
-    static constexpr float kSpecial[] = {
-        std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
-        std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
-        std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-        std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min(), -0.0f, 0.0f, 1e30f, -1e30f,
-        3e8f, -3e8f, 2.68435456e8f, 1e10f, 0.5f, 1.0f, -1.0f, 1e-30f};
-    return kSpecial[in_.byte() % std::size(kSpecial)];
-  }
+  static ScaleMode scale_mode(std::uint8_t b) { return vantor::fuzz::scale_mode(b); }
+  Colour colour() { return vantor::fuzz::colour(in_); }
+  float special() { return vantor::fuzz::special_float(in_); }
 
   // A coordinate: mostly somewhere around the raster, in the current unit.
   float coordinate(int pixels) {
