@@ -218,36 +218,7 @@ class SurfaceProgram {
     return in_unit(in_.raw<std::uint16_t>() / 65535.0 * 0.6 * side);
   }
 
-  float angle() {
-    const std::uint8_t kind = in_.byte();
-    const float sign = kind & 0x80 ? -1.0f : 1.0f;
-    switch (kind % 8) {
-      case 0:
-        return in_.raw<float>();
-      case 1:
-        return special();
-      case 2: {
-        // Around the full turn and the edges of its slack.
-        static constexpr double kOffsets[] = {0,      1e-7,    -1e-7,    1.7e-7, 2e-6,   -2e-6, 3.99e-6, 4e-6,
-                                              -4e-6, 4.01e-6, -4.01e-6, 4.5e-6, -4.5e-6, 1e-5, -1e-5,  1e-3};
-        return sign * static_cast<float>(kTwoPi + kOffsets[in_.byte() % std::size(kOffsets)]);
-      }
-      case 3: {
-        static constexpr float kAngles[] = {0.0f,
-                                            6.2831855f,
-                                            static_cast<float>(std::numbers::pi),
-                                            static_cast<float>(std::numbers::pi / 2),
-                                            static_cast<float>(3 * std::numbers::pi / 2),
-                                            static_cast<float>(std::numbers::pi / 4),
-                                            0.001f,
-                                            1e-7f,
-                                            1e-30f,
-                                            std::numeric_limits<float>::denorm_min()};
-        return sign * kAngles[in_.byte() % std::size(kAngles)];
-      }
-    }
-    return sign * static_cast<float>(in_.raw<std::uint16_t>() / 65535.0 * kTwoPi);
-  }
+  float angle() { return vantor::fuzz::angle(in_); }
 
   void step() {
     const std::uint8_t op = in_.byte();

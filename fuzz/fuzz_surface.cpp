@@ -132,29 +132,7 @@ class Program {
     return static_cast<float>(px / surface_.pixels_per_unit());
   }
 
-  float angle() {
-    const std::uint8_t kind = in_.byte();
-    const float sign = kind & 0x80 ? -1.0f : 1.0f;
-    switch (kind % 8) {
-      case 0:
-        return in_.raw<float>();
-      case 1:
-        return special();
-      case 2: {
-        // Around the full turn and the slack's edges.
-        static constexpr double kOffsets[] = {0,      1e-7,   -1e-7,  1.7e-7, 2e-6,   -2e-6,  3.99e-6, 4e-6,
-                                              -4e-6, 4.01e-6, -4.01e-6, 4.5e-6, -4.5e-6, 1e-5, -1e-5,  1e-3};
-        return sign * static_cast<float>(kTwoPi + kOffsets[in_.byte() % std::size(kOffsets)]);
-      }
-      case 3: {
-        static constexpr double kAngles[] = {0, std::numbers::pi, std::numbers::pi / 2, 3 * std::numbers::pi / 2,
-                                             std::numbers::pi / 4, 0.001, 1e-7, 1e-30};
-        return sign * static_cast<float>(kAngles[in_.byte() % std::size(kAngles)]);
-      }
-      default:
-        return sign * static_cast<float>(in_.raw<std::uint16_t>() / 65535.0 * kTwoPi);
-    }
-  }
+  float angle() { return vantor::fuzz::angle(in_); }
 
   // The surface's refusal rules, restated.
   static bool finite_pixels(std::initializer_list<float> values, double u) {

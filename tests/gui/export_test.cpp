@@ -26,12 +26,6 @@
 namespace vantor::test {
 namespace {
 
-void click(QWidget* window, const char* button) {
-  auto* b = window->findChild<QPushButton*>(QString::fromLatin1(button));
-  QVERIFY2(b, button);
-  QTest::mouseClick(b, Qt::LeftButton);
-}
-
 void type_into(QWidget* window, const char* box, const QString& text) {
   auto* edit = window->findChild<QLineEdit*>(QString::fromLatin1(box));
   QVERIFY2(edit, box);

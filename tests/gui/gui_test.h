@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPushButton>
+#include <QTest>
 #include <QWidget>
 #include <functional>
 
@@ -15,6 +17,13 @@ inline QWidget* next_tab_stop(QWidget* w) {
   for (QWidget* n = w->nextInFocusChain(); n != w; n = n->nextInFocusChain())
     if ((n->focusPolicy() & Qt::TabFocus) && n->isVisibleTo(w->window())) return n;
   return w;
+}
+
+// Clicks the window's push button of that name with the mouse.
+inline void click(QWidget* window, const char* button) {
+  auto* b = window->findChild<QPushButton*>(QString::fromLatin1(button));
+  QVERIFY2(b, button);
+  QTest::mouseClick(b, Qt::LeftButton);
 }
 
 }  // namespace vantor::test

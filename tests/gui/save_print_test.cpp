@@ -105,12 +105,6 @@ void on_modal(std::function<void(T*)> act, int attempts = 400) {
   });
 }
 
-void click(QWidget* window, const char* button) {
-  auto* b = window->findChild<QPushButton*>(QString::fromLatin1(button));
-  QVERIFY2(b, button);
-  QTest::mouseClick(b, Qt::LeftButton);
-}
-
 // Makes writes beyond a few bytes fail as on a full disk, for root too.
 class FullDisk {
  public:
