@@ -45,7 +45,7 @@
 #include "absolute/absolute_fields.h"
 #include "export/artwork.h"
 #include "export/design_report.h"
-#include "export/disc_tracks.h"
+#include "geometry/disc_geometry.h"
 #include "export/dxf.h"
 #include "export/gerber.h"
 #include "export/svg_pdf.h"
@@ -458,7 +458,7 @@ void check_numbers_text(const std::string& file, const char* what, const Artwork
 bool finite_non_negative(double v) { return std::isfinite(v) && v >= 0; }
 
 void check_disc(const Artwork& art) {
-  const DiscTracks disc = disc_tracks(art);
+  const DiscGeometry& disc = art.geometry;
   const DxfOutcome dxf = dxf_file(art);
   FUZZ_CHECK(dxf.file.empty() != dxf.refusal.empty(), "the DXF has both or neither of file and refusal; " +
                                                           describe(art));
@@ -529,7 +529,7 @@ void check_disc(const Artwork& art) {
 void check_artwork(const Artwork& art) {
   stats.figures += static_cast<long>(art.figures.size());
   if (std::getenv("VANTOR_FUZZ_DUMP")) {
-    const DiscTracks disc = disc_tracks(art);
+    const DiscGeometry& disc = art.geometry;
     std::fprintf(stderr, "%s; disc: %s, %zu tracks\n", describe(art).c_str(),
                  disc.analysed() ? "analysed" : disc.problem.c_str(), disc.tracks.size());
   }
@@ -580,6 +580,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     art.unit = in.byte() & 1 ? Unit::Millimetre : Unit::Inch;
     choose_region(in, art, false);
     program.run(art);
+    art.geometry = disc_geometry(art.figures, art.dpi, art.unit);
   }
   if (from_request) choose_region(in, art, true);
   check_artwork(art);

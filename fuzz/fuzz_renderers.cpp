@@ -174,7 +174,7 @@ void fuzz_incremental(fuzz::Input& in, const SurfaceChoice& choice) {
   for (int k = 0; k < std::min(surface.width(), surface.height()); k += 3)
     surface.data()[static_cast<std::size_t>(k) * surface.width() + k] = 0x00;
   const std::vector<std::uint8_t> previous(surface.data(), surface.data() + pixel_count(surface));
-  const IncrementalOutcome out = render_incremental(d, polarity, surface);
+  const DrawOutcome out = render_incremental(d, polarity, surface);
   ++stats.incremental[static_cast<int>(out.message)];
   const std::string what = describe(d, polarity);
   check_black_and_white(surface, what);
@@ -236,7 +236,7 @@ void fuzz_absolute(fuzz::Input& in, const SurfaceChoice& choice) {
         AbsoluteDesign d;
         d.resolution_exp = *n;
         const std::vector<std::uint8_t> before(surface.data(), surface.data() + pixel_count(surface));
-        FUZZ_CHECK(!render_absolute(d, surface), what + ": a resolution above the ceiling was drawn");
+        FUZZ_CHECK(render_absolute(d, surface).message != Message::None, what + ": a resolution above the ceiling was drawn");
         FUZZ_CHECK(std::equal(before.begin(), before.end(), surface.data()), what + ": a refused resolution drew");
       }
     }
@@ -244,7 +244,7 @@ void fuzz_absolute(fuzz::Input& in, const SurfaceChoice& choice) {
   }
   const AbsoluteDesign& d = std::get<AbsoluteDesign>(built);
   FUZZ_CHECK(d.resolution_exp <= kMaxResolutionExp, what + ": resolution above the limit accepted");
-  const bool drawn = render_absolute(d, surface);
+  const bool drawn = render_absolute(d, surface).message == Message::None;
   ++(drawn ? stats.absolute_drawn : stats.absolute_stopped);
   check_black_and_white(surface, what);
   if (e.balance >= -45 && e.balance <= 45) {

@@ -144,12 +144,11 @@ void AbsForm::draw() {
   ImageWindow* image = registry_.image_window(WindowId::AbsEncoderDraw);
   registry_.show(WindowId::AbsEncoderDraw);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool drawn = render_absolute(std::get<AbsoluteDesign>(built), image->surface());
+  const DrawOutcome outcome = render_absolute(std::get<AbsoluteDesign>(built), image->surface());
   QApplication::restoreOverrideCursor();
   image->refresh();
-  if (!drawn)
-    registry_.dialogs().message(this, app_title(),
-                                qtext(message_text(Message::InvalidEntry)));
+  if (outcome.message != Message::None)
+    registry_.dialogs().message(this, app_title(), qtext(message_text(outcome.message)));
 }
 
 void AbsForm::save() {
@@ -158,9 +157,7 @@ void AbsForm::save() {
 }
 
 void AbsForm::export_design() {
-  RenderRequest base;
-  base.kind = DiscKind::Absolute;
-  base.absolute = entries();
+  const DiscRequest base{.kind = DiscKind::Absolute, .absolute = entries()};
   export_with_dialog(this, registry_.dialogs(), export_state_, base);
 }
 

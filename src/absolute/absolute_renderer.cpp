@@ -31,11 +31,9 @@ float to_surface_angle(double a) {
   return to_surface(a);
 }
 
-}  // namespace
-
-bool render_absolute(const AbsoluteDesign& design, Surface& surface) {
-  if (!(design.resolution_exp <= kMaxDrawableResolutionExp)) return false;
-  surface.set_scale_mode(design.unit == Unit::Inch ? ScaleMode::Inch : ScaleMode::Millimetre);
+// The disc, every track's slots and mask, the shaft hole and the centre
+// cross; false when the surface refuses a figure.
+bool draw(const AbsoluteDesign& design, Surface& surface) {
   const AbsoluteGeometry g = absolute_geometry(design);
   const float cx = surface.scale_width() / 2;
   const float cy = surface.scale_height() / 2;
@@ -43,18 +41,21 @@ bool render_absolute(const AbsoluteDesign& design, Surface& surface) {
   surface.cls();
   surface.set_fill_colour(Colour::Black);
   surface.set_fill_style(FillStyle::Solid);
+  surface.set_part({DiscPart::Disc});
   if (!surface.circle(cx, cy, to_surface(g.outer_radius))) return false;
 
   const double sl = g.slot_length;
   double e = g.first_track_outer;
   const bool grey = design.code_type == CodeType::Grey;
-  for (double i = design.resolution_exp - 1; i >= 0; i -= 1) {
+  int track = 0;
+  for (double i = design.resolution_exp - 1; i >= 0; i -= 1, ++track) {
     const double theta = -2 * kPi / (2 * std::pow(2.0, i));
     const double d = grey ? theta / 2 : 0.0;
     const double beta = design.balance * theta / 90;
     surface.set_draw_width(1);
     surface.set_fill_colour(Colour::White);
     surface.set_fill_style(FillStyle::Solid);
+    surface.set_part({DiscPart::Slot, track});
     const float r = to_surface(e);
     const double lead = first_slot_lead(std::fabs(theta + beta));
     if (!surface.circle(cx, cy, r, Colour::White, to_surface_angle(d - lead), to_surface_angle(theta + d + beta)))
@@ -67,18 +68,32 @@ bool render_absolute(const AbsoluteDesign& design, Surface& surface) {
     }
     surface.set_fill_colour(Colour::Black);
     surface.set_fill_style(FillStyle::Solid);
+    surface.set_part({DiscPart::TrackMask, track});
     if (!surface.circle(cx, cy, to_surface(e - sl))) return false;
     e -= 2 * sl;
   }
 
   surface.set_fill_colour(Colour::White);
   surface.set_fill_style(FillStyle::Solid);
+  surface.set_part({DiscPart::ShaftHole});
   if (!surface.circle(cx, cy, to_surface(g.shaft_radius))) return false;
   surface.set_fill_colour(Colour::Black);
+  surface.set_part({DiscPart::CentreMark});
   const double arm = g.shaft_radius / 4;
   const double x = cx, y = cy;
   return surface.line(to_surface(x + arm), cy, to_surface(x - arm), cy) &&
          surface.line(cx, to_surface(y + arm), cx, to_surface(y - arm));
+}
+
+}  // namespace
+
+DrawOutcome render_absolute(const AbsoluteDesign& design, Surface& surface) {
+  if (!(design.resolution_exp <= kMaxDrawableResolutionExp)) return {.message = Message::InvalidEntry};
+  surface.set_scale_mode(design.unit == Unit::Inch ? ScaleMode::Inch : ScaleMode::Millimetre);
+  surface.set_part({});
+  const bool drawn = draw(design, surface);
+  surface.set_part({});
+  return {.message = drawn ? Message::None : Message::InvalidEntry};
 }
 
 }  // namespace vantor

@@ -25,13 +25,15 @@ namespace vantor {
 // The renderer's own ceiling, far above the window's kMaxResolutionExp
 // (which build_absolute_design applies): a resolution_exp above it, where
 // the 2^N - 1 sector calls would take hours (2^40 of them for a typed 40),
-// draws nothing and returns false.
+// draws nothing.
 inline constexpr double kMaxDrawableResolutionExp = 24.0;
 
-// Returns false when the surface refused a figure (a length beyond single
-// precision, which build_absolute_design does not let through); the drawing
-// then stops where it was.  A resolution_exp above kMaxDrawableResolutionExp
-// draws nothing and returns false.
-bool render_absolute(const AbsoluteDesign& design, Surface& surface);
+// Draws the design; Message::InvalidEntry when the surface refused a figure
+// (a length beyond single precision, which build_absolute_design does not
+// let through), the drawing then stopping where it was.  A resolution_exp
+// above kMaxDrawableResolutionExp draws nothing and gives
+// Message::InvalidEntry.  Every figure is recorded with the part of the disc
+// it draws (Surface::set_part).
+DrawOutcome render_absolute(const AbsoluteDesign& design, Surface& surface);
 
 }  // namespace vantor

@@ -1,6 +1,8 @@
 // The texts of the designers' message boxes, exactly as the user sees them.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace vantor {
@@ -32,6 +34,14 @@ inline constexpr std::string_view message_text(Message m) {
   }
   return {};
 }
+
+// How a drawing ended: the message its window shows (None when the drawing
+// is complete) and, for the incremental "Draw", the text for zoom_diam once
+// the drawing got as far as writing it.
+struct DrawOutcome {
+  Message message = Message::None;
+  std::optional<std::string> zoom_diam;
+};
 
 enum class Unit { Inch, Millimetre };
 

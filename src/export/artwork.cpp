@@ -2,22 +2,19 @@
 
 namespace vantor {
 
-ArtworkOutcome record_artwork(const RenderRequest& request) {
+ArtworkOutcome record_artwork(const ExportRequest& request) {
   const DiscJob job(request);
+  DiscRecording recorded = job.record();
   ArtworkOutcome out;
-  Surface probe = job.band({0, 0, 1, 1}, 0, 1);
-  probe.set_recorder(&out.artwork.figures);
-  out.message = job.draw(probe);
-  probe.set_recorder(nullptr);
-  if (out.message != Message::None) {
-    out.artwork.figures.clear();
-    return out;
-  }
+  out.message = recorded.message;
+  if (out.message != Message::None) return out;
+  out.artwork.figures = std::move(recorded.figures);
+  out.artwork.geometry = std::move(recorded.geometry);
   out.artwork.dpi = request.dpi;
   out.artwork.canvas_width = job.canvas_width();
   out.artwork.canvas_height = job.canvas_height();
-  out.artwork.region = job.region();
-  out.artwork.unit = job.unit();
+  out.artwork.region = job.region(out.artwork.geometry);
+  out.artwork.unit = request.unit();
   return out;
 }
 

@@ -26,14 +26,15 @@
 #include <vector>
 
 #include "common/messages.h"
-#include "render/render_args.h"
-#include "render/render_job.h"
+#include "geometry/disc_geometry.h"
+#include "request/disc_job.h"
 #include "surface/figures.h"
 
 namespace vantor {
 
 struct Artwork {
   std::vector<Figure> figures;
+  DiscGeometry geometry;  // the disc the figures draw, in `unit`
   double dpi = 96.0;
   int canvas_width = 0, canvas_height = 0;
   PixelRect region;  // the canvas pixels the file covers
@@ -56,6 +57,6 @@ struct ArtworkOutcome {
   Message message = Message::None;
   Artwork artwork;  // meaningful when message is Message::None
 };
-ArtworkOutcome record_artwork(const RenderRequest& request);
+ArtworkOutcome record_artwork(const ExportRequest& request);
 
 }  // namespace vantor

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "export/disc_tracks.h"
+#include "geometry/disc_geometry.h"
 
 namespace vantor {
 
@@ -95,7 +95,7 @@ std::string track_label(int i) { return "track " + std::to_string(i + 1); }
 }  // namespace
 
 DesignNumbers design_numbers(const Artwork& artwork) {
-  const DiscTracks disc = disc_tracks(artwork);
+  const DiscGeometry& disc = artwork.geometry;
   DesignNumbers r;
   if (!disc.analysed()) {
     r.problem = disc.problem;

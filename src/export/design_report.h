@@ -1,5 +1,5 @@
 // The design report: the numbers of a disc that matter for manufacture and
-// for the encoder's electronics, read from the drawing itself (disc_tracks),
+// for the encoder's electronics, read from the drawing itself (its disc geometry),
 // as plain text for a dialog or standard output and as numbers.
 //
 // Lengths are in the artwork's unit (mm or in); widths along a track are

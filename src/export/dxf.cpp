@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "export/disc_tracks.h"
+#include "geometry/disc_geometry.h"
 
 namespace vantor {
 
@@ -123,7 +123,7 @@ std::string length_text(double v, Unit unit) { return number(v, 4) + " " + unit_
 
 constexpr const char* kOtherFormats = "export the disc as SVG, PDF or Gerber instead.";
 
-std::string refusal(const DiscTracks& d, Unit unit) {
+std::string refusal(const DiscGeometry& d, Unit unit) {
   if (!d.analysed())
     return "This drawing is not a disc of separate concentric tracks (" + d.problem +
            "), so it cannot be written as DXF outlines; " + kOtherFormats;
@@ -157,7 +157,7 @@ std::string refusal(const DiscTracks& d, Unit unit) {
 }  // namespace
 
 DxfOutcome dxf_file(const Artwork& artwork) {
-  const DiscTracks disc = disc_tracks(artwork);
+  const DiscGeometry& disc = artwork.geometry;
   DxfOutcome out;
   out.refusal = refusal(disc, artwork.unit);
   if (!out.refusal.empty()) return out;

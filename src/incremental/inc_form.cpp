@@ -315,7 +315,7 @@ void IncForm::draw(Polarity polarity) {
   const IncrementalDesign d = design();
   auto* image = static_cast<ImageWindow*>(registry_.show(WindowId::IncEncoderDraw));
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const IncrementalOutcome outcome = render_incremental(d, polarity, image->surface());
+  const DrawOutcome outcome = render_incremental(d, polarity, image->surface());
   QApplication::restoreOverrideCursor();
   image->refresh();
   if (outcome.zoom_diam) zoom_diam_->setText(QString::fromStdString(*outcome.zoom_diam));
@@ -334,8 +334,7 @@ void IncForm::print() {
 
 void IncForm::export_design() {
   validate_focused_balance_box();
-  RenderRequest base;
-  base.kind = DiscKind::Incremental;
+  DiscRequest base{.kind = DiscKind::Incremental};
   base.incremental.design = design();
   export_with_dialog(this, registry_.dialogs(), export_state_, base);
 }

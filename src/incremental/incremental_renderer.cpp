@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <optional>
 #include <string_view>
 
@@ -16,11 +17,11 @@ namespace {
 // without a colour, i.e. in the surface's foreground colour (black).
 struct Palette {
   bool zoomed;                         // the slider's zoom applies; zoom_diam is written
-  Colour disc_fill;                    // step 12
+  Colour disc_fill;
   Colour slot;                         // fill and outline of every slot
   Colour mask_fill;                    // the disc inside each track
   std::optional<Colour> mask_outline;
-  Colour shaft_fill;                   // step 20
+  Colour shaft_fill;
   Colour cross_fill;                   // FillColor set before the centre cross
   std::optional<Colour> cross_line;
   Colour centre_fill;                  // the small circle of the centre mark
@@ -51,48 +52,6 @@ constexpr Palette kInverse{.zoomed = false,
                            .centre_fill = Colour::Black,
                            .centre_outline = Colour::White};
 
-// Ends the drawing with a message; caught in render_incremental.
-struct Stop {
-  Message message;
-};
-
-// A finite double, or the failure path (overflow, 0/0, ...).
-double checked(double v) {
-  if (!std::isfinite(v)) throw Stop{Message::InvalidEntry};
-  return v;
-}
-
-double number(std::string_view text) {
-  const std::optional<double> v = parse_number(text);
-  if (!v) throw Stop{Message::InvalidEntry};
-  return *v;
-}
-
-double quotient(double a, double b) {
-  if (b == 0.0) throw Stop{Message::InvalidEntry};
-  return checked(a / b);
-}
-
-// The single-precision hand-over; a value beyond the float range is an
-// overflow, like any other.
-float single(double v) {
-  if (!(std::fabs(v) <= std::numeric_limits<float>::max())) throw Stop{Message::InvalidEntry};
-  return static_cast<float>(v);
-}
-
-// A refused drawing call takes the failure path.
-void drawn(bool accepted) {
-  if (!accepted) throw Stop{Message::InvalidEntry};
-}
-
-bool circle(Surface& s, float x, float y, float r, std::optional<Colour> outline) {
-  return outline ? s.circle(x, y, r, *outline) : s.circle(x, y, r);
-}
-
-bool line(Surface& s, float x1, float y1, float x2, float y2, std::optional<Colour> colour) {
-  return colour ? s.line(x1, y1, x2, y2, *colour) : s.line(x1, y1, x2, y2);
-}
-
 // The number of slots that the slot loop draws on an A or B track for the
 // resolution n: the first slot and one for each i = 2, 4, ... <= 2n - 1.
 double slot_count(double n) {
@@ -100,119 +59,212 @@ double slot_count(double n) {
   return last >= 2 ? 1 + std::floor(last / 2) : 1;
 }
 
-void draw(const IncrementalDesign& design, const Palette& pal, Surface& surface,
-          IncrementalOutcome& outcome) {
-  // 3. Pi.
-  const double pi = 4 * std::atan(1.0);
+// One drawing, step by step.  Each step converts the fields it needs and
+// draws what it can; the first failure is kept and ends the drawing after
+// the step that met it, before that step draws anything more.
+class Drawing {
+ public:
+  Drawing(const IncrementalDesign& design, const Palette& pal, Surface& surface)
+      : design_(design), pal_(pal), surface_(surface) {}
 
-  // 5. Unit.
-  surface.set_scale_mode(design.unit == Unit::Inch ? ScaleMode::Inch : ScaleMode::Millimetre);
-
-  // 6. Length factor.  The inverse drawing is always at 100 %.
-  const double s1 = number(design.scale_num);
-  const double s2 = number(design.scale_den);
-  const double zoom = pal.zoomed ? design.zoom / 100.0 : 1.0;
-  const double k = pal.zoomed ? checked(zoom * quotient(s1, s2)) : quotient(s1, s2);
-
-  // 7. Scaled slot lengths.
-  double slot[3];
-  for (int n = 0; n < 3; ++n) slot[n] = checked(number(design.channels[n].slot_length) * k);
-
-  // 8. Disc and shaft radii.
-  const auto radius = [&](std::string_view diameter) {
-    const double scaled = checked(quotient(number(diameter), 2) * quotient(s1, s2));
-    return pal.zoomed ? checked(zoom * scaled) : scaled;
-  };
-  const double disc = radius(design.encoder_diameter);
-  const double shaft = radius(design.shaft_diameter);
-
-  // 9. Zoomed diameter.
-  if (pal.zoomed) outcome.zoom_diam = general_text(checked(2 * disc));
-
-  // 10. Centre.
-  const float cx = surface.scale_width() / 2;
-  const float cy = surface.scale_height() / 2;
-
-  // 11, 12. The disc.
-  surface.cls();
-  surface.set_fill_colour(pal.disc_fill);
-  surface.set_fill_style(FillStyle::Solid);
-  drawn(surface.circle(cx, cy, single(disc)));
-
-  // 13. Track radii, from the rim inwards; every track takes its room.
-  double outer[3];
-  double inner_edge = disc;  // the inner edge of the track before, the rim for track 1
-  for (int n = 0; n < 3; ++n) {
-    const ChannelTrack& ch = design.channels[n];
-    const double edge = ch.edge_mode == IncEdgeMode::Default ? slot[n] : checked(number(ch.edge_distance) * k);
-    outer[n] = checked(inner_edge - edge);
-    inner_edge = checked(outer[n] - slot[n]);
+  DrawOutcome run() {
+    surface_.set_part({});
+    (void)(scale() && slot_lengths() && radii() && disc() && track_radii() && fit() && pitch() && balances() &&
+           channels() && shaft_and_centre_mark());
+    surface_.set_part({});
+    return outcome_;
   }
 
-  // 14. Fit check: every track must lie outside the centre.
-  if (inner_edge < 0) throw Stop{Message::SlotsTooLong};
-
-  // 15. Pitch: d is half a cycle, negative for a positive resolution.
-  const double res = number(design.resolution);
-  if (slot_count(res) > kMaxSlotsPerTrack) throw Stop{Message::ResolutionTooHigh};
-  const double d = quotient(-1 * (2 * pi), checked(2 * res));
-
-  // 16. Balance offsets.
-  double balance[3];
-  for (int n = 0; n < 3; ++n) balance[n] = checked(checked(number(design.channels[n].balance) * d) / 90);
-
-  // 17-19. The channels.  The phase carries over from one channel to the
-  // next, so an Index channel keeps the phase the channel before it set.
-  double phase = 0;
-  const double last_i = checked(2 * res - 1);
-  for (int n = 0; n < 3; ++n) {
-    const ChannelTrack& ch = design.channels[n];
-    if (ch.type == ChannelType::A) phase = 0;
-    if (ch.type == ChannelType::B) phase = d / 2;
-    if (ch.on) {
-      const float r = single(outer[n]);
-      drawn(surface.set_draw_width(1));
-      surface.set_fill_colour(pal.slot);
-      surface.set_fill_style(FillStyle::Solid);
-      const double lead = first_slot_lead(std::fabs(d + balance[n]));
-      drawn(surface.circle(cx, cy, r, pal.slot, single(-lead + phase), single((d + phase) + balance[n])));
-      if (ch.type != ChannelType::Index)
-        for (double i = 2; i <= last_i; i += 2)
-          drawn(surface.circle(cx, cy, r, pal.slot, single((i * d) + phase),
-                               single((((i * d) + d) + phase) + balance[n])));
-    }
-    // Channel 3's mask is drawn only when it is on.
-    if (n < 2 || ch.on) {
-      surface.set_fill_colour(pal.mask_fill);
-      surface.set_fill_style(FillStyle::Solid);
-      drawn(circle(surface, cx, cy, single(outer[n] - slot[n]), pal.mask_outline));
-    }
+ private:
+  // --- the failure path: the first failure is the one shown ---
+  bool ok() const { return outcome_.message == Message::None; }
+  double fail(Message m = Message::InvalidEntry) {
+    if (ok()) outcome_.message = m;
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  // A finite double, or the failure path (overflow, 0/0, ...).
+  double checked(double v) { return std::isfinite(v) ? v : fail(); }
+  double number(std::string_view text) {
+    const std::optional<double> v = parse_number(text);
+    return v ? *v : fail();
+  }
+  double quotient(double a, double b) { return b == 0.0 ? fail() : checked(a / b); }
+  // The single-precision hand-over; a value beyond the float range is an
+  // overflow, like any other.
+  float single(double v) {
+    if (!(std::fabs(v) <= std::numeric_limits<float>::max())) return static_cast<float>(fail());
+    return static_cast<float>(v);
+  }
+  // A refused drawing call takes the failure path.
+  bool drawn(bool accepted) {
+    if (!accepted) fail();
+    return ok();
+  }
+  bool circle(float r, std::optional<Colour> outline) {
+    return drawn(outline ? surface_.circle(cx_, cy_, r, *outline) : surface_.circle(cx_, cy_, r));
+  }
+  bool line(float x1, float y1, float x2, float y2, std::optional<Colour> colour) {
+    return drawn(colour ? surface_.line(x1, y1, x2, y2, *colour) : surface_.line(x1, y1, x2, y2));
+  }
+  void fill(Colour c) {
+    surface_.set_fill_colour(c);
+    surface_.set_fill_style(FillStyle::Solid);
   }
 
-  // 20. Shaft hole.
-  surface.set_fill_colour(pal.shaft_fill);
-  surface.set_fill_style(FillStyle::Solid);
-  drawn(surface.circle(cx, cy, single(shaft)));
+  // --- the steps, in the order they run ---
 
-  // 21. Centre mark: a cross to half the shaft radius and a small circle.
-  surface.set_fill_colour(pal.cross_fill);
-  const double arm = 0.5 * shaft;
-  drawn(line(surface, single(cx + arm), cy, single(cx - arm), cy, pal.cross_line));
-  drawn(line(surface, cx, single(cy + arm), cx, single(cy - arm), pal.cross_line));
-  surface.set_fill_colour(pal.centre_fill);
-  drawn(circle(surface, cx, cy, single(0.2 * shaft), pal.centre_outline));
-}
+  // The unit, and k: the length factor, S1 / S2, times zoom / 100 on the
+  // normal drawing (the inverse one is always at 100 %).
+  bool scale() {
+    surface_.set_scale_mode(design_.unit == Unit::Inch ? ScaleMode::Inch : ScaleMode::Millimetre);
+    s1_ = number(design_.scale_num);
+    s2_ = number(design_.scale_den);
+    zoom_ = pal_.zoomed ? design_.zoom / 100.0 : 1.0;
+    k_ = pal_.zoomed ? checked(zoom_ * quotient(s1_, s2_)) : quotient(s1_, s2_);
+    return ok();
+  }
+
+  bool slot_lengths() {
+    for (int n = 0; n < 3; ++n) slot_[n] = checked(number(design_.channels[n].slot_length) * k_);
+    return ok();
+  }
+
+  // The disc's and the shaft's radius, and the zoomed diameter for the window.
+  bool radii() {
+    const auto radius = [this](std::string_view diameter) {
+      const double scaled = checked(quotient(number(diameter), 2) * quotient(s1_, s2_));
+      return pal_.zoomed ? checked(zoom_ * scaled) : scaled;
+    };
+    disc_ = radius(design_.encoder_diameter);
+    shaft_ = radius(design_.shaft_diameter);
+    if (!ok() || !pal_.zoomed) return ok();
+    const double diameter = checked(2 * disc_);
+    if (ok()) outcome_.zoom_diam = general_text(diameter);
+    return ok();
+  }
+
+  // Clears the picture and draws the disc, centred on it.
+  bool disc() {
+    cx_ = surface_.scale_width() / 2;
+    cy_ = surface_.scale_height() / 2;
+    surface_.cls();
+    fill(pal_.disc_fill);
+    surface_.set_part({DiscPart::Disc});
+    const float r = single(disc_);
+    return ok() && drawn(surface_.circle(cx_, cy_, r));
+  }
+
+  // From the rim inwards every track takes its edge distance and its slot
+  // length, whether it is on or not.
+  bool track_radii() {
+    double inner_edge = disc_;  // the inner edge of the track before, the rim for track 1
+    for (int n = 0; n < 3; ++n) {
+      const ChannelTrack& ch = design_.channels[n];
+      const double edge = ch.edge_mode == IncEdgeMode::Default ? slot_[n] : checked(number(ch.edge_distance) * k_);
+      outer_[n] = checked(inner_edge - edge);
+      inner_edge = checked(outer_[n] - slot_[n]);
+    }
+    innermost_edge_ = inner_edge;
+    return ok();
+  }
+
+  // Every track must lie outside the centre.
+  bool fit() {
+    if (innermost_edge_ < 0) fail(Message::SlotsTooLong);
+    return ok();
+  }
+
+  // d, half a cycle: negative for a positive resolution.
+  bool pitch() {
+    res_ = number(design_.resolution);
+    if (!ok()) return false;
+    if (slot_count(res_) > kMaxSlotsPerTrack) fail(Message::ResolutionTooHigh);
+    if (!ok()) return false;
+    d_ = quotient(-1 * (2 * kPi), checked(2 * res_));
+    return ok();
+  }
+
+  // Each track's balance: the angle added to every slot's end.
+  bool balances() {
+    for (int n = 0; n < 3; ++n) balance_[n] = checked(checked(number(design_.channels[n].balance) * d_) / 90);
+    return ok();
+  }
+
+  // The slots of each track that is on, and the mask that closes it.  The
+  // phase carries over from one channel to the next, so an Index channel
+  // keeps the phase the channel before it set.
+  bool channels() {
+    double phase = 0;
+    const double last_i = checked(2 * res_ - 1);
+    if (!ok()) return false;
+    for (int n = 0; n < 3; ++n) {
+      const ChannelTrack& ch = design_.channels[n];
+      if (ch.type == ChannelType::A) phase = 0;
+      if (ch.type == ChannelType::B) phase = d_ / 2;
+      if (ch.on && !slots(n, phase, last_i)) return false;
+      // Channel 3's mask is drawn only when it is on.
+      if (n < 2 || ch.on) {
+        fill(pal_.mask_fill);
+        surface_.set_part({DiscPart::TrackMask, n});
+        const float r = single(outer_[n] - slot_[n]);
+        if (!ok() || !circle(r, pal_.mask_outline)) return false;
+      }
+    }
+    return true;
+  }
+
+  bool slots(int n, double phase, double last_i) {
+    const float r = single(outer_[n]);
+    if (!ok() || !drawn(surface_.set_draw_width(1))) return false;
+    fill(pal_.slot);
+    surface_.set_part({DiscPart::Slot, n});
+    const auto sector = [&](double a1, double a2) {
+      const float from = single(a1), to = single(a2);
+      return ok() && drawn(surface_.circle(cx_, cy_, r, pal_.slot, from, to));
+    };
+    const double lead = first_slot_lead(std::fabs(d_ + balance_[n]));
+    if (!sector(-lead + phase, (d_ + phase) + balance_[n])) return false;
+    if (design_.channels[n].type != ChannelType::Index)
+      for (double i = 2; i <= last_i; i += 2)
+        if (!sector((i * d_) + phase, (((i * d_) + d_) + phase) + balance_[n])) return false;
+    return true;
+  }
+
+  // The shaft hole, then a cross to half the shaft radius and a small circle.
+  bool shaft_and_centre_mark() {
+    fill(pal_.shaft_fill);
+    surface_.set_part({DiscPart::ShaftHole});
+    const float shaft = single(shaft_);
+    if (!ok() || !drawn(surface_.circle(cx_, cy_, shaft))) return false;
+    surface_.set_fill_colour(pal_.cross_fill);
+    surface_.set_part({DiscPart::CentreMark});
+    const double arm = 0.5 * shaft_;
+    const float right = single(cx_ + arm), left = single(cx_ - arm);
+    if (!ok() || !line(right, cy_, left, cy_, pal_.cross_line)) return false;
+    const float below = single(cy_ + arm), above = single(cy_ - arm);
+    if (!ok() || !line(cx_, below, cx_, above, pal_.cross_line)) return false;
+    surface_.set_fill_colour(pal_.centre_fill);
+    const float dot = single(0.2 * shaft_);
+    return ok() && circle(dot, pal_.centre_outline);
+  }
+
+  static constexpr double kPi = std::numbers::pi;
+
+  const IncrementalDesign& design_;
+  const Palette& pal_;
+  Surface& surface_;
+  DrawOutcome outcome_;
+  double s1_ = 0, s2_ = 0, zoom_ = 1, k_ = 0;
+  double slot_[3] = {}, outer_[3] = {}, balance_[3] = {};
+  double disc_ = 0, shaft_ = 0, innermost_edge_ = 0;
+  double res_ = 0, d_ = 0;
+  float cx_ = 0, cy_ = 0;
+};
 
 }  // namespace
 
-IncrementalOutcome render_incremental(const IncrementalDesign& design, Polarity polarity, Surface& surface) {
-  IncrementalOutcome outcome;
-  try {
-    draw(design, polarity == Polarity::Normal ? kNormal : kInverse, surface, outcome);
-  } catch (const Stop& stop) {
-    outcome.message = stop.message;
-  }
-  return outcome;
+DrawOutcome render_incremental(const IncrementalDesign& design, Polarity polarity, Surface& surface) {
+  return Drawing(design, polarity == Polarity::Normal ? kNormal : kInverse, surface).run();
 }
 
 }  // namespace vantor

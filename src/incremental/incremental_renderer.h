@@ -3,9 +3,6 @@
 // failure stays on the surface.
 #pragma once
 
-#include <optional>
-#include <string>
-
 #include "common/messages.h"
 #include "incremental/incremental_design.h"
 #include "surface/surface.h"
@@ -23,12 +20,6 @@ enum class Polarity { Normal, Inverse };
 // and negative resolutions are not refused here.
 inline constexpr double kMaxSlotsPerTrack = 200000.0;
 
-struct IncrementalOutcome {
-  // The text for zoom_diam, when the drawing got as far as writing it.
-  std::optional<std::string> zoom_diam;
-  Message message = Message::None;
-};
-
 // Draws the disc centred on the surface, in the design's unit (the
 // surface's unit is set first), from the rim inwards.  Angles are radians,
 // counter-clockwise on screen from 3 o'clock.  The first failure ends the
@@ -41,8 +32,9 @@ struct IncrementalOutcome {
 //   - too many slots: Message::ResolutionTooHigh, over the disc.
 // A failure before the surface is cleared (S1, S2, slot lengths, diameters)
 // leaves the previous image.  zoom_diam is set once the diameters are
-// known, before the surface is cleared.
-IncrementalOutcome render_incremental(const IncrementalDesign& design, Polarity polarity,
+// known, before the surface is cleared.  Every figure is recorded with
+// the part of the disc it draws (Surface::set_part).
+DrawOutcome render_incremental(const IncrementalDesign& design, Polarity polarity,
                                       Surface& surface);
 
 }  // namespace vantor

@@ -40,22 +40,9 @@ QString with_extension(const QString& path, FileFormat format) {
 
 }  // namespace
 
-const std::vector<ExportFormatEntry>& export_formats() {
-  static const std::vector<ExportFormatEntry> formats = {
-      {FileFormat::Png, "png", "PNG image, 1 bit a pixel"},
-      {FileFormat::Bmp, "bmp", "BMP image, 1 bit a pixel"},
-      {FileFormat::Svg, "svg", "SVG drawing"},
-      {FileFormat::Pdf, "pdf", "PDF drawing"},
-      {FileFormat::Gerber, "gbr", "Gerber RS-274X"},
-      {FileFormat::Dxf, "dxf", "DXF R12 outlines of the open areas"},
-  };
-  return formats;
-}
-
 QString export_extension(FileFormat format) {
-  for (const ExportFormatEntry& e : export_formats())
-    if (e.format == format) return QString::fromLatin1(e.extension);
-  return QStringLiteral("bmp");
+  const std::string_view ext = format_info(format).extension;
+  return QString::fromLatin1(ext.data(), static_cast<qsizetype>(ext.size()));
 }
 
 ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, ExportReport report)
@@ -64,9 +51,8 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   auto* form = new QFormLayout;
 
   format_ = new QComboBox;
-  for (const ExportFormatEntry& e : export_formats())
-    format_->addItem(QStringLiteral("%1 (*.%2)").arg(QString::fromLatin1(e.name), QString::fromLatin1(e.extension)),
-                     static_cast<int>(e.format));
+  for (const FileFormatInfo& f : file_formats())
+    format_->addItem(QStringLiteral("%1 (*.%2)").arg(qtext(f.name), export_extension(f.format)), static_cast<int>(f.format));
   form->addRow(QStringLiteral("&Format:"), format_);
 
   dpi_ = new QSpinBox;
@@ -242,25 +228,24 @@ std::unique_ptr<ExportProgressBox> QtDialogs::export_progress(QWidget* parent, c
   return std::make_unique<QtProgressBox>(parent, label);
 }
 
-RenderRequest export_request(const RenderRequest& base, const ExportChoice& choice) {
-  RenderRequest r = base;
+ExportRequest export_request(const DiscRequest& base, const ExportChoice& choice) {
+  ExportRequest r;
+  static_cast<DiscRequest&>(r) = base;
   r.format = choice.format;
   r.dpi = choice.dpi;
   r.crop = choice.crop;
   r.inverse = base.kind == DiscKind::Incremental && choice.inverse;
   r.output = QFile::encodeName(choice.path).toStdString();
-  r.report = false;
-  r.progress = false;
   return r;
 }
 
-void export_with_dialog(QWidget* parent, Dialogs& dialogs, ExportDialogState& state, const RenderRequest& base) {
+void export_with_dialog(QWidget* parent, Dialogs& dialogs, ExportDialogState& state, const DiscRequest& base) {
   const ExportReport report = [&base](const ExportChoice& c) {
     return QString::fromStdString(export_report(export_request(base, c)));
   };
   const std::optional<ExportChoice> choice = dialogs.export_setup(parent, state, report);
   if (!choice) return;
-  const RenderRequest request = export_request(base, *choice);
+  const ExportRequest request = export_request(base, *choice);
   const QString shown = QDir::toNativeSeparators(choice->path);
   std::unique_ptr<ExportProgressBox> box = dialogs.export_progress(parent, QStringLiteral("Exporting \"%1\"…").arg(shown));
   QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "render/render_args.h"
+#include "request/request.h"
 #include "shell/dialogs.h"
 
 class QCheckBox;
@@ -17,14 +17,7 @@ class QSpinBox;
 
 namespace vantor {
 
-// The formats in the dialog's order, each with its extension and the name
-// the dialog shows.
-struct ExportFormatEntry {
-  FileFormat format;
-  const char* extension;  // without the dot
-  const char* name;
-};
-const std::vector<ExportFormatEntry>& export_formats();
+// ".png" without the dot, as a QString.
 QString export_extension(FileFormat format);
 
 class ExportDialog : public QDialog {
@@ -53,13 +46,13 @@ class ExportDialog : public QDialog {
   QPlainTextEdit* report_view_;
 };
 
-// "Export…": the dialog, then the design of `base` (its kind and fields)
+// "Export…": the dialog, then the disc of `base` (its kind and fields)
 // exported with the choice.  A refused design shows the window's message, a
 // failure names the file and the reason; Cancel, in the dialog or the
 // progress box, writes nothing.
-void export_with_dialog(QWidget* parent, Dialogs& dialogs, ExportDialogState& state, const RenderRequest& base);
+void export_with_dialog(QWidget* parent, Dialogs& dialogs, ExportDialogState& state, const DiscRequest& base);
 
 // The request that `base` with `choice` makes.
-RenderRequest export_request(const RenderRequest& base, const ExportChoice& choice);
+ExportRequest export_request(const DiscRequest& base, const ExportChoice& choice);
 
 }  // namespace vantor

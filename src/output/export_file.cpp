@@ -12,7 +12,7 @@
 #include "export/gerber.h"
 #include "export/svg_pdf.h"
 #include "output/image_file.h"
-#include "render/render_job.h"
+#include "request/disc_job.h"
 
 namespace vantor {
 namespace {
@@ -38,19 +38,20 @@ std::optional<QString> write_bytes_atomically(const std::string& bytes, const QS
   return std::nullopt;
 }
 
-ExportOutcome export_raster(const RenderRequest& request, const ExportProgress& progress) {
+ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& progress) {
   const DiscJob job(request);
 
   // The design's own refusals come first, exactly as the window shows them;
-  // a one-pixel window costs next to nothing.
-  Surface probe = job.band({0, 0, 1, 1}, 0, 1);
+  // the drawing recorded on a one-pixel window costs next to nothing and
+  // gives the disc the crop keeps.
   const auto probe_start = std::chrono::steady_clock::now();
-  if (const Message refused = job.draw(probe); refused != Message::None)
-    return {ExportOutcome::Kind::Refused, refused, {}};
+  DiscRecording recorded = job.record();
+  if (recorded.message != Message::None) return {ExportOutcome::Kind::Refused, recorded.message, {}};
   const double band_start_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - probe_start).count();
 
-  const PixelRect region = job.region();
+  const PixelRect region = job.region(recorded.geometry);
+  std::vector<Figure>().swap(recorded.figures);  // not needed for the pixels
   const std::uint64_t bytes = mono_image_bytes(region.width, region.height);
   if (bytes > kMaxImageBytes)
     return failed("the picture at " + std::to_string(request.dpi) + " pixels per inch would be " +
@@ -83,7 +84,7 @@ ExportOutcome export_raster(const RenderRequest& request, const ExportProgress& 
       write_image(image, QString::fromLocal8Bit(request.output.c_str()), request.format == FileFormat::Png ? "png" : "bmp"));
 }
 
-ExportOutcome export_vector(const RenderRequest& request, const ExportProgress& progress) {
+ExportOutcome export_vector(const ExportRequest& request, const ExportProgress& progress) {
   const ArtworkOutcome recorded = record_artwork(request);
   if (recorded.message != Message::None) return {ExportOutcome::Kind::Refused, recorded.message, {}};
   if (progress.drawn && !progress.drawn(1, 2)) return {ExportOutcome::Kind::Cancelled, Message::None, {}};
@@ -115,12 +116,12 @@ ExportOutcome export_vector(const RenderRequest& request, const ExportProgress& 
 
 }  // namespace
 
-ExportOutcome export_file(const RenderRequest& request, const ExportProgress& progress) {
-  if (request.format == FileFormat::Bmp || request.format == FileFormat::Png) return export_raster(request, progress);
+ExportOutcome export_file(const ExportRequest& request, const ExportProgress& progress) {
+  if (format_info(request.format).raster) return export_raster(request, progress);
   return export_vector(request, progress);
 }
 
-std::string export_report(const RenderRequest& request) {
+std::string export_report(const ExportRequest& request) {
   const ArtworkOutcome recorded = record_artwork(request);
   if (recorded.message != Message::None) return std::string(message_text(recorded.message)) + "\n";
   return design_report(recorded.artwork);

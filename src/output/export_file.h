@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/messages.h"
-#include "render/render_args.h"
+#include "request/request.h"
 
 namespace vantor {
 
@@ -35,10 +35,10 @@ struct ExportProgress {
 // Draws the request and writes request.output in request.format.  The file
 // appears complete or not at all: on any outcome but Written no file is left
 // and an existing file is untouched.
-ExportOutcome export_file(const RenderRequest& request, const ExportProgress& progress = {});
+ExportOutcome export_file(const ExportRequest& request, const ExportProgress& progress = {});
 
 // The request's design report (as text) at its density; the design's
 // refusal message instead when it would not draw.
-std::string export_report(const RenderRequest& request);
+std::string export_report(const ExportRequest& request);
 
 }  // namespace vantor

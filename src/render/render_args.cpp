@@ -1,7 +1,6 @@
 #include "render/render_args.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <vector>
 
@@ -15,22 +14,6 @@ std::optional<int> whole_number_in(std::string_view text, int min, int max) {
   const std::optional<int> v = control_detail::whole_number(text);
   if (!v || *v < min || *v > max) return std::nullopt;
   return v;
-}
-
-std::optional<FileFormat> format_of(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = name.find_last_of('.');
-  if (dot == std::string::npos || dot == 0) return std::nullopt;
-  std::string ext = name.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (ext == "bmp") return FileFormat::Bmp;
-  if (ext == "png") return FileFormat::Png;
-  if (ext == "svg") return FileFormat::Svg;
-  if (ext == "pdf") return FileFormat::Pdf;
-  if (ext == "gbr") return FileFormat::Gerber;
-  if (ext == "dxf") return FileFormat::Dxf;
-  return std::nullopt;
 }
 
 // The lines of --help for one window's controls, from its table and the
@@ -149,8 +132,8 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
       const std::optional<std::string> path = value();
       if (!path) return UsageError{a + " needs a value"};
       if (path->empty()) return UsageError{"the output file name is empty"};
-      const std::optional<FileFormat> format = format_of(*path);
-      if (!format) return UsageError{"the output file \"" + *path + "\" must end in .bmp, .png, .svg, .pdf, .gbr or .dxf"};
+      const std::optional<FileFormat> format = format_of_path(*path);
+      if (!format) return UsageError{"the output file \"" + *path + "\" must end in " + extension_list()};
       request.output = *path;
       request.format = *format;
       have_output = true;
@@ -169,7 +152,7 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
           : enter_controls(absolute_fields(), request.absolute, std::span<const ControlEntry>(entries));
   if (refused) return UsageError{*refused};
   if (!have_output && !request.report)
-    return UsageError{"no output file: give -o FILE (.bmp, .png, .svg, .pdf, .gbr or .dxf) or --report"};
+    return UsageError{"no output file: give -o FILE (" + extension_list() + ") or --report"};
   return request;
 }
 

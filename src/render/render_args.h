@@ -12,29 +12,14 @@
 #include <string>
 #include <variant>
 
-#include "absolute/absolute_design.h"
-#include "incremental/incremental_fields.h"
+#include "request/request.h"
 
 namespace vantor {
 
-enum class DiscKind { Incremental, Absolute };
-// By the output file's extension: .bmp .png .svg .pdf .gbr .dxf.
-enum class FileFormat { Bmp, Png, Svg, Pdf, Gerber, Dxf };
-
-inline constexpr int kDefaultDpi = 96;  // the window's picture
-inline constexpr int kMaxDpi = 100000;
-
-struct RenderRequest {
-  DiscKind kind = DiscKind::Incremental;
-  IncFormValues incremental;  // used when kind is Incremental
-  AbsoluteEntries absolute;   // used when kind is Absolute
-  bool inverse = false;       // "Draw Inverse" instead of "Draw"
-  int dpi = kDefaultDpi;
-  bool crop = false;
-  bool progress = false;      // progress lines from the start, terminal or not
-  bool report = false;        // the design report on standard output
-  std::string output;         // empty only with report
-  FileFormat format = FileFormat::Bmp;  // from the output's extension
+// An export request and what only the command line asks for.
+struct RenderRequest : ExportRequest {
+  bool progress = false;  // progress lines from the start, terminal or not
+  bool report = false;    // the design report on standard output; output may then be empty
 };
 
 // A mistake in the command line: one line that says what is wrong.

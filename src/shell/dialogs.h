@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "common/messages.h"
-#include "render/render_args.h"
+#include "request/request.h"
 
 class QPrinter;
 class QWidget;

@@ -49,6 +49,9 @@ struct Figure {
   FillStyle fill_style = FillStyle::Transparent;
   Colour fill_colour = Colour::Black;
 
+  // What the figure is part of, as the renderer said (Surface::set_part).
+  FigurePart part;
+
   // Whether the figure has a fill: a Circle with FillStyle Solid, an Arc
   // with both angles negative and FillStyle Solid.
   bool filled() const {

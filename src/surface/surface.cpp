@@ -108,7 +108,9 @@ std::uint8_t* Surface::data() {
 }
 
 void Surface::record(const Figure& figure) {
-  if (recorder_.log) recorder_.log->push_back(figure);
+  if (!recorder_.log) return;
+  recorder_.log->push_back(figure);
+  recorder_.log->back().part = recorder_.part;
 }
 
 void Surface::cls() {

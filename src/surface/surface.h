@@ -98,6 +98,22 @@ enum class Colour : std::uint8_t { Black = 0x00, White = 0xFF };
 enum class ScaleMode : int { Twip = 1, Inch = 5, Millimetre = 6 };
 enum class FillStyle : int { Solid = 0, Transparent = 1 };
 
+// What a figure of a disc's drawing is.  The renderers say it before they
+// draw; touch-up and figures drawn outside a disc are Other.
+enum class DiscPart : std::uint8_t {
+  Other,
+  Disc,        // the filled disc of the encoder diameter: the rim
+  Slot,        // a slot sector of `track`
+  TrackMask,   // the filled disc that closes `track` at its inner edge
+  ShaftHole,
+  CentreMark,  // the cross and small circle inside the shaft hole
+};
+struct FigurePart {
+  DiscPart part = DiscPart::Other;
+  int track = -1;  // 0 = the outermost track; Slot and TrackMask only
+  bool operator==(const FigurePart&) const = default;
+};
+
 // Angles whose magnitude lies within this of 2pi are a full turn.  It covers
 // the rounding of 2pi to single precision (6.2831855f is 1.7e-7 above 2pi)
 // with room for a few rounding steps of the callers' arithmetic.
@@ -187,6 +203,10 @@ class Surface {
   // the canvas.  nullptr stops recording.  A copy of the surface does not
   // record.
   void set_recorder(std::vector<Figure>* log) { recorder_.log = log; }
+  // The part of a disc that the following figures draw, recorded with each
+  // of them, so that a reader of the log knows what a figure is without
+  // guessing it from the order of the calls.  Drawing ignores it.
+  void set_part(FigurePart part) { recorder_.part = part; }
 
   // --- image ---------------------------------------------------------
   Colour pixel(int i, int j) const {
@@ -257,6 +277,7 @@ class Surface {
   // an assignment keeps the target's log.
   struct Recorder {
     std::vector<Figure>* log = nullptr;
+    FigurePart part;
     Recorder() = default;
     Recorder(const Recorder&) {}
     Recorder& operator=(const Recorder&) { return *this; }

@@ -46,7 +46,7 @@ struct Drawn {
 
 Drawn draw(const AbsoluteDesign& d, int size = 3000, double ppi = 1440) {
   Drawn out{Surface(size, size, ppi), d.unit == Unit::Inch ? ppi : ppi / 25.4, false};
-  out.accepted = render_absolute(d, out.surface);
+  out.accepted = render_absolute(d, out.surface).message == Message::None;
   return out;
 }
 
@@ -367,11 +367,11 @@ TEST(AbsoluteRendererTest, RefusesWhatItCannotDrawWithoutDrawing) {
   for (const AbsoluteDesign& d : {design(40, CodeType::Grey), design(kMaxDrawableResolutionExp + 1, CodeType::Grey),
                                   design(1e300, CodeType::Binary, AbsEdgeMode::Default), beyond_single}) {
     Surface s(100, 100);
-    EXPECT_FALSE(render_absolute(d, s)) << d.resolution_exp;
+    EXPECT_EQ(render_absolute(d, s).message, Message::InvalidEntry) << d.resolution_exp;
     EXPECT_TRUE(d.resolution_exp <= kMaxDrawableResolutionExp || s == Surface(100, 100));
   }
   // The window's bound belongs to the record: the renderer draws beyond it.
   static_assert(kMaxDrawableResolutionExp > kMaxResolutionExp);
   Surface corner = Surface::window_of(400, 400, 96, 0, 0, 1, 1);  // a corner the disc misses: quick
-  EXPECT_TRUE(render_absolute(design(kMaxResolutionExp + 1, CodeType::Grey), corner));
+  EXPECT_EQ(render_absolute(design(kMaxResolutionExp + 1, CodeType::Grey), corner).message, Message::None);
 }

@@ -16,7 +16,7 @@
 
 #include "absolute/absolute_design.h"
 #include "render/render_args.h"
-#include "render/render_job.h"
+#include "request/disc_job.h"
 
 namespace vantor {
 namespace {

@@ -227,7 +227,7 @@ TEST_P(IncrementalGeometry, MatchesTheModelAwayFromEdges) {
   const double u = design.unit == Unit::Inch ? c.ppi : c.ppi / 25.4;
   const int size = static_cast<int>(std::ceil(2 * c.expected.disc * u)) + 40;
   Surface surface(size, size, c.ppi);
-  const IncrementalOutcome outcome = render_incremental(design, Polarity::Normal, surface);
+  const DrawOutcome outcome = render_incremental(design, Polarity::Normal, surface);
   EXPECT_EQ(outcome.message, Message::None);
   EXPECT_EQ(outcome.zoom_diam, c.zoom_diam);
 
@@ -312,7 +312,7 @@ TEST(IncrementalInverse, IsTheNegativeInsideTheDiscApartFromTheRims) {
     const double ppi = design.unit == Unit::Inch ? 300 : 4800;
     Surface normal(700, 700, ppi), inverse(700, 700, ppi);
     ASSERT_EQ(render_incremental(design, Polarity::Normal, normal).message, Message::None);
-    const IncrementalOutcome out = render_incremental(design, Polarity::Inverse, inverse);
+    const DrawOutcome out = render_incremental(design, Polarity::Inverse, inverse);
     ASSERT_EQ(out.message, Message::None);
     EXPECT_FALSE(out.zoom_diam.has_value());
 
@@ -345,7 +345,7 @@ TEST(IncrementalInverse, IgnoresTheZoom) {
   ASSERT_EQ(render_incremental(IncrementalDesign::defaults(), Polarity::Inverse, at_100).message, Message::None);
   for (int zoom : {10, 55, 200, 500}) {
     Surface s(700, 700, 300);
-    const IncrementalOutcome out = render_incremental(edited([=](IncrementalDesign& d) { d.zoom = zoom; }),
+    const DrawOutcome out = render_incremental(edited([=](IncrementalDesign& d) { d.zoom = zoom; }),
                                                       Polarity::Inverse, s);
     EXPECT_EQ(out.message, Message::None);
     EXPECT_FALSE(out.zoom_diam.has_value());
@@ -427,7 +427,7 @@ TEST_P(IncrementalFailure, LeavesWhatTheFailingStepFound) {
               Message::None);
     const Surface before = surface;
 
-    const IncrementalOutcome out = render_incremental(edited(c.edit), polarity, surface);
+    const DrawOutcome out = render_incremental(edited(c.edit), polarity, surface);
     EXPECT_EQ(out.message, c.message);
     if (polarity == Polarity::Normal && c.zoom_diam)
       EXPECT_EQ(out.zoom_diam, c.zoom_diam);

@@ -17,7 +17,7 @@
 
 #include "export/gerber.h"
 #include "export/svg_pdf.h"
-#include "render/render_job.h"
+#include "request/disc_job.h"
 
 namespace vantor::test {
 
@@ -71,7 +71,7 @@ void solid(Surface& s, Colour c) {
 
 Grey vantor_raster(const RenderRequest& request) {
   const DiscJob job(request);
-  const PixelRect region = job.region();
+  const PixelRect region = job.region(job.record().geometry);
   Surface s = job.band(region, 0, region.height);
   job.draw(s);
   return grey_of(s);

@@ -19,7 +19,7 @@
 #include "gui_test.h"
 #include "output/export_dialog.h"
 #include "output/image_window.h"
-#include "render/render_job.h"
+#include "request/disc_job.h"
 #include "scripted_dialogs.h"
 #include "shell/window_registry.h"
 
@@ -33,9 +33,9 @@ void type_into(QWidget* window, const char* box, const QString& text) {
 }
 
 // The request's drawing as Vantor's raster of the file's region.
-QImage expected_image(const RenderRequest& request) {
+QImage expected_image(const ExportRequest& request) {
   const DiscJob job(request);
-  const PixelRect region = job.region();
+  const PixelRect region = job.region(job.record().geometry);
   Surface s = job.band(region, 0, region.height);
   job.draw(s);
   QImage image(s.width(), s.height(), QImage::Format_Grayscale8);
@@ -121,7 +121,7 @@ class ExportTest : public QObject {
     QCOMPARE(dialogs.export_requests[0].base_name, incremental ? QStringLiteral("encoder") : QStringLiteral("ABS_encoder1"));
     QCOMPARE(dialogs.export_requests[0].folder, QDir::homePath());
 
-    RenderRequest expected;
+    ExportRequest expected;
     expected.kind = incremental ? DiscKind::Incremental : DiscKind::Absolute;
     if (incremental) {
       (box == QLatin1String("RES") ? expected.incremental.design.resolution : expected.incremental.design.encoder_diameter) =

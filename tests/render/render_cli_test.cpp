@@ -28,6 +28,7 @@
 #include "export/gerber.h"
 #include "export/svg_pdf.h"
 #include "incremental/incremental_fields.h"
+#include "render/render_args.h"
 
 using namespace vantor;
 using vantor::test::Bmp;

@@ -1,12 +1,7 @@
-#include "render/render_job.h"
+#include "request/disc_job.h"
 
 #include <algorithm>
 #include <cmath>
-#include <variant>
-
-#include "absolute/absolute_renderer.h"
-#include "common/numtext.h"
-#include "incremental/incremental_renderer.h"
 
 namespace vantor {
 
@@ -48,26 +43,24 @@ void BandPlan::drawn(double seconds) {
   rows_ = std::clamp(static_cast<int>(std::ceil(left / bands)), 1, by_memory_);
 }
 
-DiscJob::DiscJob(const RenderRequest& request)
+DiscJob::DiscJob(const ExportRequest& request)
     : request_(request),
       canvas_width_(Surface::picture_width(request.dpi)),
-      canvas_height_(Surface::picture_height(request.dpi)) {
-  if (request.kind == DiscKind::Absolute) {
-    auto built = build_absolute_design(request.absolute);
-    if (const Message* refused = std::get_if<Message>(&built))
-      absolute_refused_ = *refused;
-    else
-      absolute_ = std::get<AbsoluteDesign>(built);
-  }
-}
+      canvas_height_(Surface::picture_height(request.dpi)) {}
 
-Message DiscJob::draw(Surface& window) const {
-  if (request_.kind == DiscKind::Incremental)
-    return render_incremental(request_.incremental.design, request_.inverse ? Polarity::Inverse : Polarity::Normal,
-                              window)
-        .message;
-  if (!absolute_) return absolute_refused_;
-  return render_absolute(*absolute_, window) ? Message::None : Message::InvalidEntry;
+Message DiscJob::draw(Surface& window) const { return draw_disc(request_, window).message; }
+
+DiscRecording DiscJob::record() const {
+  DiscRecording out;
+  Surface probe = band({0, 0, 1, 1}, 0, 1);
+  probe.set_recorder(&out.figures);
+  out.message = draw(probe);
+  probe.set_recorder(nullptr);
+  if (out.message != Message::None)
+    out.figures.clear();
+  else
+    out.geometry = disc_geometry(out.figures, request_.dpi, request_.unit());
+  return out;
 }
 
 Surface DiscJob::band(const PixelRect& region, int top, int rows) const {
@@ -75,34 +68,11 @@ Surface DiscJob::band(const PixelRect& region, int top, int rows) const {
                             rows);
 }
 
-Unit DiscJob::unit() const {
-  return request_.kind == DiscKind::Incremental ? request_.incremental.design.unit : request_.absolute.unit;
-}
-
-double DiscJob::disc_radius() const {
-  if (request_.kind == DiscKind::Absolute) return absolute_ ? absolute_geometry(*absolute_).outer_radius : 0.0;
-  // As the incremental renderer scales the encoder diameter; the zoom
-  // applies to "Draw" only.
-  const IncrementalDesign& d = request_.incremental.design;
-  const std::optional<double> ed = parse_number(d.encoder_diameter);
-  const std::optional<double> s1 = parse_number(d.scale_num);
-  const std::optional<double> s2 = parse_number(d.scale_den);
-  if (!ed || !s1 || !s2 || *s2 == 0) return 0.0;
-  const double r = (*ed / 2) * (*s1 / *s2);
-  return request_.inverse ? r : (d.zoom / 100.0) * r;
-}
-
-PixelRect DiscJob::region() const {
+PixelRect DiscJob::region(const DiscGeometry& geometry) const {
   const PixelRect whole{0, 0, canvas_width_, canvas_height_};
-  if (!request_.crop) return whole;
-  // The centre as the renderers find it: half the canvas in the unit, in
-  // single precision.
-  Surface probe = Surface::window_of(canvas_width_, canvas_height_, request_.dpi, 0, 0, 1, 1);
-  probe.set_scale_mode(unit() == Unit::Inch ? ScaleMode::Inch : ScaleMode::Millimetre);
-  const double u = probe.pixels_per_unit();
-  const double cx = static_cast<double>(probe.scale_width() / 2) * u;
-  const double cy = static_cast<double>(probe.scale_height() / 2) * u;
-  const double half = 1.02 * std::fabs(disc_radius()) * u;  // the radius and 1 % of the diameter
+  if (!request_.crop || !geometry.has_disc) return whole;
+  const double cx = geometry.centre_px, cy = geometry.centre_py;
+  const double half = 1.02 * std::fabs(geometry.rim_px);  // the radius and 1 % of the diameter
   auto span = [half](double centre, int size, int& start, int& length) {
     const double lo = std::isfinite(half) ? std::floor(centre - half) : 0.0;
     const double hi = std::isfinite(half) ? std::ceil(centre + half) : size;

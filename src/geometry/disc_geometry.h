@@ -1,28 +1,22 @@
-// The disc of an Artwork as concentric rings: the rim, the shaft hole and the
-// tracks of slots, read from the figure log as the two renderers draw it.
+// The disc of a drawing as concentric rings: the rim, the shaft hole and the
+// tracks of slots, read from the figure log by what each figure is
+// (FigurePart, which the renderers record with every figure).  It is the
+// one description of where the rings and slots lie; the crop, the vector
+// writers and the design report read it.
 //
-// The shape that is read (every circle and arc on one centre):
-//   Cls; the disc, a filled Circle in the disc colour D (Black in the normal
-//   drawing, White in the inverse one); then per track a group of filled
-//   Arc sectors on one circle in the other colour, followed by a filled
-//   Circle in D (the mask) that covers the sectors inside the track's inner
-//   edge; a mask with no sectors before it (a channel that is off) only
-//   paints D; then the shaft hole, the first
-//   filled Circle not in D; after it only the centre mark (lines and circles
-//   inside the shaft hole).  Any other log is not analysed: `problem` says
-//   why, and nothing else is meaningful.
-//
-// The picture is read as the painter leaves it: a mask covers everything
-// inside its radius, so a later mask can narrow (or remove) an earlier track;
-// tracks left without an open area are dropped.  Edges drawn as one-pixel
-// outlines (the black rim and shaft outlines of the drawing) are not part of
-// the geometry: the radii are the figures' own.
+// The picture is read as the painter leaves it: a track's mask covers
+// everything inside its radius, so a later mask can narrow (or remove) an
+// earlier track; tracks left without an open area are dropped.  Edges drawn
+// as one-pixel outlines (the black rim and shaft outlines of the drawing)
+// are not part of the geometry: the radii are the figures' own.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "export/artwork.h"
+#include "common/messages.h"
+#include "surface/figures.h"
 
 namespace vantor {
 
@@ -37,8 +31,8 @@ struct AngleInterval {
 };
 
 struct DiscTrack {
-  // The ring in the artwork's unit, 0 <= inner < outer: sectors open in
-  // inner < r <= outer.
+  // The ring in the unit, 0 <= inner < outer: sectors open in inner < r <=
+  // outer.
   double inner = 0, outer = 0;
   // The track's slots: the union of its sectors as disjoint intervals, by
   // increasing start (one that runs through 0 last), never empty.
@@ -48,12 +42,17 @@ struct DiscTrack {
   bool slots_open = true;
 };
 
-struct DiscTracks {
-  std::string problem;  // empty when the log has the shape above
+struct DiscGeometry {
+  // The disc's figure in canvas pixels, as drawn (a radius may be negative);
+  // has_disc is false when the log holds no disc.  Set even when the disc
+  // is not analysed.
+  bool has_disc = false;
+  double centre_px = 0, centre_py = 0, rim_px = 0;
 
-  // In the artwork's unit; the centre in the artwork's frame (from the
-  // region's top-left corner, y downward).
-  double centre_x = 0, centre_y = 0;
+  // Empty when the disc is analysed; else why not, and nothing below is set.
+  std::string problem = "the drawing is empty";
+
+  // In the unit of the geometry.
   double rim_radius = 0;
   double shaft_radius = 0;  // 0 when there is no shaft hole
   bool inverse = false;     // the disc is White (open) with dark slots
@@ -74,6 +73,9 @@ struct DiscTracks {
   bool analysed() const { return problem.empty(); }
 };
 
-DiscTracks disc_tracks(const Artwork& artwork);
+// The geometry of a drawing's figure log made at `dpi` canvas pixels per
+// inch, with lengths in `unit`.  Not analysed (problem set): a log without
+// a filled disc, a disc without area, a centre mark outside the shaft hole.
+DiscGeometry disc_geometry(const std::vector<Figure>& log, double dpi, Unit unit);
 
 }  // namespace vantor

@@ -1,6 +1,6 @@
-// How vantor-render draws a request.  The canvas is the image window's
+// How an export draws its request.  The canvas is the image window's
 // picture at the request's density (Surface::for_picture's size); the file
-// holds the whole canvas or, with --crop, the disc's bounding square with a
+// holds the whole canvas or, cropped, the disc's bounding square with a
 // margin of 1 % of its diameter, clipped to the canvas.  That region is drawn
 // in bands, each a Surface::window_of the canvas, so every pixel is the one
 // that drawing the whole canvas at once would give, and memory holds one
@@ -10,9 +10,12 @@
 #include <cstdint>
 #include <optional>
 
-#include "absolute/absolute_design.h"
+#include <vector>
+
 #include "common/messages.h"
-#include "render/render_args.h"
+#include "geometry/disc_geometry.h"
+#include "request/request.h"
+#include "surface/figures.h"
 #include "surface/surface.h"
 
 namespace vantor {
@@ -62,9 +65,18 @@ class BandPlan {
   bool measured_ = false;
 };
 
+// The drawing of a request recorded on a one-pixel window of the canvas:
+// the window's message, and when it is None the figures and the disc they
+// draw.  Recording costs next to nothing but the calls.
+struct DiscRecording {
+  Message message = Message::None;
+  std::vector<Figure> figures;
+  DiscGeometry geometry;
+};
+
 class DiscJob {
  public:
-  explicit DiscJob(const RenderRequest& request);
+  explicit DiscJob(const ExportRequest& request);
 
   int canvas_width() const { return canvas_width_; }
   int canvas_height() const { return canvas_height_; }
@@ -75,23 +87,18 @@ class DiscJob {
   // depend on which window of the canvas is drawn.
   Message draw(Surface& window) const;
 
+  DiscRecording record() const;
+
   // The rows top ... top + rows - 1 of the region, as a window of the canvas.
   Surface band(const PixelRect& region, int top, int rows) const;
 
-  // The region of the canvas that the file holds.  With --crop it needs a
-  // design whose drawing succeeds.
-  PixelRect region() const;
-
-  // The design's unit.
-  Unit unit() const;
+  // The region of the canvas that the file holds: the whole canvas, or
+  // cropped, the square of the disc's figure with its margin, clipped to
+  // the canvas (the whole canvas when the geometry has no disc).
+  PixelRect region(const DiscGeometry& geometry) const;
 
  private:
-  // The disc's radius in the design's unit.
-  double disc_radius() const;
-
-  const RenderRequest& request_;
-  std::optional<AbsoluteDesign> absolute_;
-  Message absolute_refused_ = Message::None;
+  const ExportRequest& request_;
   int canvas_width_;
   int canvas_height_;
 };

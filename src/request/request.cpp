@@ -1,0 +1,66 @@
+#include "request/request.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <variant>
+
+#include "absolute/absolute_renderer.h"
+#include "incremental/incremental_renderer.h"
+
+namespace vantor {
+
+DrawOutcome draw_disc(const DiscRequest& request, Surface& surface) {
+  if (request.kind == DiscKind::Incremental)
+    return render_incremental(request.incremental.design, request.inverse ? Polarity::Inverse : Polarity::Normal,
+                              surface);
+  const auto built = build_absolute_design(request.absolute);
+  if (const Message* refused = std::get_if<Message>(&built)) return {.message = *refused};
+  return render_absolute(std::get<AbsoluteDesign>(built), surface);
+}
+
+namespace {
+
+constexpr std::array<FileFormatInfo, 6> kFormats = {{
+    {FileFormat::Png, "png", "PNG image, 1 bit a pixel", true},
+    {FileFormat::Bmp, "bmp", "BMP image, 1 bit a pixel", true},
+    {FileFormat::Svg, "svg", "SVG drawing", false},
+    {FileFormat::Pdf, "pdf", "PDF drawing", false},
+    {FileFormat::Gerber, "gbr", "Gerber RS-274X", false},
+    {FileFormat::Dxf, "dxf", "DXF R12 outlines of the open areas", false},
+}};
+
+// The order in which messages name the extensions.
+constexpr std::array<FileFormat, 6> kNamingOrder = {FileFormat::Bmp, FileFormat::Png, FileFormat::Svg,
+                                                    FileFormat::Pdf, FileFormat::Gerber, FileFormat::Dxf};
+
+}  // namespace
+
+std::span<const FileFormatInfo> file_formats() { return kFormats; }
+
+const FileFormatInfo& format_info(FileFormat format) {
+  return *std::find_if(kFormats.begin(), kFormats.end(), [format](const auto& f) { return f.format == format; });
+}
+
+std::optional<FileFormat> format_of_path(std::string_view path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot == std::string_view::npos || dot == 0) return std::nullopt;
+  std::string ext(name.substr(dot + 1));
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  for (const FileFormatInfo& f : kFormats)
+    if (f.extension == ext) return f.format;
+  return std::nullopt;
+}
+
+std::string extension_list() {
+  std::string list;
+  for (std::size_t i = 0; i < kNamingOrder.size(); ++i) {
+    if (i > 0) list += i + 1 == kNamingOrder.size() ? " or " : ", ";
+    list += "." + std::string(format_info(kNamingOrder[i]).extension);
+  }
+  return list;
+}
+
+}  // namespace vantor

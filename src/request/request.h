@@ -1,0 +1,64 @@
+// What to draw and what to make of it, as the windows and the command line
+// both ask for it: the disc (its kind, the entries of its design window and
+// its polarity) and the export (file format, density, crop, file).
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "absolute/absolute_design.h"
+#include "common/messages.h"
+#include "incremental/incremental_fields.h"
+#include "surface/surface.h"
+
+namespace vantor {
+
+enum class DiscKind { Incremental, Absolute };
+
+// The disc as a design window holds it, and which of its drawings.
+struct DiscRequest {
+  DiscKind kind = DiscKind::Incremental;
+  IncFormValues incremental;  // read when kind is Incremental
+  AbsoluteEntries absolute;   // read when kind is Absolute
+  bool inverse = false;       // "Draw Inverse" instead of "Draw"; incremental only
+
+  Unit unit() const { return kind == DiscKind::Incremental ? incremental.design.unit : absolute.unit; }
+};
+
+// Draws the request on a surface (a whole picture or a window of one) as
+// the design window's "Draw" or "Draw Inverse" does, including its
+// refusals; what was drawn before a failure stays.
+DrawOutcome draw_disc(const DiscRequest& request, Surface& surface);
+
+enum class FileFormat { Bmp, Png, Svg, Pdf, Gerber, Dxf };
+
+struct FileFormatInfo {
+  FileFormat format;
+  std::string_view extension;  // lower case, without the dot
+  std::string_view name;       // as the export dialog lists it
+  bool raster;                 // drawn in pixels; otherwise written from the figures
+};
+
+// Every format, in the export dialog's order.
+std::span<const FileFormatInfo> file_formats();
+const FileFormatInfo& format_info(FileFormat format);
+// By the file name's extension, in any case; nullopt for a name without
+// one or with another.
+std::optional<FileFormat> format_of_path(std::string_view path);
+// ".bmp, .png, .svg, .pdf, .gbr or .dxf"
+std::string extension_list();
+
+inline constexpr int kDefaultDpi = 96;  // the design window's picture
+inline constexpr int kMaxDpi = 100000;
+
+// A disc written to a file at a density.
+struct ExportRequest : DiscRequest {
+  int dpi = kDefaultDpi;
+  bool crop = false;   // only the disc's square, with a margin of 1 % of its diameter
+  std::string output;  // the file, in the platform's encoding
+  FileFormat format = FileFormat::Bmp;
+};
+
+}  // namespace vantor
