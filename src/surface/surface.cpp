@@ -120,6 +120,10 @@ void Surface::cls() {
   cleared_ = true;
 }
 
+raster::SpanSink Surface::span_sink(Colour c) const {
+  return {pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(c)};
+}
+
 void Surface::paint_cleared() const {
   std::fill(pixels_.begin(), pixels_.end(), static_cast<std::uint8_t>(back_colour()));
   cleared_ = false;
@@ -137,7 +141,7 @@ bool Surface::circle(float x, float y, float r, Colour c) {
                   .fill_colour = fill_colour_});
   }
   if (!(pc.r > 0.0)) return true;
-  const raster::SpanSink sink{pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(c)};
+  const raster::SpanSink sink = span_sink(c);
   const double r2 = pc.r * pc.r;
   if (fill_style_ == FillStyle::Solid && fill_colour_ == c) {
     // Fill and outline in one colour: the disc's pixels all get c, and the
@@ -164,7 +168,7 @@ bool Surface::circle(float x, float y, float r, Colour c) {
   settle();
   uniform_.valid = false;
   if (fill_style_ == FillStyle::Solid) {
-    raster::fill_disc({pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(fill_colour_)}, pc);
+    raster::fill_disc(span_sink(fill_colour_), pc);
     // Inside the ring the fill stays.
     if (pc.r > 1.0) uniform_ = {true, pc.cx, pc.cy, (pc.r - 1.0) * (pc.r - 1.0), fill_colour_};
   }
@@ -285,7 +289,7 @@ void Surface::draw_pending(const Hole* hole) const {
 void Surface::draw_sector_group(std::size_t first, std::size_t end, const raster::PixelCircle& pc, double hole2,
                                 RadiusRun& run) const {
   const Colour colour = pending_[first].fill;
-  const raster::SpanSink sink{pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(colour)};
+  const raster::SpanSink sink = span_sink(colour);
   run.enter(static_cast<std::uint8_t>(colour), pc.cx, pc.cy, hole2);
   std::vector<raster::ArcRange> arcs;
   arcs.reserve(end - first);
@@ -307,11 +311,8 @@ void Surface::draw_arc_figure(const PendingArc& a, const raster::PixelCircle& pc
   const double m1 = arc_magnitude(a.a1);
   const double m2 = arc_magnitude(a.a2);
   const raster::Arc arc(raster::ArcRange{m1 == raster::kTwoPi ? 0.0 : m1, m2});
-  const raster::SpanSink outline{pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(a.outline)};
-  if (a.filled) {
-    raster::fill_sector({pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(a.fill)}, pc, arc,
-                        hole2);
-  }
+  const raster::SpanSink outline = span_sink(a.outline);
+  if (a.filled) raster::fill_sector(span_sink(a.fill), pc, arc, hole2);
   // The arc's pixels are sector pixels, so a fill in the outline colour has
   // painted them already.
   if (!a.filled || a.fill != a.outline) raster::draw_arc(outline, pc, arc, hole2);
@@ -338,7 +339,7 @@ bool Surface::line(float x1, float y1, float x2, float y2, Colour c) {
   }
   settle();
   uniform_.valid = false;
-  raster::draw_line({pixels_.data(), width_, height_, left_, top_, static_cast<std::uint8_t>(c)}, px1, py1, px2, py2);
+  raster::draw_line(span_sink(c), px1, py1, px2, py2);
   return true;
 }
 

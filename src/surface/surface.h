@@ -89,6 +89,7 @@ namespace vantor {
 struct Figure;  // surface/figures.h
 namespace raster {
 struct PixelCircle;  // surface/raster.h
+struct SpanSink;
 }
 
 // One byte per pixel: the value is the grey level, so a raster row can be
@@ -252,6 +253,9 @@ class Surface {
     if (!pending_.empty()) draw_pending(nullptr);
   }
   void paint_cleared() const;
+  // The raster as a sink that paints c: the window of canvas pixels
+  // [left_, left_ + width_) x [top_, top_ + height_).
+  raster::SpanSink span_sink(Colour c) const;
   class RadiusRun;
   void draw_pending(const Hole* hole) const;
   void draw_arc_figure(const PendingArc& a, const raster::PixelCircle& pc, double hole2, RadiusRun& run) const;
