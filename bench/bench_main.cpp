@@ -35,7 +35,7 @@
 #include "reference_raster.h"
 #include "surface/figures.h"
 #include "surface/surface.h"
-#include "shell/dialogs.h"
+#include "ui/dialogs.h"
 #include "shell/window_registry.h"
 
 namespace vantor::bench {

@@ -6,7 +6,7 @@
 #include <QDialog>
 
 #include "request/request.h"
-#include "shell/dialogs.h"
+#include "ui/dialogs.h"
 
 class QCheckBox;
 class QComboBox;

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "common/messages.h"
-#include "shell/dialogs.h"
+#include "ui/dialogs.h"
 
 namespace vantor {
 

@@ -1,7 +1,7 @@
 #include "output/image_window.h"
 
 #include "output/picture_widget.h"
-#include "shell/layout.h"
+#include "ui/layout.h"
 
 namespace vantor {
 

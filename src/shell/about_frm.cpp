@@ -1,6 +1,6 @@
 #include <QPushButton>
 
-#include "shell/layout.h"
+#include "ui/layout.h"
 #include "shell/top_form.h"
 #include "shell/window_registry.h"
 

@@ -2,7 +2,7 @@
 // ignored, toolkit options included.
 #include <QApplication>
 
-#include "shell/dialogs.h"
+#include "ui/dialogs.h"
 #include "shell/window_registry.h"
 
 int main(int, char** argv) {

@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "shell/layout.h"
+#include "ui/layout.h"
 #include "shell/window_registry.h"
 
 namespace vantor {

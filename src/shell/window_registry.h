@@ -18,32 +18,28 @@
 #include <QWidget>
 #include <array>
 
+#include "ui/window_host.h"
+
 namespace vantor {
 
-class Dialogs;
-class ImageWindow;
-
-enum class WindowId { TopForm, IncForm, AbsForm, IncEncoderDraw, AbsEncoderDraw, AboutFrm };
-inline constexpr int kWindowCount = 6;
-
-class WindowRegistry : public QObject {
+class WindowRegistry : public QObject, public WindowHost {
   Q_OBJECT
  public:
   explicit WindowRegistry(Dialogs& dialogs, QObject* parent = nullptr);
   ~WindowRegistry() override;
 
   QWidget* load(WindowId id);
-  QWidget* show(WindowId id);
-  void unload(WindowId id);
+  QWidget* show(WindowId id) override;
+  void unload(WindowId id) override;
 
   // The loaded window, or nullptr.
   QWidget* window(WindowId id) const;
   bool is_loaded(WindowId id) const { return window(id) != nullptr; }
 
   // Loads (hidden) the image window if needed.
-  ImageWindow* image_window(WindowId id);
+  ImageWindow* image_window(WindowId id) override;
 
-  Dialogs& dialogs() const { return dialogs_; }
+  Dialogs& dialogs() const override { return dialogs_; }
 
  signals:
   void all_closed();

@@ -28,7 +28,7 @@
 #include "output/picture_widget.h"
 #include "pdf_probe.h"
 #include "scripted_dialogs.h"
-#include "shell/dialogs.h"
+#include "ui/dialogs.h"
 #include "shell/window_registry.h"
 
 namespace vantor::test {

@@ -7,7 +7,7 @@
 #include <deque>
 #include <optional>
 
-#include "shell/dialogs.h"
+#include "ui/dialogs.h"
 
 namespace vantor::test {
 

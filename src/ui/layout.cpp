@@ -1,4 +1,4 @@
-#include "shell/layout.h"
+#include "ui/layout.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -5,7 +5,7 @@
 #include <QPrinter>
 #include <algorithm>
 
-#include "shell/dialogs.h"
+#include "ui/dialogs.h"
 
 namespace vantor {
 
