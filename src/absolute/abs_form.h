@@ -1,16 +1,16 @@
 // Abs_form, the absolute design window: the fields of one absolute code
-// disc, "Draw" into Abs_encoder_draw, "Save", "Print", "Exit", and the
-// balance scroll bar abs_bal with its read-only echo abs_bal_txt.
+// disc, bound through absolute_fields() (the balance scroll bar abs_bal
+// with its echo abs_bal_txt), "Draw" into Abs_encoder_draw, "Save",
+// "Export", "Print" and "Exit".
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 #include "absolute/absolute_design.h"
+#include "absolute/absolute_fields.h"
 #include "shell/dialogs.h"
-
-class QLineEdit;
-class QRadioButton;
-class QScrollBar;
+#include "ui/control_binder.h"
 
 namespace vantor {
 
@@ -22,7 +22,7 @@ class AbsForm : public QWidget {
   explicit AbsForm(WindowRegistry& registry, QWidget* parent = nullptr);
 
   // What the window holds now, as typed; the balance is the scroll bar's.
-  AbsoluteEntries entries() const;
+  AbsoluteEntries entries() const { return controls_->read(); }
 
  private:
   void draw();
@@ -30,25 +30,11 @@ class AbsForm : public QWidget {
   void print();
   void export_design();
   void exit();
-  void show_balance(int value);
 
   WindowRegistry& registry_;
   SaveDialogState save_state_;
   ExportDialogState export_state_;
-
-  QLineEdit* ed_;
-  QLineEdit* dd_;
-  QLineEdit* res_exp_;
-  QLineEdit* s1_;
-  QLineEdit* s2_;
-  QLineEdit* sl_in_;
-  QLineEdit* ch1_ed_;
-  QLineEdit* abs_bal_txt_;
-  QRadioButton* unit_in_;
-  QRadioButton* grey_type_;
-  QRadioButton* ch1_ed_def_;
-  QRadioButton* ch1_ed_u_;
-  QScrollBar* abs_bal_;
+  std::unique_ptr<ControlBinder<AbsoluteEntries>> controls_;
 };
 
 }  // namespace vantor

@@ -33,6 +33,8 @@ struct AbsoluteEntries {
   std::string edge_distance = "0.125";  // CH1_ED, read only in User mode
   CodeType code_type = CodeType::Grey;
   std::int16_t balance = 0;  // the scroll bar abs_bal, never its text box
+
+  bool operator==(const AbsoluteEntries&) const = default;
 };
 
 // The numbers of one drawing.  Lengths are in `unit`, before scaling by
