@@ -33,6 +33,8 @@ struct AbsoluteEntries {
   std::string edge_distance = "0.125";  // CH1_ED, read only in User mode
   CodeType code_type = CodeType::Grey;
   std::int16_t balance = 0;  // the scroll bar abs_bal, never its text box
+
+  bool operator==(const AbsoluteEntries&) const = default;
 };
 
 // The numbers of one drawing.  Lengths are in `unit`, before scaling by
@@ -48,7 +50,7 @@ struct AbsoluteDesign {
   AbsEdgeMode edge_mode = AbsEdgeMode::Auto;
   double edge_distance = 0.125;  // used only in User mode
   CodeType code_type = CodeType::Grey;
-  std::int16_t balance = 0;  // -45 ... 45, 90ths of a sector added to each slot's end
+  std::int16_t balance = 0;  // +-kBalanceLimit, 90ths of a sector added to each slot's end
 };
 
 // The scaled radii of a design, in `unit`, double precision.

@@ -41,10 +41,13 @@ ControlTable<AbsoluteEntries> make_table() {
   t.push_back(option("CH1_ED_Auto", "Edge Distance", &AbsoluteEntries::edge_mode, AbsEdgeMode::Auto));
   t.push_back({.name = "abs_bal",
                .kind = ControlKind::Position,
-               .min = -45,
-               .max = 45,
+               .min = -kBalanceLimit,
+               .max = kBalanceLimit,
+               .single_step = 1,
+               .page_step = 10,
                .position = [](const AbsoluteEntries& e) { return int{e.balance}; },
-               .set_position = [](AbsoluteEntries& e, int value) { e.balance = static_cast<std::int16_t>(value); }});
+               .set_position = [](AbsoluteEntries& e, int value) { e.balance = static_cast<std::int16_t>(value); },
+               .partner = "abs_bal_txt"});
   t.push_back({.name = "abs_bal_txt",
                .kind = ControlKind::Display,
                .note = "Draw takes the balance from the scroll bar, never from this box; set abs_bal"});

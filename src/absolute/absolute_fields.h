@@ -8,8 +8,8 @@ namespace vantor {
 
 // Every control of Abs_form that holds a value, in the window's order: the
 // text boxes, the option groups "Units", "Absolute Type" and "Edge
-// Distance", the scroll bar abs_bal (-45 ... 45) and its echo abs_bal_txt,
-// which Draw ignores and which is therefore no input.
+// Distance", the balance scroll bar abs_bal and its echo abs_bal_txt, which
+// Draw ignores and which is therefore no input.
 const ControlTable<AbsoluteEntries>& absolute_fields();
 
 }  // namespace vantor

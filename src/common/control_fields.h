@@ -1,15 +1,18 @@
 // The controls of a design window by name, and where each one's value lives
 // in a record of the window's values.  One table per window
 // (incremental_fields.h, absolute_fields.h) lists every control that holds
-// a value; entries made by name (the command line's NAME=TEXT and BUTTON)
-// go through it, and a window can read its controls into the record through
-// the same table.
+// a value and is the one description of those controls: their kinds, limits
+// and steps, and, in a default-constructed record, their design-time
+// values.  Entries made by name (the command line's NAME=TEXT and BUTTON)
+// go through it, and the window binds its controls through it
+// (ui/control_binder.h).
 //
-// Entering values follows the window: a text box takes any single line of
-// text as typed; a balance box is then validated as when the focus leaves it
-// (validate_balance), which moves its scroll bar, and a scroll bar that moves
-// writes its value into its box; selecting an option button deselects the
-// others of its group.
+// The rules that tie controls together are written here once, for both:
+// leaving a balance box validates it (leave_box: validate_balance), which
+// moves its scroll bar, and a scroll bar or slider that moves shows its value
+// in its partner (show_position).  Entering values follows the window: a
+// text box takes any single line of text as typed and a balance box is then
+// left; selecting an option button deselects the others of its group.
 #pragma once
 
 #include <algorithm>
@@ -47,12 +50,15 @@ struct ControlField {
   std::function<bool(const Values&)> selected{};    // Option
   std::function<void(Values&)> select{};            // Option
   int min = 0, max = 0;                           // Position
+  int single_step = 0, page_step = 0;               // Position: an arrow's step and a page's
   std::function<int(const Values&)> position{};     // Position
   std::function<void(Values&, int)> set_position{}; // Position
-  // A balance box (TextBox) names its scroll bar, a scroll bar (Position)
-  // the box that shows its value.
+  // A balance box (TextBox) names its scroll bar; a scroll bar or slider
+  // (Position) names the box that shows its value: a balance box, or a
+  // Display, which the record does not hold.
   std::string partner{};
-  std::string note{};  // Display: why it is no input
+  std::string shown{};  // Display that no position writes: its design-time text
+  std::string note{};   // Display: why it is no input
 };
 
 template <class Values>
@@ -70,6 +76,15 @@ const ControlField<Values>* find_control(const ControlTable<Values>& table, std:
   return it == table.end() ? nullptr : &*it;
 }
 
+// A scroll bar or slider whose value has changed shows it in its partner:
+// a balance box takes the whole number as its text.  A Display partner is
+// not in the record; the window shows the same text in it.
+template <class Values>
+void show_position(const ControlTable<Values>& table, const ControlField<Values>& bar, Values& values) {
+  const ControlField<Values>* box = find_control(table, bar.partner);
+  if (box && box->kind == ControlKind::TextBox) box->text(values) = integer_text(bar.position(values));
+}
+
 namespace control_detail {
 
 inline std::optional<int> whole_number(std::string_view text) {
@@ -82,16 +97,30 @@ inline std::optional<int> whole_number(std::string_view text) {
 
 inline std::string in_quotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// Moves a scroll bar or slider; when its value changes, the box that shows
-// it is set to the new value.
+// Moves a scroll bar or slider; when its value changes, it shows it.
 template <class Values>
 void move_to(const ControlTable<Values>& table, const ControlField<Values>& bar, Values& values, int value) {
   if (bar.position(values) == value) return;
   bar.set_position(values, value);
-  if (const ControlField<Values>* box = find_control(table, bar.partner)) box->text(values) = integer_text(value);
+  show_position(table, bar, values);
 }
 
 }  // namespace control_detail
+
+// The focus leaves a balance box (a TextBox whose partner is its scroll
+// bar): a number sets the box's text (validate_balance) and moves the bar;
+// a text that is no number stays as typed, for Draw to refuse.  Any other
+// box is left as it is.
+template <class Values>
+void leave_box(const ControlTable<Values>& table, const ControlField<Values>& box, Values& values) {
+  const ControlField<Values>* bar = find_control(table, box.partner);
+  if (!bar || bar->kind != ControlKind::Position) return;
+  std::string& text = box.text(values);
+  if (const std::optional<BalanceValidation> v = validate_balance(text)) {
+    text = v->text;
+    control_detail::move_to(table, *bar, values, v->value);
+  }
+}
 
 // Makes the entries one after the other, as a user would on the window.
 // Returns a one-line reason, and leaves values partly entered, when an
@@ -132,15 +161,8 @@ std::optional<std::string> enter_controls(const ControlTable<Values>& table, Val
           return f->name + " holds at most " + std::to_string(kMaxTextLength) + " characters";
         if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
           return f->name + " holds one line of text, without control characters";
-        std::string& box = f->text(values);
-        box = text;
-        if (const ControlField<Values>* bar = find_control(table, f->partner)) {
-          // Leaving the box validates it; a text that is no number stays.
-          if (const std::optional<BalanceValidation> v = validate_balance(box)) {
-            box = v->text;
-            control_detail::move_to(table, *bar, values, v->value);
-          }
-        }
+        f->text(values) = text;
+        leave_box(table, *f, values);
         break;
       }
       case ControlKind::CheckBox:

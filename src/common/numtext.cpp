@@ -124,15 +124,14 @@ std::optional<std::int16_t> round_to_int16(double value) {
 }
 
 std::optional<BalanceValidation> validate_balance(std::string_view text) {
-  constexpr double kLimit = 45.0;
   std::string result(text);
   const std::optional<double> x = parse_number(result);
   if (!x) return std::nullopt;
-  if (*x > kLimit) result = integer_text(45);
+  if (*x > kBalanceLimit) result = integer_text(kBalanceLimit);
   // The text is read again after the upper clamp, as the handler does.
   const std::optional<double> y = parse_number(result);
   if (!y) return std::nullopt;
-  if (*y < -kLimit) result = integer_text(-45);
+  if (*y < -kBalanceLimit) result = integer_text(-kBalanceLimit);
   const std::optional<double> z = parse_number(result);
   if (!z) return std::nullopt;
   const std::optional<std::int16_t> value = round_to_int16(*z);

@@ -29,11 +29,14 @@ std::string general_text(double value);
 // does not fit (or is not finite).
 std::optional<std::int16_t> round_to_int16(double value);
 
+// A balance runs from -kBalanceLimit to kBalanceLimit.
+inline constexpr int kBalanceLimit = 45;
+
 // The validation of a balance text box.  Given what the box holds, returns
-// the text it holds afterwards (clamped to "45" / "-45" when the typed value
-// lies beyond) and the scroll-bar value it moves to (round half to even).
-// A text that does not convert leaves the box and the scroll bar as they
-// are: nullopt.
+// the text it holds afterwards (clamped to the limit, "45" or "-45", when
+// the typed value lies beyond) and the scroll-bar value it moves to (round
+// half to even).  A text that does not convert leaves the box and the
+// scroll bar as they are: nullopt.
 struct BalanceValidation {
   std::string text;
   std::int16_t value;

@@ -19,7 +19,7 @@ struct ChannelTrack {
   std::string slot_length = "0.125";
   IncEdgeMode edge_mode = IncEdgeMode::Default;
   std::string edge_distance = "0.06125";  // read only in User mode
-  std::string balance = "0";              // -45 ... 45, as text
+  std::string balance = "0";              // as text; validated to +-kBalanceLimit
 
   bool operator==(const ChannelTrack&) const = default;
 };

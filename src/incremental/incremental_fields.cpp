@@ -71,8 +71,10 @@ ControlTable<IncFormValues> make_table() {
     const std::string box = "bal_" + std::to_string(n + 1) + "scroll";
     t.push_back({.name = bar,
                  .kind = ControlKind::Position,
-                 .min = -45,
-                 .max = 45,
+                 .min = -kBalanceLimit,
+                 .max = kBalanceLimit,
+                 .single_step = 1,
+                 .page_step = 10,
                  .position = [n](const IncFormValues& v) { return v.balance_bars[n]; },
                  .set_position = [n](IncFormValues& v, int value) { v.balance_bars[n] = value; },
                  .partner = box});
@@ -81,13 +83,19 @@ ControlTable<IncFormValues> make_table() {
     t.push_back(std::move(field));
   }
   t.push_back({.name = "Zoom_txt", .kind = ControlKind::Display, .note = "it shows ZoomCTRL's position; set ZoomCTRL"});
-  t.push_back({.name = "zoom_diam", .kind = ControlKind::Display, .note = "Draw writes the zoomed diameter into it"});
+  t.push_back({.name = "zoom_diam",
+               .kind = ControlKind::Display,
+               .shown = "2",
+               .note = "Draw writes the zoomed diameter into it"});
   t.push_back({.name = "ZoomCTRL",
                .kind = ControlKind::Position,
                .min = 10,
                .max = 500,
+               .single_step = 5,
+               .page_step = 10,
                .position = [](const IncFormValues& v) { return v.design.zoom; },
-               .set_position = [](IncFormValues& v, int value) { v.design.zoom = value; }});
+               .set_position = [](IncFormValues& v, int value) { v.design.zoom = value; },
+               .partner = "Zoom_txt"});
   return t;
 }
 

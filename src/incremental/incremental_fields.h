@@ -23,8 +23,8 @@ struct IncFormValues {
 // Every control of Inc_form that holds a value, in the window's order: the
 // option groups "Units", "Channel n Type" and "Channel n Edge Distance", the
 // text boxes, the check boxes CHn_on, the balance scroll bars balance1 ...
-// balance3 (-45 ... 45) with their boxes bal_1scroll ... bal_3scroll, the
-// slider ZoomCTRL (10 ... 500), and the displays Zoom_txt and zoom_diam.
+// balance3 with their boxes bal_1scroll ... bal_3scroll, the display
+// Zoom_txt, which shows the zoom slider ZoomCTRL, and the display zoom_diam.
 const ControlTable<IncFormValues>& incremental_fields();
 
 }  // namespace vantor

@@ -167,7 +167,8 @@ std::string render_usage() {
       "Entries are made in the order given; a control that is not named keeps its\n"
       "design-time value.  NAME=TEXT types TEXT into a text box, sets a check box\n"
       "(0 or 1) or moves a scroll bar or slider; a balance box is then validated as\n"
-      "when the focus leaves it (clamped to -45 ... 45, its scroll bar moved).  A\n"
+      "when the focus leaves it (clamped to " + integer_text(-kBalanceLimit) + " ... " + integer_text(kBalanceLimit) +
+      ", its scroll bar moved).  A\n"
       "bare BUTTON selects an option button.  Give -o FILE, --report or both.\n"
       "\n"
       "  -o FILE, --output FILE\n"

@@ -2,8 +2,8 @@
 
 #include <QEvent>
 
-#include "absolute/abs_form.h"
-#include "incremental/inc_form.h"
+#include "designers/abs_form.h"
+#include "designers/inc_form.h"
 #include "output/image_window.h"
 #include "shell/top_form.h"
 

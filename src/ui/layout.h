@@ -20,9 +20,10 @@ struct FontSpec {
   bool italic = false;
 };
 
-// One control.  parent names a frame built earlier in the same table (empty:
-// the window).  Positions are relative to the parent, in twips; tab orders
-// the focus chain (-1: not in it).
+// One control.  text is its caption; a text box's text comes from the
+// window's field table instead.  parent names a frame built earlier in the
+// same table (empty: the window).  Positions are relative to the parent, in
+// twips; tab orders the focus chain (-1: not in it).
 struct ControlSpec {
   Kind kind;
   const char* name;

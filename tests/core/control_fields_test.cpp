@@ -101,11 +101,6 @@ TEST(IncrementalFields, EachKindReachesItsField) {
   EXPECT_EQ(v.balance_bars, (std::array<int, 3>{0, 0, 0}));
 }
 
-TEST(IncrementalFields, NoEntriesIsTheFreshWindow) {
-  EXPECT_EQ(incremental_after({}), IncFormValues{});
-  EXPECT_EQ(IncFormValues{}.design, IncrementalDesign::defaults());
-}
-
 TEST(AbsoluteFields, EachKindReachesItsField) {
   AbsoluteEntries e;
   const std::vector<ControlEntry> entries = entries_of(

@@ -1,24 +1,18 @@
 // vantor-render against the windows: the same entries typed into the real
 // controls, "Draw" (or "Draw Inverse") and "Save" give the same file as the
-// command, byte for byte; and the command's name tables are the windows'
-// controls with their design-time values.
+// command, byte for byte.
+#include <QAbstractSlider>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
-#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
-#include <map>
 #include <memory>
-#include <set>
 
-#include "absolute/absolute_fields.h"
 #include "bmp_reader.h"
 #include "gui_test.h"
-#include "incremental/incremental_fields.h"
 #include "scripted_dialogs.h"
 #include "shell/window_registry.h"
 
@@ -62,62 +56,6 @@ QString first_difference(const QString& a, const QString& b) {
     for (int i = 0; i < x->width; ++i)
       if (x->at(i, j) != y->at(i, j)) return QStringLiteral("pixel (%1, %2) differs").arg(i).arg(j);
   return QStringLiteral("same pixels, other bytes");
-}
-
-template <class Values>
-void check_table(QWidget* form, const ControlTable<Values>& table, Values defaults) {
-  std::map<std::string, QWidget*> group_frames;
-  std::set<QString> listed;
-  for (const ControlField<Values>& f : table) {
-    const QString name = QString::fromStdString(f.name);
-    listed.insert(name);
-    QWidget* w = form->findChild<QWidget*>(name);
-    QVERIFY2(w, qPrintable(name));
-    switch (f.kind) {
-      case ControlKind::TextBox: {
-        auto* box = qobject_cast<QLineEdit*>(w);
-        QVERIFY2(box && !box->isReadOnly(), qPrintable(name));
-        QCOMPARE(box->text().toStdString(), f.text(defaults));
-        break;
-      }
-      case ControlKind::CheckBox: {
-        auto* check = qobject_cast<QCheckBox*>(w);
-        QVERIFY2(check, qPrintable(name));
-        QCOMPARE(check->isChecked(), f.flag(defaults));
-        break;
-      }
-      case ControlKind::Option: {
-        auto* option = qobject_cast<QRadioButton*>(w);
-        QVERIFY2(option, qPrintable(name));
-        QCOMPARE(option->isChecked(), f.selected(defaults));
-        // A group is the buttons of one frame.
-        const auto at = group_frames.emplace(f.group, option->parentWidget()).first;
-        QVERIFY2(at->second == option->parentWidget(), qPrintable(name));
-        break;
-      }
-      case ControlKind::Position: {
-        auto* bar = qobject_cast<QAbstractSlider*>(w);
-        QVERIFY2(bar, qPrintable(name));
-        QCOMPARE(bar->minimum(), f.min);
-        QCOMPARE(bar->maximum(), f.max);
-        QCOMPARE(bar->value(), f.position(defaults));
-        break;
-      }
-      case ControlKind::Display:
-        QVERIFY2(qobject_cast<QLineEdit*>(w), qPrintable(name));
-        break;
-    }
-  }
-  // Different groups are different frames.
-  std::set<QWidget*> frames;
-  for (const auto& [group, frame] : group_frames) frames.insert(frame);
-  QCOMPARE(frames.size(), group_frames.size());
-  // Every control of the window that holds a value is in the table.
-  for (QWidget* w : form->findChildren<QWidget*>())
-    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractSlider*>(w))
-      if (!qobject_cast<QPushButton*>(w) && !w->objectName().startsWith(QLatin1String("qt_")) &&
-          !w->objectName().isEmpty())
-        QVERIFY2(listed.count(w->objectName()), qPrintable(w->objectName()));
 }
 
 }  // namespace
@@ -193,11 +131,6 @@ class RenderEquivalenceTest : public QObject {
     const QByteArray window_file = file_bytes(saved), command_file = file_bytes(drawn);
     QVERIFY(!window_file.isEmpty());
     QVERIFY2(window_file == command_file, qPrintable(first_difference(saved, drawn)));
-  }
-
-  void names_are_the_windows_controls() {
-    check_table(registry_->show(WindowId::IncForm), incremental_fields(), IncFormValues{});
-    check_table(registry_->show(WindowId::AbsForm), absolute_fields(), AbsoluteEntries{});
   }
 };
 

@@ -1,24 +1,18 @@
-#include "incremental/inc_form.h"
+#include "designers/inc_form.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
-#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QSlider>
+#include <array>
 #include <iterator>
-#include <string_view>
 #include <vector>
 
-#include "common/numtext.h"
 #include "output/export_dialog.h"
 #include "output/image_output.h"
 #include "output/image_window.h"
-#include "shell/layout.h"
-#include "shell/window_registry.h"
+#include "ui/layout.h"
+#include "ui/window_host.h"
 
 namespace vantor {
 
@@ -29,15 +23,15 @@ namespace {
 const ControlSpec kDataFrame[] = {
     {Kind::Frame, "Frame1", "Vantor Data ", "", 120, 0, 4335, 7455, 14},
     {Kind::Label, "Label1", "Encoder Diameter", "Frame1", 120, 360, 1335, 255, 64},
-    {Kind::TextBox, "ED", "2", "Frame1", 1440, 360, 495, 285, 58},
+    {Kind::TextBox, "ED", "", "Frame1", 1440, 360, 495, 285, 58},
     {Kind::Label, "Label2", "Drive Shaft Diam.", "Frame1", 2040, 360, 1335, 255, 63},
-    {Kind::TextBox, "DD", "0.1875", "Frame1", 3360, 360, 855, 285, 57},
+    {Kind::TextBox, "DD", "", "Frame1", 3360, 360, 855, 285, 57},
     {Kind::Label, "Label3", "Res.", "Frame1", 120, 840, 495, 255, 62},
-    {Kind::TextBox, "RES", "16", "Frame1", 600, 840, 615, 285, 56},
+    {Kind::TextBox, "RES", "", "Frame1", 600, 840, 615, 285, 56},
     {Kind::Label, "Label6", "Scale", "Frame1", 1440, 840, 855, 255, 60},
-    {Kind::TextBox, "S1", "1", "Frame1", 1920, 840, 375, 285, 50},
+    {Kind::TextBox, "S1", "", "Frame1", 1920, 840, 375, 285, 50},
     {Kind::Label, "Label5", ":", "Frame1", 2280, 720, 135, 375, 61, {"MS Sans Serif", 13.5, true}},
-    {Kind::TextBox, "S2", "1", "Frame1", 2400, 840, 375, 285, 49},
+    {Kind::TextBox, "S2", "", "Frame1", 2400, 840, 375, 285, 49},
     {Kind::Frame, "Frame8", "Units", "Frame1", 3000, 720, 1095, 855, 15},
     {Kind::Option, "Unit_in", "in", "Frame8", 120, 240, 495, 255, 17},
     {Kind::Option, "Unit_mm", "mm", "Frame8", 120, 480, 615, 255, 16},
@@ -45,7 +39,7 @@ const ControlSpec kDataFrame[] = {
      {"MS Sans Serif", 12, false, true}},
 };
 
-// One control of a channel: its kind and parent, and its name, text,
+// One control of a channel: its kind and parent, and its name, caption,
 // place, size and tab index in channels 1, 2 and 3.
 enum class Parent { DataFrame, TypeFrame, DimensionFrame, Window };
 struct Placement {
@@ -96,9 +90,9 @@ const ChannelControl kChannelFrames[kChannelRows] = {
        {"Label8", "Slot Length", 120, 360, 855, 255, 31},
        {"Label10", "Slot Length", 120, 360, 1095, 255, 24}}}},
     {Kind::TextBox, Parent::DimensionFrame,
-     {{{"CH1_SL", "0.125", 1200, 360, 855, 285, 36},
-       {"CH2_SL", "0.125", 1080, 360, 855, 285, 29},
-       {"CH3_SL", "0.125", 1080, 360, 855, 285, 22}}}},
+     {{{"CH1_SL", "", 1200, 360, 855, 285, 36},
+       {"CH2_SL", "", 1080, 360, 855, 285, 29},
+       {"CH3_SL", "", 1080, 360, 855, 285, 22}}}},
     {Kind::Label, Parent::DimensionFrame,
      {{{"Label7", "Edge Distance:", 120, 840, 1695, 255, 37},
        {"Label9", "Edge Distance:", 120, 840, 1335, 255, 30},
@@ -112,14 +106,13 @@ const ChannelControl kChannelFrames[kChannelRows] = {
        {"CH2_ED_U", "User", 240, 1440, 735, 255, 27},
        {"CH3_ED_U", "User", 240, 1440, 855, 255, 19}}}},
     {Kind::TextBox, Parent::DimensionFrame,
-     {{{"CH1_ED", "0.06125", 1080, 1440, 855, 285, 33},
-       {"CH2_ED", "0.06125", 1080, 1440, 855, 285, 28},
-       {"CH3_ED", "0.06125", 1080, 1440, 855, 285, 21}}}},
+     {{{"CH1_ED", "", 1080, 1440, 855, 285, 33},
+       {"CH2_ED", "", 1080, 1440, 855, 285, 28},
+       {"CH3_ED", "", 1080, 1440, 855, 285, 21}}}},
 };
 
 // The balance rows, one a channel, below the data frame.
-enum BalanceRow { kBalanceLabel, kBalanceBar, kBalanceBox, kBalanceRowCount };
-const ChannelControl kBalanceRows[kBalanceRowCount] = {
+const ChannelControl kBalanceRows[] = {
     {Kind::Label, Parent::Window,
      {{{"Label13", "Channel1 Balance", 0, 8760, 1335, 255, 69},
        {"Label14", "Channel2 Balance", 0, 9120, 1335, 255, 68},
@@ -129,9 +122,9 @@ const ChannelControl kBalanceRows[kBalanceRowCount] = {
        {"balance2", "", 1560, 9120, 2055, 255, 6},
        {"balance3", "", 1560, 9480, 2055, 255, 5}}}},
     {Kind::TextBox, Parent::Window,
-     {{{"bal_1scroll", "0", 3720, 8730, 615, 285, 7},
-       {"bal_2scroll", "0", 3720, 9120, 615, 285, 4},
-       {"bal_3scroll", "0", 3720, 9480, 615, 285, 3}}}},
+     {{{"bal_1scroll", "", 3720, 8730, 615, 285, 7},
+       {"bal_2scroll", "", 3720, 9120, 615, 285, 4},
+       {"bal_3scroll", "", 3720, 9480, 615, 285, 3}}}},
 };
 
 const ControlSpec kButtonsAndZoom[] = {
@@ -143,14 +136,11 @@ const ControlSpec kButtonsAndZoom[] = {
     // Beside "Draw Inverse", in the row's free space; last in the tab order.
     {Kind::Button, "ExportButton", "Export…", "", 2280, 8160, 1095, 375, 67},
     {Kind::Label, "Label16", "% Zoom ", "", 0, 9840, 855, 375, 66},
-    {Kind::LockedTextBox, "Zoom_txt", "100", "", 960, 9840, 495, 285, 1},
+    {Kind::LockedTextBox, "Zoom_txt", "", "", 960, 9840, 495, 285, 1},
     {Kind::Label, "zoomdim", "Zoomed Diameter", "", 1800, 9840, 1575, 255, 65},
-    {Kind::LockedTextBox, "zoom_diam", "2", "", 3480, 9840, 735, 285, 0},
+    {Kind::LockedTextBox, "zoom_diam", "", "", 3480, 9840, 735, 285, 0},
     {Kind::Slider, "ZoomCTRL", "", "", 0, 10200, 4215, 495, 2},
 };
-
-constexpr int kBalanceLimit = 45;
-constexpr int kZoomMin = 10, kZoomMax = 500, kZoomStart = 100;
 
 std::vector<ControlSpec> window_table() {
   std::vector<ControlSpec> table(std::begin(kDataFrame), std::end(kDataFrame));
@@ -173,18 +163,9 @@ std::vector<ControlSpec> window_table() {
   return table;
 }
 
-template <typename T>
-T* child(const QWidget* window, const char* name) {
-  T* w = window->findChild<T*>(QString::fromUtf8(name));
-  Q_ASSERT(w);
-  return w;
-}
-
-std::string text_of(const QLineEdit* box) { return box->text().toStdString(); }
-
 }  // namespace
 
-IncForm::IncForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), registry_(registry) {
+IncForm::IncForm(WindowHost& windows, QWidget* parent) : QWidget(parent), windows_(windows) {
   setObjectName(QStringLiteral("Inc_form"));
   setWindowTitle(QStringLiteral("Incremental Encoder"));
   set_client_size(this, 4635, 10830);
@@ -195,65 +176,11 @@ IncForm::IncForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   export_state_.base_name = QStringLiteral("encoder");
   export_state_.offers_inverse = true;
 
-  auto edit = [this](const char* name) { return child<QLineEdit>(this, name); };
-  auto option = [this](const char* name) { return child<QRadioButton>(this, name); };
-
-  unit_in_ = option("Unit_in");
-  s1_ = edit("S1");
-  s2_ = edit("S2");
-  ed_ = edit("ED");
-  dd_ = edit("DD");
-  res_ = edit("RES");
-  zoom_txt_ = edit("Zoom_txt");
-  zoom_diam_ = edit("zoom_diam");
-  zoom_ = child<QSlider>(this, "ZoomCTRL");
-
-  // Design-time states of the option groups and check boxes, from the
-  // record's defaults.
-  unit_in_->setChecked(true);
-  const IncrementalDesign defaults = IncrementalDesign::defaults();
-  for (int n = 0; n < 3; ++n) {
-    const ChannelTrack& track = defaults.channels[n];
-    Channel& ch = channels_[n];
-    auto name = [n](ChannelRow row) { return kChannelFrames[row].channel[n].name; };
-    ch.type_a = option(name(kTypeA));
-    ch.type_b = option(name(kTypeB));
-    QRadioButton* type_index = option(name(kTypeIndex));
-    ch.on = child<QCheckBox>(this, name(kOn));
-    ch.slot_length = edit(name(kSlotLength));
-    QRadioButton* edge_default = option(name(kEdgeDefault));
-    ch.edge_user = option(name(kEdgeUser));
-    ch.edge_distance = edit(name(kEdgeDistance));
-    ch.balance_bar = child<QScrollBar>(this, kBalanceRows[kBalanceBar].channel[n].name);
-    ch.balance_box = edit(kBalanceRows[kBalanceBox].channel[n].name);
-
-    (track.type == ChannelType::A ? ch.type_a : track.type == ChannelType::B ? ch.type_b : type_index)
-        ->setChecked(true);
-    ch.on->setChecked(track.on);
-    (track.edge_mode == IncEdgeMode::User ? ch.edge_user : edge_default)->setChecked(true);
-
-    QScrollBar* bar = ch.balance_bar;
-    bar->setRange(-kBalanceLimit, kBalanceLimit);
-    bar->setSingleStep(1);
-    bar->setPageStep(10);
-    bar->setValue(0);
-    // The value, and with it the text box, changes when a dragged thumb is
-    // let go, not while it moves.
-    bar->setTracking(false);
-    connect(bar, &QScrollBar::valueChanged, this, [this, n](int value) { balance_bar_changed(n, value); });
-    ch.balance_box->installEventFilter(this);
-  }
-
-  zoom_->setRange(kZoomMin, kZoomMax);
-  zoom_->setSingleStep(5);
-  zoom_->setPageStep(10);
-  zoom_->setValue(kZoomStart);
-  zoom_->setTickPosition(QSlider::TicksBelow);
-  zoom_->setTickInterval(10);
-  connect(zoom_, &QSlider::valueChanged, this, &IncForm::zoom_changed);
+  controls_ = std::make_unique<ControlBinder<IncFormValues>>(this, incremental_fields());
+  zoom_diam_ = findChild<QLineEdit*>(QStringLiteral("zoom_diam"));
 
   auto on_click = [this](const char* name, auto handler) {
-    connect(child<QPushButton>(this, name), &QPushButton::clicked, this, handler);
+    connect(findChild<QPushButton*>(QString::fromUtf8(name)), &QPushButton::clicked, this, handler);
   };
   on_click("Command1", [this] { draw(Polarity::Normal); });
   on_click("Command5", [this] { draw(Polarity::Inverse); });
@@ -263,102 +190,38 @@ IncForm::IncForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   on_click("ExportButton", [this] { export_design(); });
 }
 
-IncForm::~IncForm() {
-  for (const Channel& ch : channels_) ch.balance_box->removeEventFilter(this);
-}
-
-IncrementalDesign IncForm::design() const {
-  IncrementalDesign d;
-  d.unit = unit_in_->isChecked() ? Unit::Inch : Unit::Millimetre;
-  d.scale_num = text_of(s1_);
-  d.scale_den = text_of(s2_);
-  d.encoder_diameter = text_of(ed_);
-  d.shaft_diameter = text_of(dd_);
-  d.resolution = text_of(res_);
-  d.zoom = zoom_->value();
-  for (int n = 0; n < 3; ++n) {
-    const Channel& ch = channels_[n];
-    ChannelTrack& track = d.channels[n];
-    track.type = ch.type_a->isChecked()   ? ChannelType::A
-                 : ch.type_b->isChecked() ? ChannelType::B
-                                          : ChannelType::Index;
-    track.on = ch.on->checkState() == Qt::Checked;  // a greyed box is off
-    track.slot_length = text_of(ch.slot_length);
-    track.edge_mode = ch.edge_user->isChecked() ? IncEdgeMode::User : IncEdgeMode::Default;
-    track.edge_distance = text_of(ch.edge_distance);
-    track.balance = text_of(ch.balance_box);
-  }
-  return d;
-}
-
-bool IncForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut) {
-    // Leaving the box for another control validates it; a context menu or
-    // a switch to another window does not.
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-      for (int n = 0; n < 3; ++n)
-        if (watched == channels_[n].balance_box) balance_box_validated(n);
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
-void IncForm::validate_focused_balance_box() {
-  // A click on a button has validated the balance box on its way out; an
-  // activation that leaves the focus where it is has not.
-  for (int n = 0; n < 3; ++n)
-    if (focusWidget() == channels_[n].balance_box) balance_box_validated(n);
-}
-
 void IncForm::draw(Polarity polarity) {
-  validate_focused_balance_box();
+  controls_->commit_focused();
   const IncrementalDesign d = design();
-  auto* image = static_cast<ImageWindow*>(registry_.show(WindowId::IncEncoderDraw));
+  auto* image = static_cast<ImageWindow*>(windows_.show(WindowId::IncEncoderDraw));
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const DrawOutcome outcome = render_incremental(d, polarity, image->surface());
   QApplication::restoreOverrideCursor();
   image->refresh();
   if (outcome.zoom_diam) zoom_diam_->setText(QString::fromStdString(*outcome.zoom_diam));
   if (outcome.message != Message::None)
-    registry_.dialogs().message(this, qtext(kAppTitle), qtext(message_text(outcome.message)));
+    windows_.dialogs().message(this, qtext(kAppTitle), qtext(message_text(outcome.message)));
 }
 
 void IncForm::save() {
-  save_with_dialog(this, registry_.dialogs(), save_state_,
-                   registry_.image_window(WindowId::IncEncoderDraw)->surface());
+  save_with_dialog(this, windows_.dialogs(), save_state_,
+                   windows_.image_window(WindowId::IncEncoderDraw)->surface());
 }
 
 void IncForm::print() {
-  print_with_dialog(this, registry_.dialogs(), registry_.image_window(WindowId::IncEncoderDraw)->surface());
+  print_with_dialog(this, windows_.dialogs(), windows_.image_window(WindowId::IncEncoderDraw)->surface());
 }
 
 void IncForm::export_design() {
-  validate_focused_balance_box();
+  controls_->commit_focused();
   DiscRequest base{.kind = DiscKind::Incremental};
   base.incremental.design = design();
-  export_with_dialog(this, registry_.dialogs(), export_state_, base);
+  export_with_dialog(this, windows_.dialogs(), export_state_, base);
 }
 
 void IncForm::exit() {
-  registry_.unload(WindowId::IncForm);
-  registry_.unload(WindowId::IncEncoderDraw);
+  windows_.unload(WindowId::IncForm);
+  windows_.unload(WindowId::IncEncoderDraw);
 }
-
-void IncForm::balance_bar_changed(int channel, int value) {
-  channels_[channel].balance_box->setText(QString::fromStdString(integer_text(value)));
-}
-
-void IncForm::balance_box_validated(int channel) {
-  Channel& ch = channels_[channel];
-  const std::optional<BalanceValidation> v = validate_balance(text_of(ch.balance_box));
-  if (!v) return;  // not a number: left as typed, for Draw to refuse
-  const QString text = QString::fromStdString(v->text);
-  if (text != ch.balance_box->text()) ch.balance_box->setText(text);
-  // A change of value runs balance_bar_changed at once, which writes the
-  // whole number into the box.
-  ch.balance_bar->setValue(v->value);
-}
-
-void IncForm::zoom_changed(int position) { zoom_txt_->setText(QString::fromStdString(integer_text(position))); }
 
 }  // namespace vantor

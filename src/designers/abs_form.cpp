@@ -1,20 +1,18 @@
-#include "absolute/abs_form.h"
+#include "designers/abs_form.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <variant>
 
 #include "absolute/absolute_renderer.h"
-#include "common/numtext.h"
 #include "output/export_dialog.h"
 #include "output/image_output.h"
 #include "output/image_window.h"
-#include "shell/layout.h"
-#include "shell/window_registry.h"
+#include "ui/layout.h"
+#include "ui/window_host.h"
 
 namespace vantor {
 
@@ -23,15 +21,15 @@ namespace {
 const ControlSpec kAbsForm[] = {
     {Kind::Frame, "Frame1", "Vantor Data", "", 360, 240, 4815, 5415, 0},
     {Kind::Label, "Label1", "Encoder Diameter", "Frame1", 240, 480, 1335, 255, 9},
-    {Kind::TextBox, "ED", "2", "Frame1", 1680, 480, 495, 285, 1},
+    {Kind::TextBox, "ED", "", "Frame1", 1680, 480, 495, 285, 1},
     {Kind::Label, "Label2", "Drive Shaft Diam.", "Frame1", 2280, 480, 1335, 255, 10},
-    {Kind::TextBox, "DD", "0.1875", "Frame1", 3600, 480, 855, 285, 2},
+    {Kind::TextBox, "DD", "", "Frame1", 3600, 480, 855, 285, 2},
     {Kind::Label, "Label3", "Res.", "Frame1", 360, 1080, 495, 255, 11},
-    {Kind::TextBox, "Res_exp", "6", "Frame1", 840, 1080, 615, 285, 3},
+    {Kind::TextBox, "Res_exp", "", "Frame1", 840, 1080, 615, 285, 3},
     {Kind::Label, "Label6", "Scale", "Frame1", 1800, 1080, 855, 255, 12},
-    {Kind::TextBox, "S1", "1", "Frame1", 2280, 1080, 375, 285, 4},
+    {Kind::TextBox, "S1", "", "Frame1", 2280, 1080, 375, 285, 4},
     {Kind::Label, "Label5", ":", "Frame1", 2640, 960, 135, 375, 13, {"MS Sans Serif", 13.5, true}},
-    {Kind::TextBox, "S2", "1", "Frame1", 2760, 1080, 375, 285, 5},
+    {Kind::TextBox, "S2", "", "Frame1", 2760, 1080, 375, 285, 5},
     {Kind::Frame, "Frame8", "Units", "Frame1", 3360, 960, 1095, 855, 6},
     {Kind::Option, "Unit_in", "in", "Frame8", 120, 240, 495, 255, 7},
     {Kind::Option, "Unit_mm", "mm", "Frame8", 120, 480, 615, 255, 8},
@@ -40,11 +38,11 @@ const ControlSpec kAbsForm[] = {
     {Kind::Option, "grey_type", "Grey", "Frame2", 1440, 240, 1095, 375, 16},
     {Kind::Frame, "Frame5", "Channel  Diminsions", "Frame1", 360, 2640, 3735, 2655, 17},
     {Kind::Label, "Label4", "Slot Length", "Frame5", 120, 360, 975, 255, 22},
-    {Kind::TextBox, "SL_in", "0.06125", "Frame5", 1200, 360, 855, 285, 18},
+    {Kind::TextBox, "SL_in", "", "Frame5", 1200, 360, 855, 285, 18},
     {Kind::Label, "Label7", "Edge Distance:", "Frame5", 120, 840, 1695, 255, 23},
     {Kind::Option, "CH1_ED_Def", "Default - Slot Length", "Frame5", 240, 1080, 1815, 255, 19},
     {Kind::Option, "CH1_ED_U", "User", "Frame5", 240, 1440, 855, 195, 20},
-    {Kind::TextBox, "CH1_ED", "0.125", "Frame5", 1080, 1440, 855, 285, 21},
+    {Kind::TextBox, "CH1_ED", "", "Frame5", 1080, 1440, 855, 285, 21},
     {Kind::Option, "CH1_ED_Auto", "Auto", "Frame5", 240, 1800, 735, 255, 30},
     // In the free space right of "Absolute Type", under "Units"; last in
     // the tab order.
@@ -55,17 +53,15 @@ const ControlSpec kAbsForm[] = {
     {Kind::Button, "Command2", "Exit", "", 4080, 6000, 735, 375, 25},
     {Kind::Label, "Label8", "Balance", "", 360, 6720, 735, 255, 33},
     {Kind::HScroll, "abs_bal", "", "", 1200, 6720, 2775, 255, 31},
-    {Kind::TextBox, "abs_bal_txt", "0", "", 4080, 6720, 735, 375, 32},
+    {Kind::TextBox, "abs_bal_txt", "", "", 4080, 6720, 735, 375, 32},
     // Below the client area as the window opens; no action is attached.
     {Kind::Button, "Command11", "Draw Inverse", "", 360, 9360, 1335, 375, 28},
     {Kind::Button, "Command12", "Touch-up Off", "", 2160, 9360, 1215, 375, 29},
 };
 
-constexpr int kBalanceLimit = 45;
-
 }  // namespace
 
-AbsForm::AbsForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), registry_(registry) {
+AbsForm::AbsForm(WindowHost& windows, QWidget* parent) : QWidget(parent), windows_(windows) {
   setObjectName(QStringLiteral("Abs_form"));
   setWindowTitle(QStringLiteral("Absolute Encoder"));
   set_client_size(this, 5430, 7395);
@@ -75,37 +71,11 @@ AbsForm::AbsForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   export_state_.folder = QDir::homePath();
   export_state_.base_name = QStringLiteral("ABS_encoder1");
 
-  auto edit = [this](const char* name) { return findChild<QLineEdit*>(QString::fromUtf8(name)); };
-  auto option = [this](const char* name) { return findChild<QRadioButton*>(QString::fromUtf8(name)); };
-  ed_ = edit("ED");
-  dd_ = edit("DD");
-  res_exp_ = edit("Res_exp");
-  s1_ = edit("S1");
-  s2_ = edit("S2");
-  sl_in_ = edit("SL_in");
-  ch1_ed_ = edit("CH1_ED");
-  abs_bal_txt_ = edit("abs_bal_txt");
-  unit_in_ = option("Unit_in");
-  grey_type_ = option("grey_type");
-  ch1_ed_def_ = option("CH1_ED_Def");
-  ch1_ed_u_ = option("CH1_ED_U");
-  abs_bal_ = findChild<QScrollBar*>(QStringLiteral("abs_bal"));
-
-  unit_in_->setChecked(true);
-  grey_type_->setChecked(true);
-  option("CH1_ED_Auto")->setChecked(true);
-
-  abs_bal_->setRange(-kBalanceLimit, kBalanceLimit);
-  abs_bal_->setSingleStep(1);
-  abs_bal_->setPageStep(10);
-  abs_bal_->setValue(0);
-  // The value, and with it the text box, follows the thumb only when it is
-  // let go.
-  abs_bal_->setTracking(false);
+  controls_ = std::make_unique<ControlBinder<AbsoluteEntries>>(this, absolute_fields());
   // A scroll bar takes the focus here, in its place in the tab order.
-  abs_bal_->setFocusPolicy(Qt::TabFocus);
-  QWidget::setTabOrder(option("CH1_ED_Auto"), abs_bal_);
-  connect(abs_bal_, &QScrollBar::valueChanged, this, &AbsForm::show_balance);
+  auto* abs_bal = findChild<QScrollBar*>(QStringLiteral("abs_bal"));
+  abs_bal->setFocusPolicy(Qt::TabFocus);
+  QWidget::setTabOrder(findChild<QRadioButton*>(QStringLiteral("CH1_ED_Auto")), abs_bal);
 
   auto on_click = [this](const char* name, void (AbsForm::*handler)()) {
     connect(findChild<QPushButton*>(QString::fromUtf8(name)), &QPushButton::clicked, this, handler);
@@ -117,59 +87,39 @@ AbsForm::AbsForm(WindowRegistry& registry, QWidget* parent) : QWidget(parent), r
   on_click("ExportButton", &AbsForm::export_design);
 }
 
-AbsoluteEntries AbsForm::entries() const {
-  AbsoluteEntries e;
-  e.unit = unit_in_->isChecked() ? Unit::Inch : Unit::Millimetre;
-  e.resolution_exp = res_exp_->text().toStdString();
-  e.scale_num = s1_->text().toStdString();
-  e.scale_den = s2_->text().toStdString();
-  e.encoder_diameter = ed_->text().toStdString();
-  e.shaft_diameter = dd_->text().toStdString();
-  e.slot_length = sl_in_->text().toStdString();
-  e.edge_mode = ch1_ed_def_->isChecked() ? AbsEdgeMode::Default
-                : ch1_ed_u_->isChecked() ? AbsEdgeMode::User
-                                         : AbsEdgeMode::Auto;
-  e.edge_distance = ch1_ed_->text().toStdString();
-  e.code_type = grey_type_->isChecked() ? CodeType::Grey : CodeType::Binary;
-  e.balance = static_cast<std::int16_t>(abs_bal_->value());
-  return e;
-}
-
 void AbsForm::draw() {
   const auto built = build_absolute_design(entries());
   if (const Message* refused = std::get_if<Message>(&built)) {
-    registry_.dialogs().message(this, app_title(), qtext(message_text(*refused)));
+    windows_.dialogs().message(this, app_title(), qtext(message_text(*refused)));
     return;
   }
-  ImageWindow* image = registry_.image_window(WindowId::AbsEncoderDraw);
-  registry_.show(WindowId::AbsEncoderDraw);
+  ImageWindow* image = windows_.image_window(WindowId::AbsEncoderDraw);
+  windows_.show(WindowId::AbsEncoderDraw);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const DrawOutcome outcome = render_absolute(std::get<AbsoluteDesign>(built), image->surface());
   QApplication::restoreOverrideCursor();
   image->refresh();
   if (outcome.message != Message::None)
-    registry_.dialogs().message(this, app_title(), qtext(message_text(outcome.message)));
+    windows_.dialogs().message(this, app_title(), qtext(message_text(outcome.message)));
 }
 
 void AbsForm::save() {
-  save_with_dialog(this, registry_.dialogs(), save_state_,
-                   registry_.image_window(WindowId::AbsEncoderDraw)->surface());
+  save_with_dialog(this, windows_.dialogs(), save_state_,
+                   windows_.image_window(WindowId::AbsEncoderDraw)->surface());
 }
 
 void AbsForm::export_design() {
   const DiscRequest base{.kind = DiscKind::Absolute, .absolute = entries()};
-  export_with_dialog(this, registry_.dialogs(), export_state_, base);
+  export_with_dialog(this, windows_.dialogs(), export_state_, base);
 }
 
 void AbsForm::print() {
-  print_with_dialog(this, registry_.dialogs(), registry_.image_window(WindowId::AbsEncoderDraw)->surface());
+  print_with_dialog(this, windows_.dialogs(), windows_.image_window(WindowId::AbsEncoderDraw)->surface());
 }
 
 void AbsForm::exit() {
-  registry_.unload(WindowId::AbsForm);
-  registry_.unload(WindowId::AbsEncoderDraw);
+  windows_.unload(WindowId::AbsForm);
+  windows_.unload(WindowId::AbsEncoderDraw);
 }
-
-void AbsForm::show_balance(int value) { abs_bal_txt_->setText(QString::fromStdString(integer_text(value))); }
 
 }  // namespace vantor

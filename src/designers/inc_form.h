@@ -1,0 +1,45 @@
+// Inc_form, the incremental design window: the fields of one incremental
+// code disc, bound through incremental_fields() (the balance and zoom
+// controls keep their text boxes in step), "Draw" and "Draw Inverse" into
+// Inc_Encoder_draw, "Save", "Export", "Print" and "Exit".
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "incremental/incremental_design.h"
+#include "incremental/incremental_fields.h"
+#include "incremental/incremental_renderer.h"
+#include "ui/dialogs.h"
+#include "ui/control_binder.h"
+
+class QLineEdit;
+
+namespace vantor {
+
+class WindowHost;
+
+class IncForm : public QWidget {
+  Q_OBJECT
+ public:
+  explicit IncForm(WindowHost& windows, QWidget* parent = nullptr);
+
+  // What the window holds now: the numeric fields as typed, the balances
+  // from the text boxes, the zoom from the slider.
+  IncrementalDesign design() const { return controls_->read().design; }
+
+ private:
+  void draw(Polarity polarity);
+  void export_design();
+  void save();
+  void print();
+  void exit();
+
+  WindowHost& windows_;
+  SaveDialogState save_state_;
+  ExportDialogState export_state_;
+  std::unique_ptr<ControlBinder<IncFormValues>> controls_;
+  QLineEdit* zoom_diam_;
+};
+
+}  // namespace vantor
