@@ -488,7 +488,7 @@ void check_disc(const Artwork& art) {
   if (!disc.analysed()) return;
   ++stats.analysed;
 
-  FUZZ_CHECK(std::isfinite(disc.centre_x) && std::isfinite(disc.centre_y), "the disc centre is not finite");
+  FUZZ_CHECK(std::isfinite(disc.centre_px) && std::isfinite(disc.centre_py), "the disc centre is not finite");
   FUZZ_CHECK(finite_non_negative(disc.rim_radius) && finite_non_negative(disc.shaft_radius),
              "rim " + fmt(disc.rim_radius) + ", shaft " + fmt(disc.shaft_radius));
   for (std::size_t i = 0; i < disc.tracks.size(); ++i) {
