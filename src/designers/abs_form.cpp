@@ -109,7 +109,9 @@ void AbsForm::save() {
 }
 
 void AbsForm::export_design() {
-  const DiscRequest base{.kind = DiscKind::Absolute, .absolute = entries()};
+  DiscRequest base;
+  base.kind = DiscKind::Absolute;
+  base.absolute = entries();
   export_with_dialog(this, windows_.dialogs(), export_state_, base);
 }
 

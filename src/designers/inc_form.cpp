@@ -214,7 +214,8 @@ void IncForm::print() {
 
 void IncForm::export_design() {
   controls_->commit_focused();
-  DiscRequest base{.kind = DiscKind::Incremental};
+  DiscRequest base;
+  base.kind = DiscKind::Incremental;
   base.incremental.design = design();
   export_with_dialog(this, windows_.dialogs(), export_state_, base);
 }

@@ -12,6 +12,8 @@ namespace vantor {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
+// The share by which a first slot narrower than the others is worth a word.
+constexpr double kNarrowFirstSlot = 0.05;
 
 // Fixed-point text without the locale, with four significant digits and at
 // least `min_decimals` decimals.
@@ -148,6 +150,15 @@ DesignNumbers design_numbers(const Artwork& artwork) {
     r.warnings.push_back("The smallest feature, " + r.smallest_feature_what + ", is " +
                          fmt(r.smallest_feature_pixels, 2) + " pixels wide at " + density(r.dpi) +
                          " pixels per inch, less than 2 pixels: it may be lost or uneven at this density.");
+  // Only the first slot of a track starts late (first_slot.h), so on a
+  // track of narrow slots it is the one noticeably narrower.
+  for (int i = 0; i < count; ++i) {
+    const TrackNumbers& t = r.tracks[i];
+    if (t.slot_count >= 2 && t.bars > 0 && t.slot_min < (1 - kNarrowFirstSlot) * t.slot_max)
+      r.warnings.push_back("The first slot of " + track_label(i) + " is " + length(t.slot_min, u) +
+                           " wide, narrower than the others, " + length(t.slot_max, u) +
+                           ": the first slot of a track starts late, 0.001 rad in (halfway in on a narrower slot).");
+  }
   for (const auto& [a, b] : disc.overlaps) {
     r.overlap = true;
     r.warnings.push_back("Tracks " + std::to_string(a + 1) + " and " + std::to_string(b + 1) +

@@ -1,5 +1,6 @@
 #include "incremental/incremental_renderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -158,19 +159,21 @@ class Drawing {
   // length, whether it is on or not.
   bool track_radii() {
     double inner_edge = disc_;  // the inner edge of the track before, the rim for track 1
+    lowest_edge_ = disc_;
     for (int n = 0; n < 3; ++n) {
       const ChannelTrack& ch = design_.channels[n];
       const double edge = ch.edge_mode == IncEdgeMode::Default ? slot_[n] : checked(number(ch.edge_distance) * k_);
       outer_[n] = checked(inner_edge - edge);
       inner_edge = checked(outer_[n] - slot_[n]);
+      lowest_edge_ = std::min(lowest_edge_, inner_edge);
     }
-    innermost_edge_ = inner_edge;
     return ok();
   }
 
-  // Every track must lie outside the centre.
+  // Every track must lie outside the centre: a negative edge distance can
+  // move a later track outwards while an earlier one runs past the centre.
   bool fit() {
-    if (innermost_edge_ < 0) fail(Message::SlotsTooLong);
+    if (lowest_edge_ < 0) fail(Message::SlotsTooLong);
     return ok();
   }
 
@@ -178,7 +181,9 @@ class Drawing {
   bool pitch() {
     res_ = number(design_.resolution);
     if (!ok()) return false;
-    if (slot_count(res_) > kMaxSlotsPerTrack) fail(Message::ResolutionTooHigh);
+    const bool slot_loop = std::any_of(design_.channels.begin(), design_.channels.end(),
+                                       [](const ChannelTrack& ch) { return ch.on && ch.type != ChannelType::Index; });
+    if (slot_loop && slot_count(res_) > kMaxSlotsPerTrack) fail(Message::ResolutionTooHigh);
     if (!ok()) return false;
     d_ = quotient(-1 * (2 * kPi), checked(2 * res_));
     return ok();
@@ -256,7 +261,7 @@ class Drawing {
   DrawOutcome outcome_;
   double s1_ = 0, s2_ = 0, zoom_ = 1, k_ = 0;
   double slot_[3] = {}, outer_[3] = {}, balance_[3] = {};
-  double disc_ = 0, shaft_ = 0, innermost_edge_ = 0;
+  double disc_ = 0, shaft_ = 0, lowest_edge_ = 0;
   double res_ = 0, d_ = 0;
   float cx_ = 0, cy_ = 0;
 };

@@ -16,8 +16,9 @@ enum class Polarity { Normal, Inverse };
 
 // The most slots a track may have: a resolution whose slot loop would draw
 // more (any N above 200000.5) is refused with Message::ResolutionTooHigh at
-// the step that converts it, over the disc already drawn.  Fractional, zero
-// and negative resolutions are not refused here.
+// the step that converts it, over the disc already drawn, when a channel
+// that is on and not an Index would draw its slots.  Fractional, zero and
+// negative resolutions are not refused here.
 inline constexpr double kMaxSlotsPerTrack = 200000.0;
 
 // Draws the disc centred on the surface, in the design's unit (the
@@ -27,7 +28,7 @@ inline constexpr double kMaxSlotsPerTrack = 200000.0;
 //   - a field that does not convert, S2 or RES equal to 0, a result that
 //     is not finite or does not fit in single precision, or a figure the
 //     surface refuses: Message::InvalidEntry;
-//   - track 3's inner edge below the centre: Message::SlotsTooLong, over
+//   - a track's inner edge below the centre: Message::SlotsTooLong, over
 //     the disc;
 //   - too many slots: Message::ResolutionTooHigh, over the disc.
 // A failure before the surface is cleared (S1, S2, slot lengths, diameters)

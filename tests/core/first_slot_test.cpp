@@ -3,8 +3,8 @@
 // than that started past its end and the figure ran round the whole track:
 // every absolute disc of 13 bits or more, and every incremental disc of more
 // than 3141 slots a turn, came out with an open ring for a track.  Sampled
-// here at 40,000 pixels per inch in the middles of the first slots, the bars
-// after them and the second slots.
+// here at 40,000 pixels per inch around the first slots' starts, in the
+// middles of the bars after them and of the second slots.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -66,7 +66,11 @@ TEST_P(NarrowSlotTest, FirstSlotBarAndSecondSlot) {
   } else {
     cycle = 2 * kPi / std::stod(request.incremental.design.resolution);
   }
-  EXPECT_EQ(pixel_at(job, r, 0.75 * c.slot), Colour::White) << "first slot";
+  // The first slot starts 0.001 rad in, or halfway into a slot no wider.
+  const double start = c.slot <= 0.001 ? c.slot / 2 : 0.001;
+  const double step = 3.0 / (r * kDpi);  // three pixels along the arc
+  EXPECT_EQ(pixel_at(job, r, start - step), Colour::Black) << "before the first slot's start";
+  EXPECT_EQ(pixel_at(job, r, start + step), Colour::White) << "first slot";
   EXPECT_EQ(pixel_at(job, r, (c.slot + cycle) / 2), Colour::Black) << "bar after it";
   EXPECT_EQ(pixel_at(job, r, cycle + c.slot / 2), Colour::White) << "second slot";
   EXPECT_EQ(pixel_at(job, r, -0.25 * (cycle - c.slot)), Colour::Black) << "bar before the first slot";
@@ -79,6 +83,11 @@ INSTANTIATE_TEST_SUITE_P(
         NarrowSlots{"absolute_12_bits_balance_minus_45", {"absolute", "Res_exp=12", "Bin_type", "abs_bal=-45"},
                     kPi / 2048 / 2, true},
         NarrowSlots{"absolute_11_bits_just_wider", {"absolute", "Res_exp=11", "Bin_type"}, kPi / 1024, true},
+        // Regression: slots narrower than twice the lead once all started
+        // halfway in, which moved the first slot of every 12-bit disc.
+        NarrowSlots{"regression_absolute_12_bits_keeps_the_lead", {"absolute", "Res_exp=12", "Bin_type"}, kPi / 2048,
+                    true},
+        NarrowSlots{"regression_incremental_2000_keeps_the_lead", {"incremental", "RES=2000"}, kPi / 2000, false},
         NarrowSlots{"incremental_4000", {"incremental", "RES=4000"}, kPi / 4000, false},
         NarrowSlots{"incremental_2000_balance_minus_45", {"incremental", "RES=2000", "bal_1scroll=-45"},
                     kPi / 2000 / 2, false}),

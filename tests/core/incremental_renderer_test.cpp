@@ -402,6 +402,10 @@ const FailureCase kFailures[] = {
     // lengths, 1.5 here) passed this design although track 3 reaches 1 in
     // past the centre.
     {"regression_fit_slot_lengths_0_25_0_25_0_5", slot_lengths("0.25", "0.25", "0.5"), kTooLong, "2", kDisc},
+    // Regression: the check once looked at track 3 only, which a negative
+    // edge distance moved outwards while track 2 ran past the centre.
+    {"regression_fit_every_track", all(slot_lengths("0.125", "1", "0.125"), user_edge(2, "-1.8")), kTooLong, "2",
+     kDisc},
     // The fit check comes before the resolution is read.
     {"fit_before_resolution", all(slot_lengths("0.5", "0.5", "0.5"), text(kRes, "abc")), kTooLong, "2", kDisc},
     // Regression: a resolution in the millions drew for minutes.
@@ -468,6 +472,12 @@ TEST(IncrementalDrawing, DrawsWithoutAMessage) {
       // neither its slots nor its mask reach the surface.
       {"channel 3 off far outside", all(user_edge(2, "-1e300"), channel_off(2))},
       {"greatest resolution", text(kRes, "200000")},
+      // Regression: the resolution bound once refused designs that draw no
+      // slot loop.
+      {"resolution 1e6, every channel off", all(text(kRes, "1000000"), channel_off(0), channel_off(1), channel_off(2))},
+      {"resolution 1e6, three Index channels", all(text(kRes, "1000000"), [](IncrementalDesign& d) {
+         for (ChannelTrack& ch : d.channels) ch.type = ChannelType::Index;
+       })},
   };
   for (const auto& [name, edit] : cases)
     for (Polarity polarity : {Polarity::Normal, Polarity::Inverse}) {

@@ -307,7 +307,11 @@ INSTANTIATE_TEST_SUITE_P(
         FlagCase{{"incremental", "CH2_ED_U", "CH2_ED=0"}, false, false, true, false, "Tracks 1 and 2",
                  "overlap or touch"},
         FlagCase{{"incremental", "CH1_ED_U", "CH1_ED=0"}, false, false, false, true, "Track 1",
-                 "Track 1 of this disc (counted from the rim) reaches the rim"}));
+                 "Track 1 of this disc (counted from the rim) reaches the rim"},
+        // pi / 2000 rad slots at 0.8125 in, the first 0.001 rad narrower.
+        FlagCase{{"incremental", "RES=2000", "--dpi", "20000"}, false, false, false, false,
+                 "The first slot of track 1 is 0.0004638 in (11.78 \u00b5m) wide, narrower than the others, "
+                 "0.001277 in (32.43 \u00b5m)", ""}));
 
 }  // namespace
 }  // namespace vantor::test
