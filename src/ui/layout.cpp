@@ -3,12 +3,15 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHash>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -33,6 +36,41 @@ void set_client_size(QWidget* window, int width_twips, int height_twips) {
 }
 
 namespace {
+
+// A horizontal scroll bar, a tab stop like any other control of the windows.
+// Right arrow adds a step and Left arrow takes one away (mirrored right to
+// left): QScrollBar inverts its controls so that the wheel and Page Down
+// move forwards, and that inversion would turn the arrow keys of a
+// horizontal bar around.  While it has the focus, the style's focus frame
+// runs round the bar.
+class HScrollBar final : public QScrollBar {
+ public:
+  explicit HScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) { setFocusPolicy(Qt::StrongFocus); }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const int key = event->key();
+    if (key != Qt::Key_Left && key != Qt::Key_Right) {
+      QScrollBar::keyPressEvent(event);
+      return;
+    }
+    const bool adds = (key == Qt::Key_Right) != isRightToLeft();
+    triggerAction(adds ? SliderSingleStepAdd : SliderSingleStepSub);
+    event->accept();
+  }
+
+  void paintEvent(QPaintEvent* event) override {
+    QScrollBar::paintEvent(event);
+    if (!hasFocus()) return;
+    QStyleOptionFocusRect mark;
+    mark.initFrom(this);
+    // Styles draw the frame only for a focus that the keyboard can move.
+    mark.state |= QStyle::State_KeyboardFocusChange;
+    mark.backgroundColor = palette().color(QPalette::Window);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &mark, &painter, this);
+  }
+};
 
 QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
   const QString text = QString::fromUtf8(spec.text ? spec.text : "");
@@ -60,12 +98,8 @@ QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
       return new QRadioButton(text, parent);
     case Kind::Check:
       return new QCheckBox(text, parent);
-    case Kind::HScroll: {
-      // A scroll bar is a tab stop like any other control of the windows.
-      auto* bar = new QScrollBar(Qt::Horizontal, parent);
-      bar->setFocusPolicy(Qt::StrongFocus);
-      return bar;
-    }
+    case Kind::HScroll:
+      return new HScrollBar(parent);
     case Kind::Slider:
       return new QSlider(Qt::Horizontal, parent);
     case Kind::HLine: {
