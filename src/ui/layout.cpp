@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyleOptionFocusRect>
+#include <qdrawutil.h>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -72,6 +73,30 @@ class HScrollBar final : public QScrollBar {
   }
 };
 
+// A frame drawn as a classic framed group: an etched border over the
+// frame's whole rectangle, its top line through the middle of the caption,
+// which sits on it near the left, the line broken behind it.  A control
+// placed below the caption's height is clear of the border.
+class FramedGroup final : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    constexpr int kCaptionLeft = 8, kGap = 2;
+    const QRect caption(kCaptionLeft, 0, metrics.horizontalAdvance(title()), metrics.height());
+    const QRect border = rect().adjusted(0, title().isEmpty() ? 0 : metrics.height() / 2, 0, 0);
+    painter.save();
+    if (!title().isEmpty()) painter.setClipRegion(QRegion(rect()).subtracted(caption.adjusted(-kGap, 0, kGap, 0)));
+    qDrawShadeRect(&painter, border, palette(), true, 1, 0);
+    painter.restore();
+    style()->drawItemText(&painter, caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), title(), QPalette::WindowText);
+  }
+};
+
 QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
   const QString text = QString::fromUtf8(spec.text ? spec.text : "");
   switch (spec.kind) {
@@ -86,7 +111,7 @@ QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
       return label;
     }
     case Kind::Frame:
-      return new QGroupBox(text, parent);
+      return new FramedGroup(text, parent);
     case Kind::TextBox:
     case Kind::LockedTextBox: {
       auto* edit = new QLineEdit(text, parent);
