@@ -200,7 +200,7 @@ void IncForm::draw(Polarity polarity) {
   image->refresh();
   if (outcome.zoom_diam) zoom_diam_->setText(QString::fromStdString(*outcome.zoom_diam));
   if (outcome.message != Message::None)
-    windows_.dialogs().message(this, qtext(kAppTitle), qtext(message_text(outcome.message)));
+    windows_.dialogs().message(this, qtext(kAppTitle), qtext(message_text(outcome.message)), MessageButtons::OkCancel);
 }
 
 void IncForm::save() {

@@ -488,7 +488,7 @@ class MonkeyTest : public QObject {
   Said check_messages(std::size_t before) {
     Said said;
     for (std::size_t i = before; i < dialogs_->messages.size(); ++i) {
-      const auto& [title, text] = dialogs_->messages[i];
+      const auto& [title, text, buttons] = dialogs_->messages[i];
       if (title != qtext(kAppTitle)) fail(QStringLiteral("a message titled \"%1\"").arg(title));
       bool design = false;
       for (Message k : {Message::InvalidEntry, Message::SlotsTooLong, Message::ResolutionTooHigh, Message::AbsResolutionTooHigh})

@@ -349,6 +349,7 @@ class SavePrintTest : public QObject {
 
     QCOMPARE(dialogs.messages.size(), std::size_t{1});
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("Vantor"));
+    QCOMPARE(dialogs.messages[0].buttons, MessageButtons::Ok);
     const QString text = dialogs.messages[0].text;
     QVERIFY2(text.contains(QDir::toNativeSeparators(path)), qPrintable(text));
     const QString reason = text.mid(text.indexOf(QStringLiteral("\": ")) + 3);
@@ -460,6 +461,26 @@ class SavePrintTest : public QObject {
     QVERIFY(entries(dir.path()).isEmpty());
   }
 
+  // The real message box offers the buttons asked for.
+  void qt_message_box_data() {
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("information") << int(MessageButtons::Ok) << int(QMessageBox::Ok);
+    QTest::newRow("ending an action") << int(MessageButtons::OkCancel) << int(QMessageBox::Ok | QMessageBox::Cancel);
+  }
+  void qt_message_box() {
+    QFETCH(int, buttons);
+    QFETCH(int, shown);
+    int offered = 0;
+    on_modal<QMessageBox>([&](QMessageBox* box) {
+      offered = int(box->standardButtons());
+      box->button(QMessageBox::Ok)->click();
+    });
+    QtDialogs dialogs;
+    dialogs.message(nullptr, app_title(), QStringLiteral("text"), static_cast<MessageButtons>(buttons));
+    QCOMPARE(offered, shown);
+  }
+
   void print_cancel_prints_nothing() {
     QTemporaryDir dir;
     QPrinter printer(QPrinter::HighResolution);
@@ -484,6 +505,7 @@ class SavePrintTest : public QObject {
     print_with_dialog(nullptr, dialogs, printer, pattern_surface(50, 50, 96, 5));
     QCOMPARE(dialogs.messages.size(), std::size_t{1});
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("Vantor"));
+    QCOMPARE(dialogs.messages[0].buttons, MessageButtons::Ok);
     QVERIFY2(dialogs.messages[0].text.contains(target), qPrintable(dialogs.messages[0].text));
     QVERIFY2(dialogs.messages[0].text.contains(QStringLiteral("copy 1 of 2")), qPrintable(dialogs.messages[0].text));
   }

@@ -5,8 +5,8 @@
 
 namespace vantor::test {
 
-void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text) {
-  messages.push_back({title, text});
+void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text, MessageButtons buttons) {
+  messages.push_back({title, text, buttons});
 }
 
 std::optional<QString> ScriptedDialogs::save_file(QWidget*, SaveDialogState& state) {

@@ -16,6 +16,7 @@ class ScriptedDialogs final : public Dialogs {
   struct MessageSeen {
     QString title;
     QString text;
+    MessageButtons buttons;
   };
 
   // What the next file dialogs return: a file name (resolved against the
@@ -39,7 +40,7 @@ class ScriptedDialogs final : public Dialogs {
   QStringList export_reports;                      // the report each dialog showed for its answer
   int export_progress_steps = 0;
 
-  void message(QWidget* parent, const QString& title, const QString& text) override;
+  void message(QWidget* parent, const QString& title, const QString& text, MessageButtons buttons) override;
   std::optional<QString> save_file(QWidget* parent, SaveDialogState& state) override;
   std::optional<int> print_setup(QWidget* parent, QPrinter& printer) override;
   std::optional<ExportChoice> export_setup(QWidget* parent, ExportDialogState& state,
