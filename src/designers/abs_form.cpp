@@ -114,7 +114,7 @@ void AbsForm::export_design() {
 }
 
 void AbsForm::print() {
-  print_with_dialog(this, windows_.dialogs(), windows_.image_window(WindowId::AbsEncoderDraw)->surface());
+  print_with_dialog(this, windows_.dialogs(), print_state_, windows_.image_window(WindowId::AbsEncoderDraw)->surface());
 }
 
 void AbsForm::exit() {

@@ -209,7 +209,7 @@ void IncForm::save() {
 }
 
 void IncForm::print() {
-  print_with_dialog(this, windows_.dialogs(), windows_.image_window(WindowId::IncEncoderDraw)->surface());
+  print_with_dialog(this, windows_.dialogs(), print_state_, windows_.image_window(WindowId::IncEncoderDraw)->surface());
 }
 
 void IncForm::export_design() {

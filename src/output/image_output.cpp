@@ -68,9 +68,16 @@ void print_with_dialog(QWidget* parent, Dialogs& dialogs, QPrinter& printer, con
   }
 }
 
-void print_with_dialog(QWidget* parent, Dialogs& dialogs, const Surface& surface) {
-  QPrinter printer(QPrinter::HighResolution);
-  print_with_dialog(parent, dialogs, printer, surface);
+PrintDialogState::PrintDialogState() = default;
+PrintDialogState::~PrintDialogState() = default;
+
+QPrinter& PrintDialogState::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+void print_with_dialog(QWidget* parent, Dialogs& dialogs, PrintDialogState& state, const Surface& surface) {
+  print_with_dialog(parent, dialogs, state.printer(), surface);
 }
 
 }  // namespace vantor
