@@ -90,7 +90,7 @@ AbsForm::AbsForm(WindowHost& windows, QWidget* parent) : QWidget(parent), window
 void AbsForm::draw() {
   const auto built = build_absolute_design(entries());
   if (const Message* refused = std::get_if<Message>(&built)) {
-    windows_.dialogs().message(this, app_title(), qtext(message_text(*refused)));
+    windows_.dialogs().message(this, app_title(), qtext(message_text(*refused)), MessageButtons::Ok);
     return;
   }
   ImageWindow* image = windows_.image_window(WindowId::AbsEncoderDraw);
@@ -100,7 +100,7 @@ void AbsForm::draw() {
   QApplication::restoreOverrideCursor();
   image->refresh();
   if (outcome.message != Message::None)
-    windows_.dialogs().message(this, app_title(), qtext(message_text(outcome.message)));
+    windows_.dialogs().message(this, app_title(), qtext(message_text(outcome.message)), MessageButtons::Ok);
 }
 
 void AbsForm::save() {
@@ -116,7 +116,7 @@ void AbsForm::export_design() {
 }
 
 void AbsForm::print() {
-  print_with_dialog(this, windows_.dialogs(), windows_.image_window(WindowId::AbsEncoderDraw)->surface());
+  print_with_dialog(this, windows_.dialogs(), print_state_, windows_.image_window(WindowId::AbsEncoderDraw)->surface());
 }
 
 void AbsForm::exit() {

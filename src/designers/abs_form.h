@@ -9,6 +9,7 @@
 
 #include "absolute/absolute_design.h"
 #include "absolute/absolute_fields.h"
+#include "output/image_output.h"
 #include "ui/dialogs.h"
 #include "ui/control_binder.h"
 
@@ -33,6 +34,7 @@ class AbsForm : public QWidget {
 
   WindowHost& windows_;
   SaveDialogState save_state_;
+  PrintDialogState print_state_;
   ExportDialogState export_state_;
   std::unique_ptr<ControlBinder<AbsoluteEntries>> controls_;
 };

@@ -200,7 +200,7 @@ void IncForm::draw(Polarity polarity) {
   image->refresh();
   if (outcome.zoom_diam) zoom_diam_->setText(QString::fromStdString(*outcome.zoom_diam));
   if (outcome.message != Message::None)
-    windows_.dialogs().message(this, qtext(kAppTitle), qtext(message_text(outcome.message)));
+    windows_.dialogs().message(this, qtext(kAppTitle), qtext(message_text(outcome.message)), MessageButtons::OkCancel);
 }
 
 void IncForm::save() {
@@ -209,7 +209,7 @@ void IncForm::save() {
 }
 
 void IncForm::print() {
-  print_with_dialog(this, windows_.dialogs(), windows_.image_window(WindowId::IncEncoderDraw)->surface());
+  print_with_dialog(this, windows_.dialogs(), print_state_, windows_.image_window(WindowId::IncEncoderDraw)->surface());
 }
 
 void IncForm::export_design() {

@@ -10,6 +10,7 @@
 #include "incremental/incremental_design.h"
 #include "incremental/incremental_fields.h"
 #include "incremental/incremental_renderer.h"
+#include "output/image_output.h"
 #include "ui/dialogs.h"
 #include "ui/control_binder.h"
 
@@ -37,6 +38,7 @@ class IncForm : public QWidget {
 
   WindowHost& windows_;
   SaveDialogState save_state_;
+  PrintDialogState print_state_;
   ExportDialogState export_state_;
   std::unique_ptr<ControlBinder<IncFormValues>> controls_;
   QLineEdit* zoom_diam_;

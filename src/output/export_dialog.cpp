@@ -258,12 +258,13 @@ void export_with_dialog(QWidget* parent, Dialogs& dialogs, ExportDialogState& st
     case ExportOutcome::Kind::Cancelled:
       return;
     case ExportOutcome::Kind::Refused:
-      dialogs.message(parent, app_title(), qtext(message_text(outcome.message)));
+      dialogs.message(parent, app_title(), qtext(message_text(outcome.message)), MessageButtons::Ok);
       return;
     case ExportOutcome::Kind::Failed:
       dialogs.message(parent, app_title(),
                       QStringLiteral("The design could not be exported as \"%1\": %2.")
-                          .arg(shown, QString::fromStdString(outcome.reason)));
+                          .arg(shown, QString::fromStdString(outcome.reason)),
+                      MessageButtons::Ok);
       return;
   }
 }

@@ -31,7 +31,8 @@ void save_with_dialog(QWidget* parent, Dialogs& dialogs, SaveDialogState& state,
   if (const std::optional<QString> reason = write_bitmap(surface, *path))
     dialogs.message(parent, app_title(),
                     QStringLiteral("The picture could not be saved as \"%1\": %2.")
-                        .arg(QDir::toNativeSeparators(*path), *reason));
+                        .arg(QDir::toNativeSeparators(*path), *reason),
+                    MessageButtons::Ok);
 }
 
 std::optional<QString> print_surface(QPrinter& printer, const Surface& surface, int copies) {
@@ -63,13 +64,20 @@ void print_with_dialog(QWidget* parent, Dialogs& dialogs, QPrinter& printer, con
   if (const std::optional<QString> reason = print_surface(printer, surface, wanted)) {
     const QString name = printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
     dialogs.message(parent, app_title(),
-                    QStringLiteral("Printing on \"%1\" failed: %2.").arg(name, *reason));
+                    QStringLiteral("Printing on \"%1\" failed: %2.").arg(name, *reason), MessageButtons::Ok);
   }
 }
 
-void print_with_dialog(QWidget* parent, Dialogs& dialogs, const Surface& surface) {
-  QPrinter printer(QPrinter::HighResolution);
-  print_with_dialog(parent, dialogs, printer, surface);
+PrintDialogState::PrintDialogState() = default;
+PrintDialogState::~PrintDialogState() = default;
+
+QPrinter& PrintDialogState::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+void print_with_dialog(QWidget* parent, Dialogs& dialogs, PrintDialogState& state, const Surface& surface) {
+  print_with_dialog(parent, dialogs, state.printer(), surface);
 }
 
 }  // namespace vantor

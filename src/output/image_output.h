@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "output/image_file.h"
@@ -29,11 +30,27 @@ void save_with_dialog(QWidget* parent, Dialogs& dialogs, SaveDialogState& state,
 // reason of the first failure; the copies before it stay sent.
 std::optional<QString> print_surface(QPrinter& printer, const Surface& surface, int copies);
 
+// The printer of a window's print dialog with the settings chosen in it,
+// kept while the window is loaded so that the next Print offers them again.
+// The first Print makes it: the system's default printer, high resolution.
+class PrintDialogState {
+ public:
+  PrintDialogState();
+  ~PrintDialogState();
+  PrintDialogState(const PrintDialogState&) = delete;
+  PrintDialogState& operator=(const PrintDialogState&) = delete;
+
+  QPrinter& printer();
+
+ private:
+  std::unique_ptr<QPrinter> printer_;
+};
+
 // "Print": print dialog, then print_surface with the copies chosen.  A printer
 // error is shown in a message box; Cancel prints nothing and says nothing.
-// The first form prints on the system's default printer (high resolution),
-// the second on the given printer, whose own copy count is left at 1.
-void print_with_dialog(QWidget* parent, Dialogs& dialogs, const Surface& surface);
+// The first form prints on the window's printer, the second on the given
+// one; the printer's own copy count is left at 1.
+void print_with_dialog(QWidget* parent, Dialogs& dialogs, PrintDialogState& state, const Surface& surface);
 void print_with_dialog(QWidget* parent, Dialogs& dialogs, QPrinter& printer, const Surface& surface);
 
 }  // namespace vantor

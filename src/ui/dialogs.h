@@ -64,13 +64,17 @@ class ExportProgressBox {
   virtual bool step(std::uint64_t done, std::uint64_t total) = 0;
 };
 
+// The buttons of a message box: OK alone for plain information, OK and
+// Cancel where the box ends an action that either button ends alike.
+enum class MessageButtons { Ok, OkCancel };
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
 
-  // A modal box with the text, the buttons OK and Cancel and the title.  The
-  // answer is not used by any caller.
-  virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
+  // A modal box with the text, the buttons and the title.  The answer is not
+  // used by any caller.
+  virtual void message(QWidget* parent, const QString& title, const QString& text, MessageButtons buttons) = 0;
 
   // The file-save dialog, asking before an existing file is replaced.  On OK
   // returns the full path (with the default suffix appended to a name typed
@@ -94,7 +98,7 @@ class Dialogs {
 
 class QtDialogs final : public Dialogs {
  public:
-  void message(QWidget* parent, const QString& title, const QString& text) override;
+  void message(QWidget* parent, const QString& title, const QString& text, MessageButtons buttons) override;
   std::optional<QString> save_file(QWidget* parent, SaveDialogState& state) override;
   std::optional<int> print_setup(QWidget* parent, QPrinter& printer) override;
   std::optional<ExportChoice> export_setup(QWidget* parent, ExportDialogState& state,

@@ -3,12 +3,16 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHash>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyleOptionFocusRect>
+#include <qdrawutil.h>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -34,6 +38,65 @@ void set_client_size(QWidget* window, int width_twips, int height_twips) {
 
 namespace {
 
+// A horizontal scroll bar, a tab stop like any other control of the windows.
+// Right arrow adds a step and Left arrow takes one away (mirrored right to
+// left): QScrollBar inverts its controls so that the wheel and Page Down
+// move forwards, and that inversion would turn the arrow keys of a
+// horizontal bar around.  While it has the focus, the style's focus frame
+// runs round the bar.
+class HScrollBar final : public QScrollBar {
+ public:
+  explicit HScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) { setFocusPolicy(Qt::StrongFocus); }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const int key = event->key();
+    if (key != Qt::Key_Left && key != Qt::Key_Right) {
+      QScrollBar::keyPressEvent(event);
+      return;
+    }
+    const bool adds = (key == Qt::Key_Right) != isRightToLeft();
+    triggerAction(adds ? SliderSingleStepAdd : SliderSingleStepSub);
+    event->accept();
+  }
+
+  void paintEvent(QPaintEvent* event) override {
+    QScrollBar::paintEvent(event);
+    if (!hasFocus()) return;
+    QStyleOptionFocusRect mark;
+    mark.initFrom(this);
+    // Styles draw the frame only for a focus that the keyboard can move.
+    mark.state |= QStyle::State_KeyboardFocusChange;
+    mark.backgroundColor = palette().color(QPalette::Window);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &mark, &painter, this);
+  }
+};
+
+// A frame drawn as a classic framed group: an etched border over the
+// frame's whole rectangle, its top line through the middle of the caption,
+// which sits on it near the left, the line broken behind it.  A control
+// placed below the caption's height is clear of the border.
+class FramedGroup final : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    constexpr int kCaptionLeft = 8, kGap = 2;
+    const QRect caption(kCaptionLeft, 0, metrics.horizontalAdvance(title()), metrics.height());
+    const QRect border = rect().adjusted(0, title().isEmpty() ? 0 : metrics.height() / 2, 0, 0);
+    painter.save();
+    if (!title().isEmpty()) painter.setClipRegion(QRegion(rect()).subtracted(caption.adjusted(-kGap, 0, kGap, 0)));
+    qDrawShadeRect(&painter, border, palette(), true, 1, 0);
+    painter.restore();
+    style()->drawItemText(&painter, caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), title(), QPalette::WindowText);
+  }
+};
+
 QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
   const QString text = QString::fromUtf8(spec.text ? spec.text : "");
   switch (spec.kind) {
@@ -48,7 +111,7 @@ QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
       return label;
     }
     case Kind::Frame:
-      return new QGroupBox(text, parent);
+      return new FramedGroup(text, parent);
     case Kind::TextBox:
     case Kind::LockedTextBox: {
       auto* edit = new QLineEdit(text, parent);
@@ -60,12 +123,8 @@ QWidget* make_control(const ControlSpec& spec, QWidget* parent) {
       return new QRadioButton(text, parent);
     case Kind::Check:
       return new QCheckBox(text, parent);
-    case Kind::HScroll: {
-      // A scroll bar is a tab stop like any other control of the windows.
-      auto* bar = new QScrollBar(Qt::Horizontal, parent);
-      bar->setFocusPolicy(Qt::StrongFocus);
-      return bar;
-    }
+    case Kind::HScroll:
+      return new HScrollBar(parent);
     case Kind::Slider:
       return new QSlider(Qt::Horizontal, parent);
     case Kind::HLine: {

@@ -9,8 +9,10 @@
 
 namespace vantor {
 
-void QtDialogs::message(QWidget* parent, const QString& title, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, MessageButtons buttons) {
+  const QMessageBox::StandardButtons shown =
+      buttons == MessageButtons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel;
+  QMessageBox box(QMessageBox::NoIcon, title, text, shown, parent);
   box.exec();
 }
 

@@ -265,6 +265,7 @@ class AbsFormTest : public QObject {
     click("Command1");
     QCOMPARE(dialogs_->messages.size(), std::size_t(1));
     QCOMPARE(dialogs_->messages[0].title, QStringLiteral("Vantor"));
+    QCOMPARE(dialogs_->messages[0].buttons, MessageButtons::Ok);
     if (r.limit) {
       QVERIFY(dialogs_->messages[0].text.contains(QString::number(kMaxResolutionExp)));
       QVERIFY(dialogs_->messages[0].text.startsWith(QStringLiteral("The resolution is too high")));

@@ -1,8 +1,11 @@
 // The binder on the design windows: a record loaded into the controls reads
-// back as it was, through a second binder and through the window's own, and
-// the displays show their positions.
+// back as it was, through a second binder and through the window's own, the
+// displays show their positions, and the balance bars answer the arrow keys
+// and show that they have the focus.
 #include <QCheckBox>
+#include <QImage>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <memory>
 
@@ -34,6 +37,17 @@ const IncFormValues kIncremental[] = {
 const AbsoluteEntries kAbsolute[] = {
     {Unit::Millimetre, "10", "3", "x", "40", "", "0.1", AbsEdgeMode::User, "abc", CodeType::Binary, -45},
     {Unit::Inch, "", "2", "3", "1.5", "0.25", "2", AbsEdgeMode::Default, "0.3", CodeType::Grey, 17},
+};
+
+struct BalanceBar {
+  WindowId window;
+  const char *bar, *shown_in;
+};
+const BalanceBar kBalanceBars[] = {
+    {WindowId::IncForm, "balance1", "bal_1scroll"},
+    {WindowId::IncForm, "balance2", "bal_2scroll"},
+    {WindowId::IncForm, "balance3", "bal_3scroll"},
+    {WindowId::AbsForm, "abs_bal", "abs_bal_txt"},
 };
 
 template <class Row, std::size_t N>
@@ -88,6 +102,31 @@ class ControlBinderTest : public QObject {
     QVERIFY(binder.read() == values);
     QVERIFY(form->entries() == values);
     QCOMPARE(text_of(form, "abs_bal_txt"), QString::number(values.balance));
+  }
+
+  void balance_bars_follow_the_arrow_keys_data() {
+    QTest::addColumn<int>("row");
+    for (const BalanceBar& b : kBalanceBars) QTest::newRow(b.bar) << int(&b - kBalanceBars);
+  }
+  void balance_bars_follow_the_arrow_keys() {
+    QFETCH(int, row);
+    const BalanceBar& b = kBalanceBars[row];
+    QWidget* form = registry_->show(b.window);
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    auto* bar = form->findChild<QScrollBar*>(QString::fromLatin1(b.bar));
+    const QImage without_focus = bar->grab().toImage();
+    bar->setFocus(Qt::TabFocusReason);
+    QVERIFY(bar->hasFocus());
+    QVERIFY(bar->grab().toImage() != without_focus);
+
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(bar->value(), 1);
+    QCOMPARE(text_of(form, b.shown_in), QStringLiteral("1"));
+    QTest::keyClick(bar, Qt::Key_Left);
+    QTest::keyClick(bar, Qt::Key_Left);
+    QCOMPARE(bar->value(), -1);
+    QCOMPARE(text_of(form, b.shown_in), QStringLiteral("-1"));
   }
 
   void a_greyed_check_box_is_off() {

@@ -181,6 +181,7 @@ class ExportTest : public QObject {
     } else {
       QCOMPARE(dialogs.messages.size(), std::size_t{1});
       QCOMPARE(dialogs.messages[0].title, QStringLiteral("Vantor"));
+      QCOMPARE(dialogs.messages[0].buttons, MessageButtons::Ok);
       QVERIFY2(dialogs.messages[0].text.contains(message), qPrintable(dialogs.messages[0].text));
     }
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.png")});

@@ -322,6 +322,7 @@ class IncFormTest : public QObject {
     QCOMPARE(dialogs_->messages.size(), std::size_t{1});
     QCOMPARE(dialogs_->messages[0].title, QStringLiteral("Vantor"));
     QCOMPARE(dialogs_->messages[0].text, qtext(message_text(r.message)));
+    QCOMPARE(dialogs_->messages[0].buttons, MessageButtons::OkCancel);
     QCOMPARE(box("zoom_diam")->text(), QString::fromUtf8(r.zoom_diam));
     for (const auto& [name, text] : r.typed) QCOMPARE(box(name)->text(), QString::fromUtf8(text));
     QCOMPARE(get<QScrollBar>("balance3")->value(), 0);

@@ -488,7 +488,7 @@ class MonkeyTest : public QObject {
   Said check_messages(std::size_t before) {
     Said said;
     for (std::size_t i = before; i < dialogs_->messages.size(); ++i) {
-      const auto& [title, text] = dialogs_->messages[i];
+      const auto& [title, text, buttons] = dialogs_->messages[i];
       if (title != qtext(kAppTitle)) fail(QStringLiteral("a message titled \"%1\"").arg(title));
       bool design = false;
       for (Message k : {Message::InvalidEntry, Message::SlotsTooLong, Message::ResolutionTooHigh, Message::AbsResolutionTooHigh})
@@ -602,9 +602,9 @@ class MonkeyTest : public QObject {
     run.start();
     while (index_ < actions && step(verbose)) {
     }
-    qInfo("monkey: %ld actions in %.1f s; %d program ends, %zu file, %zu export and %d print dialogs", index_,
+    qInfo("monkey: %ld actions in %.1f s; %d program ends, %zu file, %zu export and %zu print dialogs", index_,
           run.elapsed() / 1000.0, all_closed_, dialogs_->save_requests.size(), dialogs_->export_requests.size(),
-          dialogs_->print_requests);
+          dialogs_->print_requests.size());
     QStringList last(recent_.begin(), recent_.end());
     QVERIFY2(failure_.isEmpty(), qPrintable(QStringLiteral("action #%1 (seed %2): %3\n  the last actions:\n    %4")
                                                  .arg(index_ - 1).arg(seed).arg(failure_, last.join("\n    "))));

@@ -289,7 +289,7 @@ class SavePrintTest : public QObject {
     QCOMPARE(dialogs.save_requests[0].filter, QStringLiteral("*.bmp"));
     QCOMPARE(dialogs.save_requests[1].file_name, QStringLiteral("first.bmp"));
     QCOMPARE(QDir(dialogs.save_requests[1].folder).canonicalPath(), QDir(dir.path()).canonicalPath());
-    QCOMPARE(dialogs.print_requests, 1);
+    QCOMPARE(dialogs.print_requests.size(), std::size_t{1});
     QVERIFY(dialogs.messages.empty());
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("first.bmp")});
 
@@ -349,6 +349,7 @@ class SavePrintTest : public QObject {
 
     QCOMPARE(dialogs.messages.size(), std::size_t{1});
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("Vantor"));
+    QCOMPARE(dialogs.messages[0].buttons, MessageButtons::Ok);
     const QString text = dialogs.messages[0].text;
     QVERIFY2(text.contains(QDir::toNativeSeparators(path)), qPrintable(text));
     const QString reason = text.mid(text.indexOf(QStringLiteral("\": ")) + 3);
@@ -460,6 +461,66 @@ class SavePrintTest : public QObject {
     QVERIFY(entries(dir.path()).isEmpty());
   }
 
+  // The real message box offers the buttons asked for.
+  void qt_message_box_data() {
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("information") << int(MessageButtons::Ok) << int(QMessageBox::Ok);
+    QTest::newRow("ending an action") << int(MessageButtons::OkCancel) << int(QMessageBox::Ok | QMessageBox::Cancel);
+  }
+  void qt_message_box() {
+    QFETCH(int, buttons);
+    QFETCH(int, shown);
+    int offered = 0;
+    on_modal<QMessageBox>([&](QMessageBox* box) {
+      offered = int(box->standardButtons());
+      box->button(QMessageBox::Ok)->click();
+    });
+    QtDialogs dialogs;
+    dialogs.message(nullptr, app_title(), QStringLiteral("text"), static_cast<MessageButtons>(buttons));
+    QCOMPARE(offered, shown);
+  }
+
+  // A design window's print dialog opens on the printer and settings chosen
+  // in the one before, until the window is unloaded.
+  void print_dialog_keeps_its_printer_while_the_window_is_loaded_data() {
+    QTest::addColumn<int>("form");
+    QTest::newRow("Inc_form") << int(WindowId::IncForm);
+    QTest::newRow("Abs_form") << int(WindowId::AbsForm);
+  }
+  void print_dialog_keeps_its_printer_while_the_window_is_loaded() {
+    QFETCH(int, form);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("chosen.pdf"));
+    ScriptedDialogs dialogs;
+    WindowRegistry registry(dialogs);
+    QWidget* window = registry.show(static_cast<WindowId>(form));
+    dialogs.print_answers = {1, std::nullopt, std::nullopt};
+    dialogs.print_choices = {[&pdf](QPrinter& printer) {
+      printer.setOutputFileName(pdf);
+      printer.setPageSize(QPageSize(QPageSize::A5));
+      printer.setPageOrientation(QPageLayout::Landscape);
+      printer.setColorMode(QPrinter::GrayScale);
+    }};
+
+    click(window, "Command4");
+    click(window, "Command4");
+    click(window, "Command2");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    click(registry.show(static_cast<WindowId>(form)), "Command4");
+
+    QVERIFY(dialogs.messages.empty());
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QCOMPARE(dialogs.print_requests.size(), std::size_t{3});
+    const ScriptedDialogs::PrinterSeen& second = dialogs.print_requests[1];
+    QCOMPARE(second.output_file, pdf);
+    QCOMPARE(second.page_size, QPageSize::A5);
+    QCOMPARE(second.orientation, QPageLayout::Landscape);
+    QCOMPARE(second.colour, QPrinter::GrayScale);
+    QVERIFY(dialogs.print_requests[2] == dialogs.print_requests[0]);
+    QVERIFY(!(dialogs.print_requests[0] == second));
+  }
+
   void print_cancel_prints_nothing() {
     QTemporaryDir dir;
     QPrinter printer(QPrinter::HighResolution);
@@ -468,7 +529,7 @@ class SavePrintTest : public QObject {
     ScriptedDialogs dialogs;
     dialogs.print_answers = {std::nullopt};
     print_with_dialog(nullptr, dialogs, printer, pattern_surface(50, 50, 96, 5));
-    QCOMPARE(dialogs.print_requests, 1);
+    QCOMPARE(dialogs.print_requests.size(), std::size_t{1});
     QVERIFY(entries(dir.path()).isEmpty());
     QVERIFY(dialogs.messages.empty());
   }
@@ -484,6 +545,7 @@ class SavePrintTest : public QObject {
     print_with_dialog(nullptr, dialogs, printer, pattern_surface(50, 50, 96, 5));
     QCOMPARE(dialogs.messages.size(), std::size_t{1});
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("Vantor"));
+    QCOMPARE(dialogs.messages[0].buttons, MessageButtons::Ok);
     QVERIFY2(dialogs.messages[0].text.contains(target), qPrintable(dialogs.messages[0].text));
     QVERIFY2(dialogs.messages[0].text.contains(QStringLiteral("copy 1 of 2")), qPrintable(dialogs.messages[0].text));
   }

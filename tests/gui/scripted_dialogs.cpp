@@ -5,8 +5,8 @@
 
 namespace vantor::test {
 
-void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text) {
-  messages.push_back({title, text});
+void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text, MessageButtons buttons) {
+  messages.push_back({title, text, buttons});
 }
 
 std::optional<QString> ScriptedDialogs::save_file(QWidget*, SaveDialogState& state) {
@@ -24,11 +24,16 @@ std::optional<QString> ScriptedDialogs::save_file(QWidget*, SaveDialogState& sta
   return path;
 }
 
-std::optional<int> ScriptedDialogs::print_setup(QWidget*, QPrinter&) {
-  ++print_requests;
+std::optional<int> ScriptedDialogs::print_setup(QWidget*, QPrinter& printer) {
+  print_requests.push_back({printer.printerName(), printer.outputFileName(), printer.pageLayout().pageSize().id(),
+                            printer.pageLayout().orientation(), printer.colorMode()});
   if (print_answers.empty()) return std::nullopt;
   std::optional<int> answer = print_answers.front();
   print_answers.pop_front();
+  if (answer && !print_choices.empty()) {
+    print_choices.front()(printer);
+    print_choices.pop_front();
+  }
   return answer;
 }
 
@@ -69,9 +74,10 @@ std::unique_ptr<ExportProgressBox> ScriptedDialogs::export_progress(QWidget*, co
 void ScriptedDialogs::clear() {
   save_answers.clear();
   print_answers.clear();
+  print_choices.clear();
   messages.clear();
   save_requests.clear();
-  print_requests = 0;
+  print_requests.clear();
   export_answers.clear();
   cancel_export_at_step = 0;
   export_requests.clear();

@@ -2,9 +2,13 @@
 // queues that the test fills.  An empty queue answers Cancel.
 #pragma once
 
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "ui/dialogs.h"
@@ -16,6 +20,16 @@ class ScriptedDialogs final : public Dialogs {
   struct MessageSeen {
     QString title;
     QString text;
+    MessageButtons buttons;
+  };
+  // The printer and the settings that a print dialog opened with.
+  struct PrinterSeen {
+    QString printer_name;
+    QString output_file;
+    QPageSize::PageSizeId page_size;
+    QPageLayout::Orientation orientation;
+    QPrinter::ColorMode colour;
+    bool operator==(const PrinterSeen&) const = default;
   };
 
   // What the next file dialogs return: a file name (resolved against the
@@ -24,6 +38,9 @@ class ScriptedDialogs final : public Dialogs {
   std::deque<std::optional<QString>> save_answers;
   // What the next print dialogs return: copies, or nullopt for Cancel.
   std::deque<std::optional<int>> print_answers;
+  // What the user sets on the printer in the next print dialogs that answer
+  // with copies, one each; none leaves the printer as it opened.
+  std::deque<std::function<void(QPrinter&)>> print_choices;
 
   // What the next export dialogs return (a relative path is resolved
   // against the state's folder), or nullopt for Cancel.
@@ -34,12 +51,12 @@ class ScriptedDialogs final : public Dialogs {
 
   std::vector<MessageSeen> messages;
   std::vector<SaveDialogState> save_requests;  // the state each dialog opened with
-  int print_requests = 0;
+  std::vector<PrinterSeen> print_requests;  // the printer each dialog opened with
   std::vector<ExportDialogState> export_requests;  // the state each dialog opened with
   QStringList export_reports;                      // the report each dialog showed for its answer
   int export_progress_steps = 0;
 
-  void message(QWidget* parent, const QString& title, const QString& text) override;
+  void message(QWidget* parent, const QString& title, const QString& text, MessageButtons buttons) override;
   std::optional<QString> save_file(QWidget* parent, SaveDialogState& state) override;
   std::optional<int> print_setup(QWidget* parent, QPrinter& printer) override;
   std::optional<ExportChoice> export_setup(QWidget* parent, ExportDialogState& state,

@@ -1,9 +1,13 @@
-// The main menu, the about box and the window lifecycle.
+// The main menu, the about box, the window lifecycle and the frames of the
+// design windows.
+#include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "gui_test.h"
@@ -68,6 +72,38 @@ class ShellTest : public QObject {
     QCOMPARE(w->objectName(), name);
     QCOMPARE(w->windowTitle(), caption);
     QCOMPARE(w->size(), client);
+  }
+
+  // A frame draws its border and caption where none of its controls lies.
+  void frames_leave_their_controls_clear_data() {
+    QTest::addColumn<int>("id");
+    QTest::newRow("Inc_form") << int(WindowId::IncForm);
+    QTest::newRow("Abs_form") << int(WindowId::AbsForm);
+  }
+  void frames_leave_their_controls_clear() {
+    QFETCH(int, id);
+    const QList<QGroupBox*> frames = registry_->show(static_cast<WindowId>(id))->findChildren<QGroupBox*>();
+    QVERIFY(!frames.isEmpty());
+    for (QGroupBox* frame : frames) {
+      const QRgb ground = frame->palette().color(QPalette::Window).rgb();
+      QImage bare(frame->size(), QImage::Format_RGB32);
+      bare.fill(ground);
+      frame->render(&bare, QPoint(), QRegion(), QWidget::RenderFlags());  // without its controls
+      const QList<QWidget*> controls = frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+      const auto by_top = [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); };
+      const int first = (*std::min_element(controls.begin(), controls.end(), by_top))->y();
+      // The left border runs from above the first control to the bottom.
+      QVERIFY2(bare.pixel(0, first) != ground && bare.pixel(0, bare.height() - 1) != ground,
+               qPrintable(frame->objectName()));
+      for (QWidget* control : controls) {
+        const QRect r = control->geometry() & bare.rect();
+        for (int y = r.top(); y <= r.bottom(); ++y)
+          for (int x = r.left(); x <= r.right(); ++x)
+            if (bare.pixel(x, y) != ground)
+              QFAIL(qPrintable(QStringLiteral("%1 draws on %2 at (%3, %4)")
+                                   .arg(frame->objectName(), control->objectName()).arg(x).arg(y)));
+      }
+    }
   }
 
   void main_menu_layout_and_tab_order() {

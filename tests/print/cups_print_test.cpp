@@ -157,7 +157,7 @@ class CupsPrintTest : public QObject {
     ScriptedDialogs dialogs;
     dialogs.print_answers = {std::nullopt};
     print_with_dialog(nullptr, dialogs, printer, printed_figure());
-    QCOMPARE(dialogs.print_requests, 1);
+    QCOMPARE(dialogs.print_requests.size(), std::size_t{1});
     QTest::qWait(1500);
     QCOMPARE(jobs("all"), before);
     QVERIFY(pdfs().isEmpty());
