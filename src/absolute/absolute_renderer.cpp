@@ -88,12 +88,12 @@ bool draw(const AbsoluteDesign& design, Surface& surface) {
 }  // namespace
 
 DrawOutcome render_absolute(const AbsoluteDesign& design, Surface& surface) {
-  if (!(design.resolution_exp <= kMaxDrawableResolutionExp)) return {.message = Message::InvalidEntry};
+  if (!(design.resolution_exp <= kMaxDrawableResolutionExp)) return {.message = Message::InvalidEntry, .zoom_diam = {}};
   surface.set_scale_mode(design.unit == Unit::Inch ? ScaleMode::Inch : ScaleMode::Millimetre);
   surface.set_part({});
   const bool drawn = draw(design, surface);
   surface.set_part({});
-  return {.message = drawn ? Message::None : Message::InvalidEntry};
+  return {.message = drawn ? Message::None : Message::InvalidEntry, .zoom_diam = {}};
 }
 
 }  // namespace vantor

@@ -15,7 +15,7 @@ DrawOutcome draw_disc(const DiscRequest& request, Surface& surface) {
     return render_incremental(request.incremental.design, request.inverse ? Polarity::Inverse : Polarity::Normal,
                               surface);
   const auto built = build_absolute_design(request.absolute);
-  if (const Message* refused = std::get_if<Message>(&built)) return {.message = *refused};
+  if (const Message* refused = std::get_if<Message>(&built)) return {.message = *refused, .zoom_diam = {}};
   return render_absolute(std::get<AbsoluteDesign>(built), surface);
 }
 
