@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -107,21 +106,15 @@ TEST(Gerber, EmptyDrawingIsAValidBlankFile) {
   EXPECT_EQ(file.find("%LP"), std::string::npos);
 }
 
-// A 2^18-sector absolute disc: every writer takes well under a second per
-// 100000 figures (a quadratic one takes minutes) and a few hundred bytes a
-// figure.
-TEST(Writers, LargeLogIsQuickAndCompact) {
+// A 2^18-sector absolute disc: every writer takes a few hundred bytes a
+// figure (vantor-bench --writers measures their speed).
+TEST(Writers, LargeLogIsCompact) {
   const ArtworkOutcome rec = record_artwork(test::request({"absolute", "Res_exp=18", "--dpi", "2000", "--crop"}));
   ASSERT_EQ(rec.message, Message::None);
   const Artwork& art = rec.artwork;
   ASSERT_GT(art.figures.size(), 250000u);
   for (Format f : {Format::Svg, Format::Pdf, Format::Gerber}) {
-    const auto t0 = std::chrono::steady_clock::now();
     const std::string file = test::file_of(f, art);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    const double per_100k = seconds * 1e5 / static_cast<double>(art.figures.size());
-    RecordProperty(std::string(test::format_name(f)) + "_seconds_per_100k", std::to_string(per_100k));
-    EXPECT_LT(per_100k, 1.0) << test::format_name(f);
     EXPECT_LT(file.size() / art.figures.size(), 250u) << test::format_name(f);
     if (f != Format::Gerber) continue;
     const Structure s = check_structure(file);
