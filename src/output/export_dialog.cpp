@@ -241,7 +241,7 @@ ExportRequest export_request(const DiscRequest& base, const ExportChoice& choice
 
 void export_with_dialog(QWidget* parent, Dialogs& dialogs, ExportDialogState& state, const DiscRequest& base) {
   const ExportReport report = [&base](const ExportChoice& c) {
-    return QString::fromStdString(export_report(export_request(base, c)));
+    return QString::fromStdString(export_report(export_request(base, c)).text);
   };
   const std::optional<ExportChoice> choice = dialogs.export_setup(parent, state, report);
   if (!choice) return;

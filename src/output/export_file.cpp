@@ -121,10 +121,11 @@ ExportOutcome export_file(const ExportRequest& request, const ExportProgress& pr
   return export_vector(request, progress);
 }
 
-std::string export_report(const ExportRequest& request) {
+ReportOutcome export_report(const ExportRequest& request) {
   const ArtworkOutcome recorded = record_artwork(request);
-  if (recorded.message != Message::None) return std::string(message_text(recorded.message)) + "\n";
-  return design_report(recorded.artwork);
+  if (recorded.message != Message::None)
+    return {recorded.message, std::string(message_text(recorded.message)) + "\n"};
+  return {Message::None, design_report(recorded.artwork)};
 }
 
 }  // namespace vantor

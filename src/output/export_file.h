@@ -37,8 +37,12 @@ struct ExportProgress {
 // and an existing file is untouched.
 ExportOutcome export_file(const ExportRequest& request, const ExportProgress& progress = {});
 
-// The request's design report (as text) at its density; the design's
-// refusal message instead when it would not draw.
-std::string export_report(const ExportRequest& request);
+// The request's design report (as text) at its density; when the design
+// would not draw, its refusal and the message as the text.
+struct ReportOutcome {
+  Message refused = Message::None;
+  std::string text;
+};
+ReportOutcome export_report(const ExportRequest& request);
 
 }  // namespace vantor

@@ -75,9 +75,11 @@ class Progress {
 
 int run(const RenderRequest& request) {
   if (request.report) {
-    const std::string report = export_report(request);
-    std::fwrite(report.data(), 1, report.size(), stdout);
+    const ReportOutcome report = export_report(request);
+    std::fwrite(report.text.data(), 1, report.text.size(), stdout);
     std::fflush(stdout);
+    // A design that does not draw is refused with or without a file.
+    if (report.refused != Message::None) return refuse(report.refused);
   }
   if (request.output.empty()) return 0;
   Progress progress(request.progress);

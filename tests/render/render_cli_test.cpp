@@ -204,6 +204,10 @@ class RenderCliTest : public QObject {
     QTest::newRow("SVG of a refused design") << "incremental RES= -o @.svg" << text(Message::InvalidEntry);
     QTest::newRow("Gerber, folder missing") << "absolute -o @.d/disc.gbr" << "~could not be written";
     QTest::newRow("DXF of overlapping tracks") << "incremental CH2_ED_U CH2_ED=-0.05 -o @.dxf" << "~overlap";
+    // Regression: a report of a refused design once exited 0.
+    QTest::newRow("report alone of a refused design") << "incremental ED=abc --report" << text(Message::InvalidEntry);
+    QTest::newRow("report of a refused design, with a file") << "absolute Res_exp=x --report -o @"
+                                                              << text(Message::InvalidEntry);
   }
   void refused_drawings() {
     QFETCH(QString, args);
