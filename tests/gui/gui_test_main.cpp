@@ -1,13 +1,13 @@
+// Runs every registered window test class, on the offscreen platform unless
+// another is set; arguments after the program name select classes by name.
 #include <QApplication>
-#include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "gui_test.h"
 
-namespace vantor::test {
 namespace {
 std::vector<std::pair<const char*, std::function<QObject*()>>>& tests() {
   static std::vector<std::pair<const char*, std::function<QObject*()>>> all;
@@ -15,28 +15,22 @@ std::vector<std::pair<const char*, std::function<QObject*()>>>& tests() {
 }
 }  // namespace
 
-int register_gui_test(const char* name, std::function<QObject*()> make) {
+int vantor::test::register_gui_test(const char* name, std::function<QObject*()> make) {
   tests().emplace_back(name, std::move(make));
   return static_cast<int>(tests().size());
 }
-}  // namespace vantor::test
 
-// Runs every registered class; arguments after the program name select
-// classes by name.
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
-  int failed_classes = 0, run = 0;
-  for (auto& [name, make] : vantor::test::tests()) {
-    bool selected = argc < 2;
-    for (int i = 1; i < argc; ++i) selected = selected || qstrcmp(argv[i], name) == 0;
-    if (!selected) continue;
+  int failed = 0, run = 0;
+  for (auto& [name, make] : tests()) {
+    if (argc > 1 && std::none_of(argv + 1, argv + argc, [name](const char* a) { return qstrcmp(a, name) == 0; })) continue;
     std::unique_ptr<QObject> object(make());
-    char* args[] = {argv[0]};
     ++run;
-    if (QTest::qExec(object.get(), 1, args) != 0) ++failed_classes;
+    failed += QTest::qExec(object.get(), 1, argv) != 0;
   }
-  std::printf("%d passed, %d failed\n", run - failed_classes, failed_classes);
-  return failed_classes == 0 ? 0 : 1;
+  std::printf("%d passed, %d failed\n", run - failed, failed);
+  return failed == 0 ? 0 : 1;
 }
