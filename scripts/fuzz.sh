@@ -35,13 +35,16 @@ scale=${FUZZ_SCALE:-1}
 seed=${FUZZ_SEED:-1}
 # Inputs per target, and a cap on its time in seconds.  The renderers draw
 # on the picture surface, a few milliseconds an input under the sanitizers;
-# the export target writes every file format of each artwork.
-declare -A runs=([fuzz_numtext]=400000 [fuzz_surface]=200000 [fuzz_renderers]=10000 [fuzz_export]=7000)
-declare -A cap=([fuzz_numtext]=30 [fuzz_surface]=60 [fuzz_renderers]=90 [fuzz_export]=60)
-declare -A max_len=([fuzz_numtext]=256 [fuzz_surface]=512 [fuzz_renderers]=256 [fuzz_export]=512)
+# the export target writes every file format of each artwork; the design
+# file target reads whole files, a design's about 1 KiB.
+declare -A runs=([fuzz_numtext]=400000 [fuzz_surface]=200000 [fuzz_renderers]=10000 [fuzz_export]=7000
+                 [fuzz_design_file]=30000)
+declare -A cap=([fuzz_numtext]=30 [fuzz_surface]=60 [fuzz_renderers]=90 [fuzz_export]=60 [fuzz_design_file]=30)
+declare -A max_len=([fuzz_numtext]=256 [fuzz_surface]=512 [fuzz_renderers]=256 [fuzz_export]=512
+                    [fuzz_design_file]=4096)
 
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_numtext fuzz_surface fuzz_renderers fuzz_export)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_numtext fuzz_surface fuzz_renderers fuzz_export fuzz_design_file)
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

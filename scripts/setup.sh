@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
-  libgtest-dev
+  libgtest-dev libtomlplusplus-dev
   fonts-liberation fontconfig
   xvfb xauth
   cups printer-driver-cups-pdf poppler-utils

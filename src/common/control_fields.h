@@ -37,8 +37,21 @@ enum class ControlKind {
   Display,   // a locked box or an echo that Draw does not read
 };
 
-// The most characters a text box holds.
+// The most characters a text box holds, counted as the window counts them:
+// in UTF-16 code units (text_length).
 inline constexpr std::size_t kMaxTextLength = 32767;
+
+// The length of UTF-8 text in UTF-16 code units: one a character, two for a
+// character beyond U+FFFF.
+inline std::size_t text_length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    units += (byte & 0xC0) != 0x80 ? 1 : 0;
+    units += byte >= 0xF0 ? 1 : 0;
+  }
+  return units;
+}
 
 template <class Values>
 struct ControlField {
@@ -157,7 +170,7 @@ std::optional<std::string> enter_controls(const ControlTable<Values>& table, Val
       case ControlKind::Display:
         return f->name + " is not an input: " + f->note;
       case ControlKind::TextBox: {
-        if (text.size() > kMaxTextLength)
+        if (text_length(text) > kMaxTextLength)
           return f->name + " holds at most " + std::to_string(kMaxTextLength) + " characters";
         if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
           return f->name + " holds one line of text, without control characters";

@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "absolute/absolute_renderer.h"
+#include "designers/design_files.h"
 #include "output/export_dialog.h"
 #include "output/image_output.h"
 #include "output/image_window.h"
@@ -17,6 +18,8 @@
 namespace vantor {
 
 namespace {
+
+const QString kTitle = QStringLiteral("Absolute Encoder");
 
 const ControlSpec kAbsForm[] = {
     {Kind::Frame, "Frame1", "Vantor Data", "", 360, 240, 4815, 5415, 0},
@@ -63,13 +66,15 @@ const ControlSpec kAbsForm[] = {
 
 AbsForm::AbsForm(WindowHost& windows, QWidget* parent) : QWidget(parent), windows_(windows) {
   setObjectName(QStringLiteral("Abs_form"));
-  setWindowTitle(QStringLiteral("Absolute Encoder"));
-  set_client_size(this, 5430, 7395);
-  build_controls(this, kAbsForm);
+  setWindowTitle(kTitle);
+  QMenuBar* menu = design_menu_bar(
+      this, [this] { open_design_with_dialog(this, windows_, design_state_); }, [this] { save_design(); });
+  build_controls(client_below_menu_bar(this, menu, 5430, 7395), kAbsForm);
   save_state_.folder = QDir::homePath();
   save_state_.file_name = QStringLiteral("ABS_encoder1");
   export_state_.folder = QDir::homePath();
   export_state_.base_name = QStringLiteral("ABS_encoder1");
+  design_state_ = design_dialog_state(QStringLiteral("ABS_encoder1"));
 
   controls_ = std::make_unique<ControlBinder<AbsoluteEntries>>(this, absolute_fields());
   // A scroll bar takes the focus here, in its place in the tab order.
@@ -117,6 +122,19 @@ void AbsForm::export_design() {
 
 void AbsForm::print() {
   print_with_dialog(this, windows_.dialogs(), print_state_, windows_.image_window(WindowId::AbsEncoderDraw)->surface());
+}
+
+void AbsForm::save_design() {
+  DiscRequest design;
+  design.kind = DiscKind::Absolute;
+  design.absolute = entries();
+  if (const std::optional<QString> path = save_design_with_dialog(this, windows_.dialogs(), design_state_, design))
+    name_design(this, kTitle, design_state_, *path);
+}
+
+void AbsForm::show_design(const AbsoluteEntries& entries, const QString& path) {
+  controls_->load(entries);
+  name_design(this, kTitle, design_state_, path);
 }
 
 void AbsForm::exit() {

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "designers/design_files.h"
 #include "output/export_dialog.h"
 #include "output/image_output.h"
 #include "output/image_window.h"
@@ -17,6 +18,8 @@
 namespace vantor {
 
 namespace {
+
+const QString kTitle = QStringLiteral("Incremental Encoder");
 
 // The data frame, down to the channel frames (twips, relative to the
 // containing frame).
@@ -167,14 +170,16 @@ std::vector<ControlSpec> window_table() {
 
 IncForm::IncForm(WindowHost& windows, QWidget* parent) : QWidget(parent), windows_(windows) {
   setObjectName(QStringLiteral("Inc_form"));
-  setWindowTitle(QStringLiteral("Incremental Encoder"));
-  set_client_size(this, 4635, 10830);
-  build_controls(this, window_table());
+  setWindowTitle(kTitle);
+  QMenuBar* menu = design_menu_bar(
+      this, [this] { open_design_with_dialog(this, windows_, design_state_); }, [this] { save_design(); });
+  build_controls(client_below_menu_bar(this, menu, 4635, 10830), window_table());
   save_state_.folder = QDir::homePath();
   save_state_.file_name = QStringLiteral("encoder");
   export_state_.folder = QDir::homePath();
   export_state_.base_name = QStringLiteral("encoder");
   export_state_.offers_inverse = true;
+  design_state_ = design_dialog_state(QStringLiteral("encoder"));
 
   controls_ = std::make_unique<ControlBinder<IncFormValues>>(this, incremental_fields());
   zoom_diam_ = findChild<QLineEdit*>(QStringLiteral("zoom_diam"));
@@ -218,6 +223,20 @@ void IncForm::export_design() {
   base.kind = DiscKind::Incremental;
   base.incremental.design = design();
   export_with_dialog(this, windows_.dialogs(), export_state_, base);
+}
+
+void IncForm::save_design() {
+  controls_->commit_focused();
+  DiscRequest design;
+  design.kind = DiscKind::Incremental;
+  design.incremental = controls_->read();
+  if (const std::optional<QString> path = save_design_with_dialog(this, windows_.dialogs(), design_state_, design))
+    name_design(this, kTitle, design_state_, *path);
+}
+
+void IncForm::show_design(const IncFormValues& values, const QString& path) {
+  controls_->load(values);
+  name_design(this, kTitle, design_state_, path);
 }
 
 void IncForm::exit() {

@@ -1,7 +1,8 @@
 // Inc_form, the incremental design window: the fields of one incremental
 // code disc, bound through incremental_fields() (the balance and zoom
 // controls keep their text boxes in step), "Draw" and "Draw Inverse" into
-// Inc_Encoder_draw, "Save", "Export", "Print" and "Exit".
+// Inc_Encoder_draw, "Save", "Export", "Print" and "Exit", and above them a
+// File menu of design files (designers/design_files.h).
 #pragma once
 
 #include <QWidget>
@@ -29,17 +30,23 @@ class IncForm : public QWidget {
   // from the text boxes, the zoom from the slider.
   IncrementalDesign design() const { return controls_->read().design; }
 
+  // Sets every control as the values say and names the design file at path
+  // in the title; the next Save Design offers it.
+  void show_design(const IncFormValues& values, const QString& path);
+
  private:
   void draw(Polarity polarity);
   void export_design();
   void save();
   void print();
   void exit();
+  void save_design();
 
   WindowHost& windows_;
   SaveDialogState save_state_;
   PrintDialogState print_state_;
   ExportDialogState export_state_;
+  SaveDialogState design_state_;
   std::unique_ptr<ControlBinder<IncFormValues>> controls_;
   QLineEdit* zoom_diam_;
 };

@@ -26,18 +26,6 @@ ExportOutcome write_outcome(const std::optional<QString>& reason) {
   return {};
 }
 
-std::optional<QString> write_bytes_atomically(const std::string& bytes, const QString& path) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    return reason;
-  }
-  if (!file.commit()) return file.errorString();
-  return std::nullopt;
-}
-
 ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& progress) {
   const DiscJob job(request);
 
@@ -115,6 +103,18 @@ ExportOutcome export_vector(const ExportRequest& request, const ExportProgress& 
 }
 
 }  // namespace
+
+std::optional<QString> write_bytes_atomically(const std::string& bytes, const QString& path) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return reason;
+  }
+  if (!file.commit()) return file.errorString();
+  return std::nullopt;
+}
 
 ExportOutcome export_file(const ExportRequest& request, const ExportProgress& progress) {
   if (format_info(request.format).raster) return export_raster(request, progress);

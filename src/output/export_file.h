@@ -4,8 +4,10 @@
 // both write through here.  Needs Qt Gui only.
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/messages.h"
@@ -36,6 +38,11 @@ struct ExportProgress {
 // appears complete or not at all: on any outcome but Written no file is left
 // and an existing file is untouched.
 ExportOutcome export_file(const ExportRequest& request, const ExportProgress& progress = {});
+
+// Writes the bytes to the file at path through a temporary file that
+// replaces it when complete: on failure the reason, and an existing file is
+// untouched.
+std::optional<QString> write_bytes_atomically(const std::string& bytes, const QString& path);
 
 // The request's design report (as text) at its density; when the design
 // would not draw, its refusal and the message as the text.

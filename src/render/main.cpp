@@ -16,7 +16,7 @@ namespace {
 
 using namespace vantor;
 
-constexpr int kUsageStatus = 2;
+constexpr int kUsageStatus = 2;  // also a design file that cannot be read
 constexpr int kRefusedStatus = 1;
 
 // The drawing's refusal, exactly as the window's message box shows it.
@@ -74,6 +74,11 @@ class Progress {
 };
 
 int run(const RenderRequest& request) {
+  if (!request.save_design.empty()) {
+    if (const std::optional<QString> reason =
+            write_bytes_atomically(design_text(request), QString::fromLocal8Bit(request.save_design.c_str())))
+      return fail(request.save_design + " could not be written: " + reason->toStdString(), kRefusedStatus);
+  }
   if (request.report) {
     const ReportOutcome report = export_report(request);
     std::fwrite(report.text.data(), 1, report.text.size(), stdout);
@@ -117,5 +122,7 @@ int main(int argc, char** argv) {
   }
   if (const UsageError* error = std::get_if<UsageError>(&parsed))
     return fail(error->reason + " (see vantor-render --help)", kUsageStatus);
+  if (const DesignFileError* unreadable = std::get_if<DesignFileError>(&parsed))
+    return fail(unreadable->message, kUsageStatus);
   return run(std::get<RenderRequest>(parsed));
 }

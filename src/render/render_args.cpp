@@ -71,18 +71,23 @@ std::string control_list(const ControlTable<Values>& table, Values defaults) {
 
 }  // namespace
 
-std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span<const std::string> args) {
+std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_render_args(
+    std::span<const std::string> args) {
   if (std::find_if(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; }) !=
       args.end())
     return HelpRequest{};
-  if (args.empty()) return UsageError{"say what to draw: incremental or absolute"};
+  if (args.empty()) return UsageError{"say what to draw: incremental, absolute or a design file (.vantor)"};
   RenderRequest request;
+  std::string design_file;
   if (args[0] == "incremental")
     request.kind = DiscKind::Incremental;
   else if (args[0] == "absolute")
     request.kind = DiscKind::Absolute;
+  else if (is_design_file_name(args[0]))
+    design_file = args[0];
   else
-    return UsageError{"the first argument is the kind of disc, incremental or absolute, not \"" + args[0] + "\""};
+    return UsageError{"the first argument is the kind of disc, incremental or absolute, or a design file "
+                      "(.vantor), not \"" + args[0] + "\""};
 
   std::vector<ControlEntry> entries;
   bool have_dpi = false, have_output = false;
@@ -105,7 +110,6 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
     if ((a == "--inverse" || a == "--crop" || a == "--progress" || a == "--report") && attached) {
       return UsageError{a + " takes no value"};
     } else if (a == "--inverse") {
-      if (request.kind == DiscKind::Absolute) return UsageError{"--inverse draws incremental discs only"};
       if (request.inverse) return UsageError{"--inverse is given twice"};
       request.inverse = true;
     } else if (a == "--report") {
@@ -137,6 +141,12 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
       request.output = *path;
       request.format = *format;
       have_output = true;
+    } else if (a == "--save-design") {
+      if (!request.save_design.empty()) return UsageError{"--save-design is given twice"};
+      const std::optional<std::string> path = value();
+      if (!path) return UsageError{"--save-design needs a value"};
+      if (!is_design_file_name(*path)) return UsageError{"the design file \"" + *path + "\" must end in .vantor"};
+      request.save_design = *path;
     } else if (!a.empty() && a[0] == '-') {
       return UsageError{"no option \"" + a + "\""};
     } else if (const std::size_t eq = a.find('='); eq != std::string::npos) {
@@ -146,13 +156,23 @@ std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span
     }
   }
 
+  if (!design_file.empty()) {
+    auto read = read_design_file(design_file, design_file);
+    if (DesignFileError* unreadable = std::get_if<DesignFileError>(&read)) return std::move(*unreadable);
+    const DiscRequest& design = std::get<DiscRequest>(read);
+    request.kind = design.kind;
+    request.incremental = design.incremental;
+    request.absolute = design.absolute;
+  }
+  if (request.inverse && request.kind == DiscKind::Absolute)
+    return UsageError{"--inverse draws incremental discs only"};
   const std::optional<std::string> refused =
       request.kind == DiscKind::Incremental
           ? enter_controls(incremental_fields(), request.incremental, std::span<const ControlEntry>(entries))
           : enter_controls(absolute_fields(), request.absolute, std::span<const ControlEntry>(entries));
   if (refused) return UsageError{*refused};
-  if (!have_output && !request.report)
-    return UsageError{"no output file: give -o FILE (" + extension_list() + ") or --report"};
+  if (!have_output && !request.report && request.save_design.empty())
+    return UsageError{"no output file: give -o FILE (" + extension_list() + "), --report or --save-design FILE"};
   return request;
 }
 
@@ -161,15 +181,19 @@ std::string render_usage() {
       "Usage:\n"
       "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [OPTION]...\n"
       "  vantor-render absolute    [NAME=TEXT | BUTTON]... [OPTION]...\n"
+      "  vantor-render FILE.vantor [NAME=TEXT | BUTTON]... [OPTION]...\n"
       "\n"
-      "Draws one disc as its design window does when freshly opened, the entries\n"
-      "made, \"Draw\" (\"Draw Inverse\" with --inverse) clicked and the picture saved.\n"
-      "Entries are made in the order given; a control that is not named keeps its\n"
-      "design-time value.  NAME=TEXT types TEXT into a text box, sets a check box\n"
-      "(0 or 1) or moves a scroll bar or slider; a balance box is then validated as\n"
-      "when the focus leaves it (clamped to " + integer_text(-kBalanceLimit) + " ... " + integer_text(kBalanceLimit) +
-      ", its scroll bar moved).  A\n"
-      "bare BUTTON selects an option button.  Give -o FILE, --report or both.\n"
+      "Draws one disc as its design window does when freshly opened (or when the\n"
+      "design file FILE.vantor, saved by a window's \"Save Design...\" or by\n"
+      "--save-design, is opened in it), the entries made, \"Draw\" (\"Draw Inverse\"\n"
+      "with --inverse) clicked and the picture saved.  Entries are made in the\n"
+      "order given, after the file's values, which they override; a control that\n"
+      "is not named keeps its value.  NAME=TEXT types TEXT into a text box, sets a\n"
+      "check box (0 or 1) or moves a scroll bar or slider; a balance box is then\n"
+      "validated as when the focus leaves it (clamped to " + integer_text(-kBalanceLimit) + " ... " +
+      integer_text(kBalanceLimit) + ", its scroll bar\n"
+      "moved).  A bare BUTTON selects an option button.  Give -o FILE, --report,\n"
+      "--save-design FILE or more than one of them.\n"
       "\n"
       "  -o FILE, --output FILE\n"
       "              the file to write; its extension gives the format: .bmp and\n"
@@ -188,11 +212,16 @@ std::string render_usage() {
       "  --progress  report the progress on standard error from the start, one line\n"
       "              a step; without it, only on a terminal once a drawing takes a\n"
       "              second, rewritten in place\n"
+      "  --save-design FILE.vantor\n"
+      "              write the design, with the entries made, to a design file,\n"
+      "              whether the disc can be drawn or not: every control one line\n"
+      "              of TOML (README: Design files)\n"
       "  -h, --help  this text\n"
       "\n"
       "Exit status: 0 the file is written; 1 the drawing was refused (its message\n"
       "goes to standard error as the window shows it), the picture is too large or\n"
-      "the file could not be written, and no file is written; 2 a usage error.\n"
+      "the file could not be written, and no file is written; 2 a usage error or a\n"
+      "design file that cannot be read.\n"
       "\n"
       "incremental (the window Inc_form):\n";
   u += control_list(incremental_fields(), IncFormValues{});
@@ -201,7 +230,9 @@ std::string render_usage() {
   u +=
       "\nExamples:\n"
       "  vantor-render incremental RES=360 ED=1.5 CH2_I bal_1scroll=10 -o disc.bmp\n"
-      "  vantor-render absolute Res_exp=10 Bin_type abs_bal=-5 --dpi 2400 --crop -o abs.png\n";
+      "  vantor-render absolute Res_exp=10 Bin_type abs_bal=-5 --dpi 2400 --crop -o abs.png\n"
+      "  vantor-render incremental RES=360 --save-design disc.vantor\n"
+      "  vantor-render disc.vantor ED=3 -o disc.bmp\n";
   return u;
 }
 

@@ -1,17 +1,20 @@
 // The command line of vantor-render:
 //   vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop]
-//                 [--progress] [--report] [-o FILE]
+//                 [--progress] [--report] [--save-design FILE.vantor] [-o FILE]
 //   vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] [--progress]
-//                 [--report] [-o FILE]
-// with -o, --report or both.
+//                 [--report] [--save-design FILE.vantor] [-o FILE]
+//   vantor-render FILE.vantor [NAME=TEXT | BUTTON]... [the options of its kind]
+// with at least one of -o, --report and --save-design.
 // Entries are made on the design window's values in the order given
-// (enter_controls); every control not named keeps its design-time value.
+// (enter_controls): on a freshly opened window, or on the design read from
+// the design file; every control not named keeps its value.
 #pragma once
 
 #include <span>
 #include <string>
 #include <variant>
 
+#include "design_file/design_file.h"
 #include "request/request.h"
 
 namespace vantor {
@@ -20,6 +23,7 @@ namespace vantor {
 struct RenderRequest : ExportRequest {
   bool progress = false;  // progress lines from the start, terminal or not
   bool report = false;    // the design report on standard output; output may then be empty
+  std::string save_design;  // the design file to write once the entries are made, or empty
 };
 
 // A mistake in the command line: one line that says what is wrong.
@@ -28,8 +32,10 @@ struct UsageError {
 };
 struct HelpRequest {};
 
-// args are the arguments after the program name.
-std::variant<RenderRequest, UsageError, HelpRequest> parse_render_args(std::span<const std::string> args);
+// args are the arguments after the program name.  A design file that cannot
+// be read gives its DesignFileError.
+std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_render_args(
+    std::span<const std::string> args);
 
 // The text of --help: the synopsis, the options, the exit statuses and
 // every control name of both windows with its design-time value.

@@ -1,5 +1,5 @@
 // The platform's modal parts behind one interface: message box, file-save
-// dialog, print dialog, the export dialog and its progress box.  QtDialogs is the product; the tests
+// and file-open dialogs, print dialog, the export dialog and its progress box.  QtDialogs is the product; the tests
 // substitute a scripted implementation that records what was asked.
 #pragma once
 
@@ -29,7 +29,8 @@ struct SaveDialogState {
   QString folder;     // absolute path
   QString file_name;  // without folder
   QString default_suffix = QStringLiteral("bmp");
-  QString filter = QStringLiteral("*.bmp");
+  QString filter = QStringLiteral("*.bmp");  // filters separated by ";;"
+  QString caption = QStringLiteral("Save As");
 };
 
 // What the export dialog chooses.  The resolution sets the pixels of the
@@ -81,6 +82,11 @@ class Dialogs {
   // without one) and updates state; on Cancel returns nullopt.
   virtual std::optional<QString> save_file(QWidget* parent, SaveDialogState& state) = 0;
 
+  // The file-open dialog, in state.folder with state.file_name chosen and
+  // captioned by the caption given; on OK returns the full path of an
+  // existing file and updates state; on Cancel returns nullopt.
+  virtual std::optional<QString> open_file(QWidget* parent, SaveDialogState& state, const QString& caption) = 0;
+
   // The print dialog on the given printer.  On OK returns the number of
   // copies chosen (at least 1); on Cancel nullopt.  The printer's own copy
   // count is left at 1.
@@ -100,6 +106,7 @@ class QtDialogs final : public Dialogs {
  public:
   void message(QWidget* parent, const QString& title, const QString& text, MessageButtons buttons) override;
   std::optional<QString> save_file(QWidget* parent, SaveDialogState& state) override;
+  std::optional<QString> open_file(QWidget* parent, SaveDialogState& state, const QString& caption) override;
   std::optional<int> print_setup(QWidget* parent, QPrinter& printer) override;
   std::optional<ExportChoice> export_setup(QWidget* parent, ExportDialogState& state,
                                            const ExportReport& report) override;

@@ -6,12 +6,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyleOptionFocusRect>
+#include <QVBoxLayout>
 #include <qdrawutil.h>
 #include <algorithm>
 #include <cmath>
@@ -34,6 +36,20 @@ QFont font_for(const FontSpec& spec) {
 
 void set_client_size(QWidget* window, int width_twips, int height_twips) {
   window->resize(twips(width_twips), twips(height_twips));
+}
+
+QWidget* client_below_menu_bar(QWidget* window, QMenuBar* bar, int width_twips, int height_twips) {
+  auto* client = new QWidget(window);
+  client->setObjectName(QStringLiteral("client_area"));
+  auto* rows = new QVBoxLayout(window);
+  rows->setContentsMargins(0, 0, 0, 0);
+  rows->setSpacing(0);
+  rows->setMenuBar(bar);
+  rows->addWidget(client);
+  const int width = twips(width_twips);
+  const int bar_height = bar->hasHeightForWidth() ? bar->heightForWidth(width) : bar->sizeHint().height();
+  window->resize(width, twips(height_twips) + bar_height);
+  return client;
 }
 
 namespace {

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <span>
 
+class QMenuBar;
+
 namespace vantor {
 
 inline constexpr int kTwipsPerPixel = 15;
@@ -44,5 +46,10 @@ QFont font_for(const FontSpec& spec);
 
 // Sets the client size of a top-level window from twips.
 void set_client_size(QWidget* window, int width_twips, int height_twips);
+
+// Gives a top-level window a menu bar above its client area: returns the
+// client area, named "client_area", the parent of the window's controls,
+// with the client size in twips; the window is taller by the bar.
+QWidget* client_below_menu_bar(QWidget* window, QMenuBar* bar, int width_twips, int height_twips);
 
 }  // namespace vantor

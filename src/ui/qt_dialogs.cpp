@@ -17,7 +17,7 @@ void QtDialogs::message(QWidget* parent, const QString& title, const QString& te
 }
 
 std::optional<QString> QtDialogs::save_file(QWidget* parent, SaveDialogState& state) {
-  QFileDialog dialog(parent, QStringLiteral("Save As"));
+  QFileDialog dialog(parent, state.caption);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
@@ -29,6 +29,20 @@ std::optional<QString> QtDialogs::save_file(QWidget* parent, SaveDialogState& st
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
   const QFileInfo info(chosen.first());
+  state.folder = info.absolutePath();
+  state.file_name = info.fileName();
+  return info.absoluteFilePath();
+}
+
+std::optional<QString> QtDialogs::open_file(QWidget* parent, SaveDialogState& state, const QString& caption) {
+  QFileDialog dialog(parent, caption);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilter(state.filter);
+  dialog.setDirectory(state.folder);
+  dialog.selectFile(state.file_name);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QFileInfo info(dialog.selectedFiles().first());
   state.folder = info.absolutePath();
   state.file_name = info.fileName();
   return info.absoluteFilePath();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/numtext.h"
+#include "design_file/design_file.h"
 #include "reference_raster.h"
 #include "surface/surface.h"
 
@@ -74,6 +75,18 @@ TEST(FuzzRegressions, DiscWhoseSquaresOverflowMatchesTheRule) {
   ASSERT_TRUE(surface.circle(0.0f, 3.0f, 2.0f));
   ASSERT_TRUE(reference.circle(0.0f, 3.0f, 2.0f, Colour::Black));
   EXPECT_EQ(surface.pixel(0, 0), reference.pixel(0, 0));
+}
+
+// A design file with a letter outside a string: the TOML library asked
+// whether é was whitespace and reached a branch it had marked unreachable.
+// Letters from each range that did so, as a key and after a value.
+TEST(FuzzRegressions, DesignFileWithLettersOutsideStrings) {
+  for (const char* text : {"Sé = 1\n", "version = 1 \u00e9\n", "x = 1\n\u3041", "\uff21 = 2"}) {
+    SCOPED_TRACE(text);
+    const auto read = parse_design(text, "d.vantor");
+    ASSERT_TRUE(std::holds_alternative<DesignFileError>(read));
+    EXPECT_EQ(std::get<DesignFileError>(read).message.rfind("d.vantor, line ", 0), 0u);
+  }
 }
 
 }  // namespace

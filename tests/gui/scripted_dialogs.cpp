@@ -24,6 +24,17 @@ std::optional<QString> ScriptedDialogs::save_file(QWidget*, SaveDialogState& sta
   return path;
 }
 
+std::optional<QString> ScriptedDialogs::open_file(QWidget*, SaveDialogState& state, const QString&) {
+  if (open_answers.empty()) return std::nullopt;
+  const std::optional<QString> answer = open_answers.front();
+  open_answers.pop_front();
+  if (!answer) return std::nullopt;
+  const QFileInfo chosen(QDir(state.folder), *answer);
+  state.folder = chosen.absolutePath();
+  state.file_name = chosen.fileName();
+  return chosen.absoluteFilePath();
+}
+
 std::optional<int> ScriptedDialogs::print_setup(QWidget*, QPrinter& printer) {
   print_requests.push_back({printer.printerName(), printer.outputFileName(), printer.pageLayout().pageSize().id(),
                             printer.pageLayout().orientation(), printer.colorMode()});
@@ -73,6 +84,7 @@ std::unique_ptr<ExportProgressBox> ScriptedDialogs::export_progress(QWidget*, co
 
 void ScriptedDialogs::clear() {
   save_answers.clear();
+  open_answers.clear();
   print_answers.clear();
   print_choices.clear();
   messages.clear();

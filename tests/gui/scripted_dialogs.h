@@ -36,6 +36,9 @@ class ScriptedDialogs final : public Dialogs {
   // state's folder when relative, with the default suffix added when it has
   // none) or nullopt for Cancel.
   std::deque<std::optional<QString>> save_answers;
+  // What the next file-open dialogs return: a file name (resolved against
+  // the state's folder when relative) or nullopt for Cancel.
+  std::deque<std::optional<QString>> open_answers;
   // What the next print dialogs return: copies, or nullopt for Cancel.
   std::deque<std::optional<int>> print_answers;
   // What the user sets on the printer in the next print dialogs that answer
@@ -58,6 +61,7 @@ class ScriptedDialogs final : public Dialogs {
 
   void message(QWidget* parent, const QString& title, const QString& text, MessageButtons buttons) override;
   std::optional<QString> save_file(QWidget* parent, SaveDialogState& state) override;
+  std::optional<QString> open_file(QWidget* parent, SaveDialogState& state, const QString& caption) override;
   std::optional<int> print_setup(QWidget* parent, QPrinter& printer) override;
   std::optional<ExportChoice> export_setup(QWidget* parent, ExportDialogState& state,
                                            const ExportReport& report) override;

@@ -2,11 +2,13 @@
 // lifecycle and the end of the program, what each button does, the frames,
 // the balance boxes and bars, the binder's load and read; Save read back by
 // a bitmap reader of its own, Export against vantor-render, a failure of
-// each kind with its message, and the print dialog's memory.
+// each kind with its message, the print dialog's memory, and design files
+// saved and opened through the File menu.
 #include <QAbstractSlider>
 #include <QDir>
 #include <QGroupBox>
 #include <QImage>
+#include <QMenuBar>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -144,6 +146,19 @@ void enter(QWidget* form, const QString& entry) {
   if (qobject_cast<QAbstractButton*>(w)) QTest::mouseClick(w, Qt::LeftButton);
 }
 
+// What every named control of the window holds.
+QStringList controls_of(QWidget* form) {
+  QStringList held;
+  for (QWidget* w : form->findChildren<QWidget*>()) {
+    const QString name = w->objectName() + QLatin1Char('=');
+    if (auto* box = qobject_cast<QLineEdit*>(w)) held << name + box->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w); button && button->isCheckable())
+      held << name + QString::number(button->isChecked());
+    if (auto* bar = qobject_cast<QAbstractSlider*>(w)) held << name + QString::number(bar->value());
+  }
+  return held;
+}
+
 // A failure of each kind, after a first drawing: the message with the
 // window's buttons, naming the file chosen in the Save, Export or Print
 // dialog where there is one, with a reason; the picture stays where the
@@ -258,7 +273,12 @@ class WindowTest : public QObject {
   }
   void frames_leave_their_controls_clear() {
     QFETCH(int, id);
-    const QList<QGroupBox*> frames = reg().show(WindowId(id))->findChildren<QGroupBox*>();
+    QWidget* form = reg().show(WindowId(id));
+    // The menu bar sits above the client area, which holds every control.
+    const auto* bar = form->findChild<QMenuBar*>();
+    QVERIFY(bar->isVisible() && bar->height() > 0);
+    QCOMPARE(child(form, "client_area")->geometry(), QRect(0, bar->height(), form->width(), form->height() - bar->height()));
+    const QList<QGroupBox*> frames = form->findChildren<QGroupBox*>();
     QVERIFY(!frames.isEmpty());
     for (QGroupBox* frame : frames) {
       const QRgb ground = frame->palette().color(QPalette::Window).rgb();
@@ -408,6 +428,87 @@ class WindowTest : public QObject {
     QCOMPARE(command.exitCode(), 0);
     QVERIFY(!file_bytes(window_file).isEmpty());
     QVERIFY2(file_bytes(window_file) == file_bytes(command_file), qPrintable(args.join(QLatin1Char(' '))));
+  }
+
+  // A design saved by the window (Ctrl+S) opens (Ctrl+O) in a fresh window
+  // with the same controls and draws the same picture, or the same refusal;
+  // so does the command from the file.
+  void design_file_round_trip_data() {
+    QTest::addColumn<bool>("absolute");
+    QTest::addColumn<QString>("entries");
+    QTest::addColumn<bool>("inverse");
+    QTest::newRow("incremental, design-time values") << false << "" << false;
+    QTest::newRow("incremental, zoom, index, user edge, balances")
+        << false << "RES=40 ED=1.75 DD=0.25 CH2_I CH3_A CH1_ED_U CH1_ED=0.1 bal_1scroll=20 bal_3scroll=-60 ZoomCTRL=150" << false;
+    QTest::newRow("incremental inverse, scale, channel off, half balance")
+        << false << "CH2_on=0 RES=25 S1=3 S2=2 balance2=12 bal_2scroll=12.5 ZoomCTRL=300" << true;
+    QTest::newRow("absolute in mm, binary, user edge, balance")
+        << true << "Unit_mm ED=50 DD=6 Bin_type CH1_ED_U CH1_ED=0.2 SL_in=2 Res_exp=7 abs_bal=-30" << false;
+    // Texts that cannot be drawn, kept as typed.
+    QTest::newRow("incremental, letters in RES and a balance") << false << "RES=16x bal_2scroll=ten" << false;
+    QTest::newRow("incremental inverse, quotes and a backslash") << false << "ED=a\"b\\c'#[x]" << true;
+    QTest::newRow("absolute, empty S2") << true << "S2=" << false;
+  }
+  void design_file_round_trip() {
+    QFETCH(bool, absolute);
+    QFETCH(QString, entries);
+    QFETCH(bool, inverse);
+    const QString design = dir_->filePath(QStringLiteral("design.vantor")), drawn = dir_->filePath(QStringLiteral("d.bmp"));
+    const QStringList list = entries.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const char* draw = inverse ? "Command5" : "Command1";
+    QWidget* form = show(absolute);
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    for (const QString& entry : list) enter(form, entry);
+    const QStringList controls = controls_of(form);
+    dialogs().save_answers = {design};
+    QTest::keyClick(form, Qt::Key_S, Qt::ControlModifier);
+    click(form, draw);
+    const Surface drawing = image(absolute)->surface();
+    const QString said = dialogs().messages.empty() ? QString() : dialogs().messages[0].text;
+
+    QProcess command;
+    command.start(QStringLiteral(VANTOR_RENDER_PATH), QStringList{design, QStringLiteral("-o"), drawn} +
+                                                          (inverse ? QStringList{QStringLiteral("--inverse")} : QStringList{}));
+    QVERIFY(command.waitForFinished(60000));
+    QCOMPARE(command.exitCode(), said.isEmpty() ? 0 : 1);
+    QCOMPARE(QString::fromUtf8(command.readAllStandardError()), said.isEmpty() ? said : said + QLatin1Char('\n'));
+    if (said.isEmpty()) QCOMPARE(differs_from(drawn, drawing), QString());
+
+    w_ = std::make_unique<Windows>();
+    form = show(absolute);
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    dialogs().open_answers = {design};
+    QTest::keyClick(form, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(controls_of(form), controls);
+    QVERIFY(form->windowTitle().endsWith(QStringLiteral(" - design.vantor")));
+    click(form, draw);
+    QVERIFY(image(absolute)->surface() == drawing);
+    QCOMPARE(dialogs().messages.empty() ? QString() : dialogs().messages[0].text, said);
+  }
+
+  // A design of the other kind opens in Abs_form; a file that holds no
+  // design changes nothing; Save Design offers the window's last file.
+  void design_files_in_the_windows() {
+    const QString absolute = dir_->filePath(QStringLiteral("abs.vantor"));
+    auto* inc = static_cast<IncForm*>(show(false));
+    QVERIFY(QTest::qWaitForWindowActive(inc));
+    child<QLineEdit>(inc, "RES")->setText(QStringLiteral("40"));
+    dialogs().open_answers = {absolute, absolute};
+    QTest::keyClick(inc, Qt::Key_O, Qt::ControlModifier);  // not there yet
+    QCOMPARE(dialogs().messages.size(), std::size_t{1});
+    QVERIFY(dialogs().messages[0].text.startsWith(QStringLiteral("abs.vantor cannot be read")));
+    QCOMPARE(QProcess::execute(QStringLiteral(VANTOR_RENDER_PATH), {QStringLiteral("absolute"), QStringLiteral("Res_exp=9"),
+                                                                     QStringLiteral("--save-design"), absolute}),
+             0);
+    QTest::keyClick(inc, Qt::Key_O, Qt::ControlModifier);
+    auto* other = qobject_cast<AbsForm*>(reg().window(WindowId::AbsForm));
+    QVERIFY(other && other->isVisible() && other->entries().resolution_exp == "9");
+    QCOMPARE(other->windowTitle(), QStringLiteral("Absolute Encoder - abs.vantor"));
+    QCOMPARE(inc->windowTitle() + QString::fromStdString(inc->design().resolution), "Incremental Encoder40");
+    dialogs().save_answers = {QStringLiteral("mine"), std::nullopt};
+    for (int i = 0; i < 2; ++i) QTest::keyClick(inc, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(dialogs().save_requests[0].file_name + ", " + dialogs().save_requests[1].file_name, "encoder, mine.vantor");
+    QCOMPARE(inc->windowTitle(), QStringLiteral("Incremental Encoder - mine.vantor"));
   }
 
   void failures_data() { rows(kFailures); }

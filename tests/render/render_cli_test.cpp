@@ -141,7 +141,7 @@ class RenderCliTest : public QObject {
   void usage_errors_data() {
     QTest::addColumn<QString>("args");  // @ is the output file
     QTest::addColumn<QString>("says");
-    QTest::newRow("nothing") << "" << "incremental or absolute";
+    QTest::newRow("nothing") << "" << "incremental, absolute or a design file";
     QTest::newRow("unknown kind") << "spiral -o @" << "\"spiral\"";
     QTest::newRow("unknown name") << "incremental CH4_SL=1 -o @" << "no control is named \"CH4_SL\"";
     QTest::newRow("the other window's name") << "absolute RES=12 -o @" << "no control is named \"RES\"";
@@ -153,7 +153,7 @@ class RenderCliTest : public QObject {
     QTest::newRow("a display") << "incremental zoom_diam=3 -o @" << "not an input";
     QTest::newRow("the balance echo") << "absolute abs_bal_txt=30 -o @" << "set abs_bal";
     QTest::newRow("named twice") << "incremental ED=1 ED=2 -o @" << "named twice";
-    QTest::newRow("no -o") << "incremental ED=3" << "-o FILE (.bmp, .png, .svg, .pdf, .gbr or .dxf) or --report";
+    QTest::newRow("no -o") << "incremental ED=3" << "-o FILE (.bmp, .png, .svg, .pdf, .gbr or .dxf), --report or --save-design FILE";
     QTest::newRow("-o without a file") << "incremental -o" << "-o needs a value";
     QTest::newRow("two outputs") << "incremental -o @ -o @" << "twice";
     QTest::newRow("unknown format") << "incremental -o @.jpg" << ".bmp, .png, .svg, .pdf, .gbr or .dxf";
@@ -164,6 +164,8 @@ class RenderCliTest : public QObject {
     QTest::newRow("dpi too high") << "incremental --dpi 100001 -o @" << "--dpi";
     QTest::newRow("dpi not whole") << "incremental --dpi=96.5 -o @" << "not \"96.5\"";
     QTest::newRow("unknown option") << "incremental --zoom 2 -o @" << "no option \"--zoom\"";
+    QTest::newRow("design file without .vantor") << "incremental --save-design @.toml" << "must end in .vantor";
+    QTest::newRow("design file missing") << "@.vantor -o @" << "old.bmp.vantor cannot be read: No such file";
   }
   void usage_errors() {
     QFETCH(QString, args);
@@ -182,6 +184,19 @@ class RenderCliTest : public QObject {
     QVERIFY(r.out.isEmpty());
     QCOMPARE(test::file_bytes(file), old);
     QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("old.bmp"), QStringLiteral("old.bmp.jpg")}));
+  }
+
+  // A design file saved by the command draws the same file as its entries;
+  // entries after the file override it.
+  void design_file_round_trip() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("d.vantor"));
+    QCOMPARE(run(split("incremental RES=360 --save-design @", file)).status, 0);
+    for (const QString& entries : {QString(), QStringLiteral(" ED=2.5 CH2_I")}) {
+      QCOMPARE(run(split("@" + entries + " -o @.a.bmp", file)).status, 0);
+      QCOMPARE(run(split("incremental RES=360" + entries + " -o @.b.bmp", file)).status, 0);
+      QCOMPARE(test::file_bytes(file + ".a.bmp"), test::file_bytes(file + ".b.bmp"));
+    }
   }
 
   // The renderers' refusals exactly as the windows show them, and the
@@ -498,7 +513,7 @@ class RenderCliTest : public QObject {
     for (const auto& f : incremental_fields()) QVERIFY2(r.out.contains(QByteArray::fromStdString(f.name)), f.name.c_str());
     for (const auto& f : absolute_fields()) QVERIFY2(r.out.contains(QByteArray::fromStdString(f.name)), f.name.c_str());
     QVERIFY(r.out.contains("--inverse") && r.out.contains("--dpi") && r.out.contains("--crop") &&
-            r.out.contains("--progress"));
+            r.out.contains("--progress") && r.out.contains("--save-design") && r.out.contains("FILE.vantor"));
     QCOMPARE(run({QStringLiteral("absolute"), QStringLiteral("-h")}).out, r.out);
   }
 
