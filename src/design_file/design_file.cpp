@@ -181,8 +181,16 @@ std::optional<DesignFileError> enter_file(const ControlTable<Values>& table, con
                          " is missing (is the file cut short?)");
     const std::optional<ControlEntry> entry = entry_for(table, f, *node);
     if (!entry) return refusal(name, node, wanted(table, f) + ", not " + shown(*node));
-    if (const std::optional<std::string> refused = enter_controls(table, values, std::span(&*entry, 1)))
+    if (f.kind == ControlKind::TextBox) {
+      // A box holds control characters pasted into it, which an entry on the
+      // command line may not give; only its length is the window's limit.
+      if (text_length(*entry->text) > kMaxTextLength)
+        return refusal(name, node, f.name + " holds at most " + std::to_string(kMaxTextLength) + " characters");
+      f.text(values) = *entry->text;
+      leave_box(table, f, values);
+    } else if (const std::optional<std::string> refused = enter_controls(table, values, std::span(&*entry, 1))) {
       return refusal(name, node, *refused);
+    }
   }
   return std::nullopt;
 }

@@ -50,8 +50,9 @@ struct DesignFileError {
 // design, a version newer than kDesignFileVersion, a key that names no
 // control or names one twice, a control the file leaves out, a value of the
 // wrong type or one that its control cannot hold (a position outside the
-// bar's range, a text over kMaxTextLength characters or with a control
-// character).  inverse is false.
+// bar's range, a text over kMaxTextLength characters).  A text may hold
+// control characters, as a box into which they were pasted does.  inverse
+// is false.
 std::variant<DiscRequest, DesignFileError> parse_design(std::string_view text, std::string_view name);
 
 // The design in the file at `path` (in the platform's encoding), as

@@ -26,11 +26,13 @@ std::string edited(std::string text, const std::string& line, const std::string&
 }
 
 // The window's own round trips are in the window tests; the texts here are
-// ones the tests cannot type: UTF-8, and the longest a box holds in UTF-16.
+// ones the tests cannot type: UTF-8, the longest a box holds in UTF-16, and
+// control characters pasted into a box.
 TEST(DesignFile, TextsComeBackAsTyped) {
   std::string longest;
   for (std::size_t i = 0; i < kMaxTextLength; ++i) longest += "é";
-  const DiscRequest design = entered(DiscKind::Incremental, {{"ED", "é 😀 \"'"}, {"DD", longest}});
+  DiscRequest design = entered(DiscKind::Incremental, {{"ED", "é 😀 \"'"}, {"DD", longest}});
+  design.incremental.design.resolution = std::string("1\t\n\x01\0", 5);
   const auto read = parse_design(design_text(design), "d.vantor");
   ASSERT_TRUE(std::holds_alternative<DiscRequest>(read)) << std::get<DesignFileError>(read).message;
   EXPECT_TRUE(std::get<DiscRequest>(read).incremental == design.incremental);
@@ -63,7 +65,7 @@ TEST(DesignFile, FilesWithoutADesignAreRefused) {
       {edited(abs, "ED = \"2\"", "ED = 2"), "line 4: ED takes a text in double quotes, not 2"},
       {edited(abs, "abs_bal = 0", "abs_bal = 46"), "line 14: abs_bal takes a whole number from -45 to 45, not 46"},
       {edited(abs, "\"grey_type\"", "\"Gray\""), "\"Absolute Type\" takes \"Bin_type\" or \"grey_type\", not \"Gray\""},
-      {edited(abs, "DD = \"0.1875\"", "DD = \"1\\u0007\""), "line 5: DD holds one line of text"},
+      {edited(abs, "S1 = \"1\"", "S1 = \"" + std::string(kMaxTextLength + 1, '1') + "\""), "line 7: S1 holds at most"},
   };
   const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / "d.vantor";
   for (const auto& [text, says] : cases) {
