@@ -18,8 +18,6 @@ class Input {
   Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
   bool empty() const { return pos_ >= size_; }
-  std::size_t remaining() const { return pos_ < size_ ? size_ - pos_ : 0; }
-
   std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
 
   template <class T>
@@ -41,9 +39,8 @@ class Input {
 
   // The rest of the input as text.
   std::string_view rest() {
-    const std::size_t n = remaining();
-    std::string_view v(reinterpret_cast<const char*>(data_ + pos_), n);
-    pos_ += n;
+    const std::string_view v(reinterpret_cast<const char*>(data_ + pos_), empty() ? 0 : size_ - pos_);
+    pos_ = size_;
     return v;
   }
 
@@ -53,17 +50,15 @@ class Input {
   std::size_t pos_ = 0;
 };
 
-// A failed invariant: report it and abort, which the fuzzer records as a
-// crash together with the input.
-[[noreturn]] inline void fail(const char* file, int line, const char* what, const std::string& detail) {
-  std::fprintf(stderr, "%s:%d: invariant failed: %s\n  %s\n", file, line, what, detail.c_str());
-  std::fflush(stderr);
-  std::abort();
-}
-
 }  // namespace vantor::fuzz
 
-#define FUZZ_CHECK(cond, detail)                                                       \
-  do {                                                                                 \
-    if (!(cond)) ::vantor::fuzz::fail(__FILE__, __LINE__, #cond, (detail));           \
+// A failed invariant: reported, then abort, which the fuzzer records as a
+// crash together with the input.
+#define FUZZ_CHECK(cond, detail)                                                                   \
+  do {                                                                                             \
+    if (!(cond)) {                                                                                 \
+      std::fprintf(stderr, "%s:%d: invariant failed: %s\n  %s\n", __FILE__, __LINE__, #cond,      \
+                   std::string(detail).c_str());                                                   \
+      std::abort();                                                                                \
+    }                                                                                              \
   } while (0)

@@ -1,25 +1,37 @@
-// Surface arguments drawn from a fuzz input, shared by the targets that
-// issue surface calls.
+// Programs of surface calls read from bytes, shared by the fuzz target
+// fuzz_surface and the random differential test of the surface
+// (tests/core/surface_test.cpp), which feeds it random bytes.
+//
+// A program: a raster of up to 300 x 300 pixels at some density, perhaps a
+// window of the same canvas that receives every call too, perhaps batch
+// mode (no pixel read between calls, so that arcs and sectors wait and are
+// drawn together), then up to 64 state changes, figures with arbitrary
+// floats (NaN, infinities, huge, tiny, angles around the full turn) and
+// tracks drawn as the renderers draw them.  On a raster of at most 64 x 64
+// pixels whose unit stays fixed the reference rasteriser draws every call
+// as well and must agree on every refusal and every pixel; the window must
+// hold the canvas's pixels.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <numbers>
+#include <optional>
+#include <string>
 
 #include "fuzz_input.h"
+#include "reference_raster.h"
 #include "surface/surface.h"
 
 namespace vantor::fuzz {
 
 inline ScaleMode scale_mode(std::uint8_t b) {
-  switch (b % 3) {
-    case 0:
-      return ScaleMode::Twip;
-    case 1:
-      return ScaleMode::Inch;
-  }
-  return ScaleMode::Millimetre;
+  return b % 3 == 0 ? ScaleMode::Twip : b % 3 == 1 ? ScaleMode::Inch : ScaleMode::Millimetre;
 }
 
 inline Colour colour(Input& in) { return in.byte() & 1 ? Colour::White : Colour::Black; }
@@ -27,12 +39,10 @@ inline Colour colour(Input& in) { return in.byte() & 1 ? Colour::White : Colour:
 // NaN, infinities, the float limits, denormals, signed zeros and the sizes
 // around the surface's far-point bound.
 inline float special_float(Input& in) {
-  static constexpr float kSpecial[] = {
-      std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
-      std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
-      std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-      std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min(), -0.0f, 0.0f, 1e30f, -1e30f,
-      3e8f, -3e8f, 2.68435456e8f, 1e10f, 0.5f, 1.0f, -1.0f, 1e-30f};
+  using L = std::numeric_limits<float>;
+  static constexpr float kSpecial[] = {L::quiet_NaN(), -L::quiet_NaN(), L::infinity(), -L::infinity(), L::max(),
+                                       -L::max(), L::min(), L::denorm_min(), -0.0f, 0.0f, 1e30f, -1e30f, 3e8f, -3e8f,
+                                       2.68435456e8f, 1e10f, 0.5f, 1.0f, -1.0f, 1e-30f};
   return kSpecial[in.byte() % std::size(kSpecial)];
 }
 
@@ -48,25 +58,280 @@ inline float angle(Input& in) {
     case 1:
       return special_float(in);
     case 2: {
-      static constexpr double kOffsets[] = {0,     1e-7,    -1e-7,    1.7e-7, 2e-6,   -2e-6, 3.99e-6, 4e-6,
-                                            -4e-6, 4.01e-6, -4.01e-6, 4.5e-6, -4.5e-6, 1e-5, -1e-5,  1e-3};
+      static constexpr double kOffsets[] = {0, 1e-7, -1e-7, 1.7e-7, 2e-6, -2e-6, 3.99e-6, 4e-6,
+                                            -4e-6, 4.01e-6, -4.01e-6, 4.5e-6, -4.5e-6, 1e-5, -1e-5, 1e-3};
       return sign * static_cast<float>(kTwoPi + kOffsets[in.byte() % std::size(kOffsets)]);
     }
     case 3: {
-      static constexpr float kAngles[] = {0.0f,
-                                          6.2831855f,
-                                          static_cast<float>(std::numbers::pi),
-                                          static_cast<float>(std::numbers::pi / 2),
-                                          static_cast<float>(3 * std::numbers::pi / 2),
-                                          static_cast<float>(std::numbers::pi / 4),
-                                          0.001f,
-                                          1e-7f,
-                                          1e-30f,
-                                          std::numeric_limits<float>::denorm_min()};
+      static constexpr float kAngles[] = {0.0f, 6.2831855f, std::numbers::pi_v<float>, std::numbers::pi_v<float> / 2,
+                                          3 * std::numbers::pi_v<float> / 2, std::numbers::pi_v<float> / 4, 0.001f,
+                                          1e-7f, 1e-30f, std::numeric_limits<float>::denorm_min()};
       return sign * kAngles[in.byte() % std::size(kAngles)];
     }
   }
   return sign * static_cast<float>(in.raw<std::uint16_t>() / 65535.0 * kTwoPi);
 }
+
+class SurfaceProgram {
+ public:
+  explicit SurfaceProgram(Input& in) : in_(in), surface_(make_surface(in, ppi_)) {
+    const std::uint8_t mode = in_.byte();
+    surface_.set_scale_mode(scale_mode(mode));
+    batch_ = mode & 0x40;
+    const int w = surface_.width(), h = surface_.height();
+    if ((mode & 0x20) && w > 0) {
+      left_ = in_.byte() % w;
+      top_ = in_.byte() % h;
+      const int ww = 1 + in_.byte() % (w - left_), wh = 1 + in_.byte() % (h - top_);
+      window_.emplace(Surface::window_of(w, h, ppi_, left_, top_, ww, wh));
+      window_->set_scale_mode(surface_.scale_mode());
+    }
+    // Beyond about 1e115 pixels per unit the squares of the pixel rules
+    // overflow, and the literal rules cover far-away pixels (a named
+    // regression in surface_test.cpp): the comparison stays below that.
+    if (w > 0 && w * h <= 64 * 64 && !(mode & 0x80) && surface_.pixels_per_inch() <= 1e100)
+      reference_ = std::make_unique<test::ReferenceRaster>(w, h, surface_.pixels_per_unit());
+    cx_ = surface_.scale_width() / 2, cy_ = surface_.scale_height() / 2;
+  }
+
+  bool compared() const { return reference_ != nullptr; }
+
+  // The first disagreement, or "".
+  std::string run() {
+    if (Surface::picture_width(ppi_) < 0 || Surface::picture_height(ppi_) < 0)
+      return "negative picture size at " + fmt(ppi_) + " ppi";
+    for (int k = 0; k < 64 && !in_.empty() && error_.empty(); ++k) step();
+    if (error_.empty()) read_point();
+    const std::uint8_t* p = surface_.data();
+    const std::size_t n = static_cast<std::size_t>(surface_.width()) * surface_.height();
+    if (error_.empty() && std::any_of(p, p + n, [](std::uint8_t v) { return v != 0x00 && v != 0xFF; }))
+      error_ = "a pixel is neither black nor white";
+    if (error_.empty()) return "";
+    return error_ + " [" + std::to_string(surface_.width()) + " x " + std::to_string(surface_.height()) + " at " +
+           fmt(ppi_) + " ppi, u " + fmt(surface_.pixels_per_unit()) + (batch_ ? ", batch" : "") + "]";
+  }
+
+ private:
+  static std::string fmt(double v) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.9g", v);
+    return buffer;
+  }
+
+  static Surface make_surface(Input& in, double& ppi) {
+    const int w = in.raw<std::int16_t>() % 301, h = in.raw<std::int16_t>() % 301;
+    static constexpr double kDensities[] = {96, 72, 1, 0.5, 300, 600, 1200, 2400, 1440, 25.4, 1e-3, 7.3};
+    const std::uint8_t pick = in.byte();
+    ppi = pick < 240 ? kDensities[pick % std::size(kDensities)] : in.raw<double>();
+    return Surface(w, h, ppi);
+  }
+
+  // A coordinate in the current unit: raw bits, a special value, the
+  // centre of the last circle, or somewhere around the raster.
+  float coordinate(int pixels, float centre) {
+    const std::uint8_t kind = in_.byte();
+    if (kind % 8 == 0) return in_.raw<float>();
+    if (kind % 8 == 1) return special_float(in_);
+    const double t = in_.raw<std::uint16_t>() / 65535.0;
+    if (kind % 8 == 2) return centre;
+    return static_cast<float>((t * 1.5 - 0.25) * std::max(pixels, 1) / surface_.pixels_per_unit());
+  }
+
+  float radius() {
+    const std::uint8_t kind = in_.byte();
+    if (kind % 8 == 0) return in_.raw<float>();
+    if (kind % 8 == 1) return special_float(in_);
+    const double t = in_.raw<std::uint16_t>() / 65535.0;
+    const double px = kind % 8 == 2 ? t * 3.0 : t * 1.2 * std::max({surface_.width(), surface_.height(), 1});
+    return static_cast<float>(px / surface_.pixels_per_unit());
+  }
+
+  void fail(const std::string& what) {
+    if (error_.empty()) error_ = call_ + ": " + what;
+  }
+
+  // Pixel coordinates from 2^52 on are beyond the window's exactness.
+  void note(std::initializer_list<double> pixels) {
+    for (double v : pixels)
+      if (!(std::fabs(v) < 4503599627370496.0)) window_exact_ = false;
+  }
+
+  void compare_reference() {
+    if (!reference_) return;
+    const auto& ref = reference_->pixels();
+    const auto k = std::mismatch(ref.begin(), ref.end(), surface_.data()).first - ref.begin();
+    if (k < static_cast<std::ptrdiff_t>(ref.size()))
+      fail("pixel (" + std::to_string(k % surface_.width()) + ", " + std::to_string(k / surface_.width()) + ") is " +
+           (ref[k] ? "black" : "white") + ", the reference has it " + (ref[k] ? "white" : "black"));
+  }
+
+  void read_point() {
+    if (window_ && window_exact_)
+      for (int j = 0; j < window_->height(); ++j)
+        for (int i = 0; i < window_->width(); ++i)
+          if (window_->pixel(i, j) != surface_.pixel(left_ + i, top_ + j))
+            return fail("window pixel (" + std::to_string(i) + ", " + std::to_string(j) + ") at (" +
+                        std::to_string(left_) + ", " + std::to_string(top_) + ") differs from the canvas");
+    compare_reference();
+  }
+
+  void checkpoint() {
+    if (!batch_) compare_reference();
+  }
+
+  template <class Draw, class Reference>
+  void issue(const Draw& draw, const Reference& reference) {
+    const bool accepted = draw(surface_);
+    if (window_ && draw(*window_) != accepted) return fail("the window disagrees on refusal");
+    if (reference_ && reference(*reference_) != accepted)
+      return fail(accepted ? "accepted; the reference refuses it" : "refused; the reference draws it");
+    checkpoint();
+  }
+
+  // overload: 0 circle(x, y, r), 1 with a colour, 2 with angles too.
+  void circle(int overload, float x, float y, float r, Colour c, float a1, float a2) {
+    call_ = "circle(" + fmt(x) + ", " + fmt(y) + ", " + fmt(r) + (c == Colour::White ? ", white" : ", black") +
+            (overload == 2 ? ", " + fmt(a1) + ", " + fmt(a2) : "") + ")" +
+            (surface_.fill_style() == FillStyle::Solid ? " solid " : " unfilled ") +
+            (surface_.fill_colour() == Colour::White ? "white" : "black");
+    cx_ = x, cy_ = y;
+    const double u = surface_.pixels_per_unit();
+    note({x * u, y * u, r * u});
+    issue(
+        [&](Surface& s) {
+          return overload == 0 ? s.circle(x, y, r) : overload == 1 ? s.circle(x, y, r, c) : s.circle(x, y, r, c, a1, a2);
+        },
+        [&](test::ReferenceRaster& ref) {
+          return overload == 2 ? ref.circle(x, y, r, c, a1, a2) : ref.circle(x, y, r, c);
+        });
+  }
+
+  void circle_call(int overload) {
+    const float x = coordinate(surface_.width(), cx_), y = coordinate(surface_.height(), cy_), r = radius();
+    const Colour c = overload >= 1 ? colour(in_) : Colour::Black;
+    const float a1 = overload == 2 ? angle(in_) : 0.0f, a2 = overload == 2 ? angle(in_) : 0.0f;
+    circle(overload, x, y, r, c, a1, a2);
+  }
+
+  void line_call(bool with_colour) {
+    const float x1 = coordinate(surface_.width(), cx_), y1 = coordinate(surface_.height(), cy_);
+    const float x2 = coordinate(surface_.width(), cx_), y2 = coordinate(surface_.height(), cy_);
+    const Colour c = with_colour ? colour(in_) : Colour::Black;
+    call_ = "line(" + fmt(x1) + ", " + fmt(y1) + ", " + fmt(x2) + ", " + fmt(y2) + ")";
+    const double u = surface_.pixels_per_unit();
+    note({x1 * u, y1 * u, x2 * u, y2 * u});
+    issue([&](Surface& s) { return with_colour ? s.line(x1, y1, x2, y2, c) : s.line(x1, y1, x2, y2); },
+          [&](test::ReferenceRaster& ref) { return ref.line(x1, y1, x2, y2, c); });
+  }
+
+  // PSet, or touch-up: buttons 1 paint black, 2 white, others nothing.
+  void point_call(bool touch) {
+    const float x = coordinate(surface_.width(), cx_), y = coordinate(surface_.height(), cy_);
+    const int buttons = touch ? in_.byte() % 8 : 0;
+    const Colour c = touch ? (buttons == 2 ? Colour::White : Colour::Black) : colour(in_);
+    call_ = (touch ? "touch_up(" + std::to_string(buttons) + ", " : std::string("pset(")) + fmt(x) + ", " + fmt(y) + ")";
+    issue(
+        [&](Surface& s) {
+          if (touch)
+            touch_up(s, buttons, x, y);
+          else
+            s.pset(x, y, c);
+          return true;
+        },
+        [&](test::ReferenceRaster& ref) {
+          if (!touch || buttons == 1 || buttons == 2) ref.pset(x, y, c);
+          return true;
+        });
+  }
+
+  void fill(FillStyle style, Colour c) {
+    for (Surface* s : {&surface_, window_ ? &*window_ : nullptr})
+      if (s) s->set_fill_style(style), s->set_fill_colour(c);
+    if (reference_) reference_->set_fill(style, c);
+  }
+
+  // A track as the renderers draw one, about the last circle's centre: a
+  // disc that covers it, slots filled and outlined in one colour (some of
+  // them thin, overlapping, in two colours, unfilled or off the centre),
+  // and the mask that closes it.
+  void track() {
+    const Colour material = colour(in_), slot = material == Colour::Black ? Colour::White : Colour::Black;
+    const float r = radius(), cx = cx_, cy = cy_;
+    const int count = 1 + in_.byte() % 48;
+    const std::uint8_t shape = in_.byte();
+    const double step = 2 * std::numbers::pi / count;
+    const double width = shape & 0x80 ? std::ldexp(step, -(shape % 24)) : step * (0.2 + (shape % 16) / 10.0);
+    fill(FillStyle::Solid, material);
+    circle(1, cx, cy, r * 1.1f, material, 0, 0);
+    for (int k = 0; k < count && error_.empty(); ++k) {
+      const std::uint8_t how = in_.byte();
+      const double a = k * step + (k == 0 ? 0.001 : 0.0), b = std::min(a + width, 2 * std::numbers::pi);
+      fill(FillStyle::Solid, how % 8 == 0 ? material : slot);
+      const float x = how % 8 == 1 ? cx + r * 0.01f : cx;
+      circle(2, x, cy, r, slot, how % 8 == 2 ? float(a) : -float(a), -float(b));
+    }
+    const Colour mask = in_.byte() & 1 ? material : slot;
+    fill(FillStyle::Solid, mask);
+    circle(1, cx, cy, r * (in_.byte() / 255.0f), mask, 0, 0);
+  }
+
+  void cls_all() {
+    call_ = "cls";
+    surface_.cls();
+    if (window_) window_->cls();
+    if (reference_) reference_->cls();
+    window_exact_ = true;
+    checkpoint();
+  }
+
+  void step() {
+    const std::uint8_t op = in_.byte();
+    switch (op % 16) {
+      case 0: {
+        const std::uint8_t b = in_.byte();
+        if (reference_) break;  // the reference keeps one unit
+        surface_.set_scale_mode(scale_mode(b));
+        if (window_) window_->set_scale_mode(scale_mode(b));
+        break;
+      }
+      case 1:
+        return fill(surface_.fill_style(), colour(in_));
+      case 2:
+        return fill(in_.byte() & 1 ? FillStyle::Solid : FillStyle::Transparent, surface_.fill_colour());
+      case 3:
+        return track();
+      case 4:
+        return cls_all();
+      case 5:
+      case 6:
+        return circle_call(op % 16 - 5);
+      case 11:
+      case 12:
+        return line_call(op % 16 == 12);
+      case 13:
+      case 14:
+        return point_call(op % 16 == 14);
+      case 15:
+        if (in_.byte() % 2 == 0 || !window_) return read_point();
+        // The window moves; its pixels are stale until the cls that follows.
+        left_ = in_.byte() % (surface_.width() - window_->width() + 1);
+        top_ = in_.byte() % (surface_.height() - window_->height() + 1);
+        window_->move_window(left_, top_);
+        return cls_all();
+      default:
+        return circle_call(2);
+    }
+  }
+
+  Input& in_;
+  double ppi_ = 96;
+  Surface surface_;
+  std::unique_ptr<test::ReferenceRaster> reference_;
+  std::optional<Surface> window_;
+  int left_ = 0, top_ = 0;
+  bool batch_ = false, window_exact_ = true;
+  float cx_ = 0, cy_ = 0;
+  std::string call_, error_;
+};
 
 }  // namespace vantor::fuzz

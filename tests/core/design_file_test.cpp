@@ -66,6 +66,12 @@ TEST(DesignFile, FilesWithoutADesignAreRefused) {
       {edited(abs, "abs_bal = 0", "abs_bal = 46"), "line 14: abs_bal takes a whole number from -45 to 45, not 46"},
       {edited(abs, "\"grey_type\"", "\"Gray\""), "\"Absolute Type\" takes \"Bin_type\" or \"grey_type\", not \"Gray\""},
       {edited(abs, "S1 = \"1\"", "S1 = \"" + std::string(kMaxTextLength + 1, '1') + "\""), "line 7: S1 holds at most"},
+      // Regression: letters outside a string once reached a branch that the
+      // TOML library had marked unreachable.
+      {"S\u00e9 = 1\n", "d.vantor, line 1: "},
+      {"version = 1 \u00e9\n", "d.vantor, line 1: "},
+      {"x = 1\n\u3041", "d.vantor, line 2: "},
+      {"\uff21 = 2", "d.vantor, line 1: "},
   };
   const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / "d.vantor";
   for (const auto& [text, says] : cases) {

@@ -15,9 +15,9 @@
 
 namespace vantor::test {
 
-// A request as vantor-render would make it from these words (kind first,
-// then NAME=TEXT, BUTTON and options; "-o unused.bmp" is added when no -o is
-// given).  Fails the test on a usage error.
+// A request as vantor-render would make it from these words ("-o
+// unused.bmp" is added when no -o is given).  Fails the test on a usage
+// error.
 RenderRequest request(const std::vector<std::string>& words);
 
 // A grey raster, one byte a pixel, 0 black, 255 white.
@@ -31,25 +31,12 @@ struct Grey {
 // writes them.
 Grey vantor_raster(const RenderRequest& request);
 
-// Runs the program; its exit status, -1 when it could not be started or was
-// killed.  Standard output and error go to `output`.
-int run_program(const std::string& program, const std::vector<std::string>& args, std::string* output = nullptr);
-
-bool write_bytes(const std::string& path, const std::string& bytes);
-
-// A fresh directory under the system's temporary folder, removed with the
-// object.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string path(const std::string& name) const { return dir_ + "/" + name; }
-
- private:
-  std::string dir_;
-};
+// Writes `input` to a fresh temporary file, runs the program with the
+// file's path in place of every "@IN" and a path beside it for "@OUT", and
+// gives the exit status (-1 when it could not be run) with standard output
+// and error in `output` and the bytes left at "@OUT" in `result`.
+int run_on(const std::string& input, const std::string& program, std::vector<std::string> args, std::string* output,
+           std::string* result = nullptr);
 
 // Expects `theirs` (black below 128) to match `ours` at every pixel whose
 // neighbourhood of 2 pixels in every direction has one colour in `ours`, and
