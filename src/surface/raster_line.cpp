@@ -222,6 +222,9 @@ void line_from_step(const SpanSink& sink, double x0, double y0, double x1, doubl
   }
 }
 
+// More steps than any clipped line has.
+constexpr Index kWholeLine = Index{1} << 40;
+
 bool beyond_far_limit(double x0, double y0, double x1, double y1) {
   return std::fabs(x0) > kFarLimit || std::fabs(y0) > kFarLimit || std::fabs(x1) > kFarLimit ||
          std::fabs(y1) > kFarLimit;
@@ -237,8 +240,20 @@ void draw_line(const SpanSink& sink, double x0, double y0, double x1, double y1)
 
 void draw_radius(const SpanSink& sink, const PixelCircle& c, double x1, double y1, double hole2) {
   if (sink.empty()) return;
-  if (!(hole2 > 0.0) || beyond_far_limit(c.cx, c.cy, x1, y1)) {
+  if (!(hole2 > 0.0)) {
     draw_line(sink, c.cx, c.cy, x1, y1);
+    return;
+  }
+  auto outside = [&](Index i, Index j) {
+    const double px = (static_cast<double>(i) + 0.5) - c.cx;
+    const double py = (static_cast<double>(j) + 0.5) - c.cy;
+    return !(px * px + py * py <= hole2);
+  };
+  if (beyond_far_limit(c.cx, c.cy, x1, y1)) {
+    // The clipped line's steps no longer count from the centre: every pixel
+    // in the window is tested.
+    double x0 = c.cx, y0 = c.cy;
+    if (clip_to_far_square(x0, y0, x1, y1)) line_from_step(sink, x0, y0, x1, y1, 0, kWholeLine, outside);
     return;
   }
   // With n and m the major and minor extent and length = sqrt(1 + (m/n)^2)
@@ -265,11 +280,6 @@ void draw_radius(const SpanSink& sink, const PixelCircle& c, double x1, double y
     if (inside > 0.0) k_first = static_cast<Index>(std::min(inside, n + 1));
     k_tested = static_cast<Index>(std::min(std::ceil(outside), n + 1)) + 1;
   }
-  auto outside = [&](Index i, Index j) {
-    const double px = (static_cast<double>(i) + 0.5) - c.cx;
-    const double py = (static_cast<double>(j) + 0.5) - c.cy;
-    return !(px * px + py * py <= hole2);
-  };
   line_from_step(sink, c.cx, c.cy, x1, y1, k_first, k_tested, outside);
 }
 

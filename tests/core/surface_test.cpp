@@ -87,6 +87,11 @@ const Sequence kRegressions[] = {
       sector(20, 16, 16, -3.0f, -3.1f, Colour::White), sector(20, 16, 16, -4.0f, -4.1f, Colour::White),
       sector(20, 16, 16, -6.2831855f, -6.2831855f, Colour::White), sector(20, 16, 16, -5.0f, -5.1f, Colour::White),
       sector(20, 16, 16, -5.5f, -5.6f, Colour::White), covering(20, 16, 6, Colour::Black)}},
+    // A radius whose far end lies beyond the far limit was drawn whole,
+    // inside a mask then skipped as already black.
+    {"FarRadiusInsideASkippedMask", 41, 33, 1440, ScaleMode::Twip,
+     {covering(20.5f, 16.5f, 2.45e32f, Colour::Black), sector(20.5f, 16.5f, 2.23e32f, 3.1415927f, -3.1446607f, Colour::White),
+      covering(20.5f, 16.5f, 7.875e30f, Colour::Black)}},
     // The disc rule compares squares in double: from a radius of about
     // 1.3e154 pixels the squares are infinite and the rule as written
     // covers pixels however far outside the disc.  Found at 2.1e272 ppi.
