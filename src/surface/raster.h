@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <span>
 #include <vector>
 
 namespace vantor::raster {
@@ -169,6 +170,10 @@ void draw_arc(const SpanSink& sink, const PixelCircle& c, const Arc& arc, double
 // the arcs instead of each arc being searched row by row.
 void fill_sectors(const SpanSink& sink, const PixelCircle& c, const std::vector<ArcRange>& arcs,
                   double hole2 = kNoHole);
+// That union pixel by pixel when fill_sectors would fill it so; otherwise
+// nothing, and false: the arcs are better filled one by one.
+bool fill_sectors_by_pixel(const SpanSink& sink, const PixelCircle& c, const std::vector<ArcRange>& arcs,
+                           double hole2 = kNoHole);
 
 // The Line between the pixels containing (x0, y0) and (x1, y1), canvas
 // pixel coordinates, finite.
@@ -185,5 +190,22 @@ void radius_end(const PixelCircle& c, double m, double& x, double& y);
 // around a disc that is painted afterwards.  The steps that lie in the hole
 // by the line's geometry are skipped without testing.
 void draw_radius(const SpanSink& sink, const PixelCircle& c, double x1, double y1, double hole2);
+
+// The pixels that close sectors' fills to their radii (the Sector rule of
+// surface.h), less those in the hole, painted in the sink's value: arcs[k]
+// has its radii ending at ends[k] (radius_end), the one at the arc's start
+// first.  Pixels that already have the sink's value are not tested, so the
+// fills must be painted in it first.  With radii_painted the radii must be
+// too, in the same colour, and every sector drawn so since its pixels were
+// last painted over (sectors of one circle in one colour, as a track's): a
+// pixel whose neighbours in the window lack the value then needs no test.
+// The neighbours of a radius are searched once for all the sectors that
+// share it.
+struct RadiusEnds {
+  double x[2];
+  double y[2];
+};
+void close_to_radii(const SpanSink& sink, const PixelCircle& c, std::span<const ArcRange> arcs,
+                    std::span<const RadiusEnds> ends, double hole2, bool radii_painted);
 
 }  // namespace vantor::raster

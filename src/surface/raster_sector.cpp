@@ -446,12 +446,19 @@ void fill_pieces_by_pixel(const SpanSink& sink, const PixelCircle& c, const std:
 }  // namespace
 
 void fill_sectors(const SpanSink& sink, const PixelCircle& c, const std::vector<ArcRange>& arcs, double hole2) {
-  if (sink.empty() || arcs.empty()) return;
+  if (fill_sectors_by_pixel(sink, c, arcs, hole2)) return;
+  for (const ArcRange& a : arcs) fill_sector(sink, c, Arc(a), hole2);
+}
+
+bool fill_sectors_by_pixel(const SpanSink& sink, const PixelCircle& c, const std::vector<ArcRange>& arcs,
+                           double hole2) {
+  // Nothing to paint: done either way.
+  if (sink.empty() || arcs.empty()) return true;
   const double r2 = c.r * c.r;
-  if (hole2 >= r2) return;
+  if (hole2 >= r2) return true;
   Index j0, j1;
   if (r2 < kInf) {
-    if (!row_range(sink, c.cy - c.r, c.cy + c.r, row_slack(c), j0, j1)) return;
+    if (!row_range(sink, c.cy - c.r, c.cy + c.r, row_slack(c), j0, j1)) return true;
   } else {
     j0 = sink.first_row();
     j1 = sink.last_row();
@@ -469,11 +476,9 @@ void fill_sectors(const SpanSink& sink, const PixelCircle& c, const std::vector<
   const double rows = static_cast<double>(j1 - j0 + 1);
   ring_pixels = std::min(ring_pixels, static_cast<double>(sink.width) * rows);
   const double sector_rows = static_cast<double>(arcs.size()) * std::min((c.r - rho) * (2.0 / kPi) + 3.0, rows);
-  if (r2 < kInf && 3.0 * ring_pixels < sector_rows) {
-    fill_pieces_by_pixel(sink, c, merged_pieces(arcs), hole2, j0, j1);
-    return;
-  }
-  for (const ArcRange& a : arcs) fill_sector(sink, c, Arc(a), hole2);
+  if (!(r2 < kInf && 3.0 * ring_pixels < sector_rows)) return false;
+  fill_pieces_by_pixel(sink, c, merged_pieces(arcs), hole2, j0, j1);
+  return true;
 }
 
 void draw_arc(const SpanSink& sink, const PixelCircle& c, const Arc& arc, double hole2) {

@@ -292,19 +292,44 @@ void Surface::draw_sector_group(std::size_t first, std::size_t end, const raster
   const raster::SpanSink sink = span_sink(colour);
   run.enter(static_cast<std::uint8_t>(colour), pc.cx, pc.cy, hole2);
   std::vector<raster::ArcRange> arcs;
+  std::vector<raster::RadiusEnds> ends(end - first);
   arcs.reserve(end - first);
   for (std::size_t k = first; k < end; ++k) {
     const double m1 = arc_magnitude(pending_[k].a1);
     const raster::ArcRange arc{m1 == raster::kTwoPi ? 0.0 : m1, arc_magnitude(pending_[k].a2)};
     arcs.push_back(arc);
-    // A filled sector has both radii.
-    for (double m : {arc.start, arc.end}) {
-      double ex, ey;
-      raster::radius_end(pc, m, ex, ey);
-      if (!run.seen(ex, ey)) raster::draw_radius(sink, pc, ex, ey, hole2);
-    }
+    raster::RadiusEnds& e = ends[k - first];
+    for (int n = 0; n < 2; ++n) raster::radius_end(pc, n == 0 ? arc.start : arc.end, e.x[n], e.y[n]);
   }
-  raster::fill_sectors(sink, pc, arcs, hole2);
+  // A filled sector has both radii.
+  auto radii = [&](std::size_t k) {
+    for (int n = 0; n < 2; ++n)
+      if (!run.seen(ends[k].x[n], ends[k].y[n])) raster::draw_radius(sink, pc, ends[k].x[n], ends[k].y[n], hole2);
+  };
+  if (raster::fill_sectors_by_pixel(sink, pc, arcs, hole2)) {
+    for (std::size_t k = 0; k < arcs.size(); ++k) radii(k);
+    raster::close_to_radii(sink, pc, arcs, ends, hole2, true);
+    return;
+  }
+  // Sectors under two pixels wide at the rim on average share their radii
+  // with their neighbours, which close_to_radii searches once when given
+  // them all; wider ones are closed one by one while their pixels are still
+  // in the cache.
+  double width = 0.0;
+  for (const raster::ArcRange& a : arcs) width += a.start <= a.end ? a.end - a.start : a.end - a.start + raster::kTwoPi;
+  if (width * pc.r < 2.0 * static_cast<double>(arcs.size())) {
+    for (std::size_t k = 0; k < arcs.size(); ++k) {
+      radii(k);
+      raster::fill_sector(sink, pc, raster::Arc(arcs[k]), hole2);
+    }
+    raster::close_to_radii(sink, pc, arcs, ends, hole2, true);
+    return;
+  }
+  for (std::size_t k = 0; k < arcs.size(); ++k) {
+    radii(k);
+    raster::fill_sector(sink, pc, raster::Arc(arcs[k]), hole2);
+    raster::close_to_radii(sink, pc, {&arcs[k], 1}, {&ends[k], 1}, hole2, true);
+  }
 }
 
 void Surface::draw_arc_figure(const PendingArc& a, const raster::PixelCircle& pc, double hole2, RadiusRun& run) const {
@@ -312,18 +337,26 @@ void Surface::draw_arc_figure(const PendingArc& a, const raster::PixelCircle& pc
   const double m2 = arc_magnitude(a.a2);
   const raster::Arc arc(raster::ArcRange{m1 == raster::kTwoPi ? 0.0 : m1, m2});
   const raster::SpanSink outline = span_sink(a.outline);
-  if (a.filled) raster::fill_sector(span_sink(a.fill), pc, arc, hole2);
+  const raster::SpanSink fill = span_sink(a.fill);
+  const bool one_colour = a.filled && a.fill == a.outline;
+  // Each radius ends at (X + R cos(m), Y - R sin(m)), m the arc's start or
+  // end; a filled sector has both.
+  raster::RadiusEnds ends{};
+  const float angles[2] = {a.a1, a.a2};
+  for (int n = 0; n < 2; ++n)
+    if (angles[n] < 0.0f) raster::radius_end(pc, n == 0 ? arc.range.start : arc.range.end, ends.x[n], ends.y[n]);
+  if (a.filled) {
+    raster::fill_sector(fill, pc, arc, hole2);
+    // Fill before outline: with two colours the pixels that close the fill
+    // to the radii are found before the radii are painted.
+    if (!one_colour) raster::close_to_radii(fill, pc, {&arc.range, 1}, {&ends, 1}, hole2, false);
+  }
   // The arc's pixels are sector pixels, so a fill in the outline colour has
   // painted them already.
-  if (!a.filled || a.fill != a.outline) raster::draw_arc(outline, pc, arc, hole2);
-  // Each radius ends at (X + R cos(m), Y - R sin(m)), m the arc's start or
-  // end.
-  for (const auto& [angle, m] : {std::pair{a.a1, arc.range.start}, std::pair{a.a2, arc.range.end}}) {
-    if (angle >= 0.0f) continue;
-    double ex, ey;
-    raster::radius_end(pc, m, ex, ey);
-    if (!run.seen(ex, ey)) raster::draw_radius(outline, pc, ex, ey, hole2);
-  }
+  if (!one_colour) raster::draw_arc(outline, pc, arc, hole2);
+  for (int n = 0; n < 2; ++n)
+    if (angles[n] < 0.0f && !run.seen(ends.x[n], ends.y[n])) raster::draw_radius(outline, pc, ends.x[n], ends.y[n], hole2);
+  if (one_colour) raster::close_to_radii(fill, pc, {&arc.range, 1}, {&ends, 1}, hole2, true);
 }
 
 bool Surface::line(float x1, float y1, float x2, float y2) { return line(x1, y1, x2, y2, fore_colour()); }

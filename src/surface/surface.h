@@ -29,9 +29,16 @@
 //             kFullTurnSlack of 2pi counts as exactly 2pi (the double
 //             nearest 2pi), so s = 0 with e = 2pi is a full turn; a start of
 //             2pi is then taken as 0.
-//   Sector    disc pixels whose angle lies on the arc (filled only when both
-//             angles are negative, i.e. < 0, and FillStyle is Solid; -0 is
-//             not negative).
+//   Sector    disc pixels whose angle lies on the arc, and the pixels that
+//             close them to the radii: a pixel that is not one of them is
+//             also filled when, in its row or in its column, one neighbour
+//             is a pixel of a Radius and the opposite neighbour is a pixel
+//             of a Radius or one of them.  (A Radius runs between pixel
+//             corners and strays to either side of the arc's exact edge,
+//             which the fill follows; without these pixels it would leave
+//             single pixels of the older colour between itself and the
+//             fill.)  Filled only when both angles are negative, i.e. < 0,
+//             and FillStyle is Solid; -0 is not negative.
 //   Arc line  ring pixels whose angle lies on the arc.
 //   Radius    for each negative angle, the Line from the centre (X, Y) to
 //             (X + Rp*cos(m), Y - Rp*sin(m)), pixel coordinates, m being that

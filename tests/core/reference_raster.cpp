@@ -31,15 +31,17 @@ double magnitude(float a) {
 struct Geometry {
   double X, Y, Rp;
 
-  double dist2(int i, int j) const {
-    const double dx = (i + 0.5) - X;
-    const double dy = (j + 0.5) - Y;
+  double dist2(long long i, long long j) const {
+    const double dx = (static_cast<double>(i) + 0.5) - X;
+    const double dy = (static_cast<double>(j) + 0.5) - Y;
     return dx * dx + dy * dy;
   }
-  bool disc(int i, int j) const { return dist2(i, j) <= Rp * Rp; }
-  bool ring(int i, int j) const { return disc(i, j) && (Rp <= 1.0 || dist2(i, j) > (Rp - 1.0) * (Rp - 1.0)); }
-  double angle(int i, int j) const {
-    double t = std::atan2(Y - (j + 0.5), (i + 0.5) - X);
+  bool disc(long long i, long long j) const { return dist2(i, j) <= Rp * Rp; }
+  bool ring(long long i, long long j) const {
+    return disc(i, j) && (Rp <= 1.0 || dist2(i, j) > (Rp - 1.0) * (Rp - 1.0));
+  }
+  double angle(long long i, long long j) const {
+    double t = std::atan2(Y - (static_cast<double>(j) + 0.5), (static_cast<double>(i) + 0.5) - X);
     if (t < 0.0) t += kTwoPi;
     return t;
   }
@@ -47,7 +49,55 @@ struct Geometry {
 
 bool on_arc(double t, double s, double e) { return s <= e ? (s <= t && t <= e) : (t >= s || t <= e); }
 
+// The Sector rule's pixels: the disc's whose angle lies on the arc.
+bool in_sector(const Geometry& g, double s, double e, long long i, long long j) {
+  return g.disc(i, j) && on_arc(g.angle(i, j), s, e);
+}
+
+// The pixels that close a sector's fill to its radii: not in the sector,
+// with a pixel of a radius's line on one side along that line's minor axis
+// and, on the other, a pixel of the sector or of either radius.
+bool closes_gap(const Geometry& g, double s, double e, const RuleLine (&radii)[2], long long i, long long j) {
+  if (in_sector(g, s, e, i, j)) return false;
+  auto radius = [&](long long a, long long b) { return radii[0].covers(a, b) || radii[1].covers(a, b); };
+  for (const auto& [di, dj] : {std::pair{1LL, 0LL}, std::pair{-1LL, 0LL}, std::pair{0LL, 1LL}, std::pair{0LL, -1LL}}) {
+    if (radius(i - di, j - dj) && (in_sector(g, s, e, i + di, j + dj) || radius(i + di, j + dj))) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+RuleLine RuleLine::between(double x1, double y1, double x2, double y2) {
+  RuleLine g;
+  const double limit = raster::kFarLimit;
+  if (std::fabs(x1) > limit || std::fabs(y1) > limit || std::fabs(x2) > limit || std::fabs(y2) > limit) {
+    if (!raster::clip_to_far_square(x1, y1, x2, y2)) return g;
+  }
+  g.drawn = true;
+  g.ax = static_cast<long long>(std::floor(x1));
+  g.ay = static_cast<long long>(std::floor(y1));
+  const long long bx = static_cast<long long>(std::floor(x2)), by = static_cast<long long>(std::floor(y2));
+  const long long adx = std::llabs(bx - g.ax), ady = std::llabs(by - g.ay);
+  g.x_major = adx >= ady;
+  g.n = g.x_major ? adx : ady;
+  g.m = g.x_major ? ady : adx;
+  g.s_major = (g.x_major ? bx - g.ax : by - g.ay) < 0 ? -1 : 1;
+  g.s_minor = (g.x_major ? by - g.ay : bx - g.ax) < 0 ? -1 : 1;
+  return g;
+}
+
+bool RuleLine::covers(long long i, long long j) const {
+  if (!drawn) return false;
+  const long long major = x_major ? i - ax : j - ay;
+  const long long minor = x_major ? j - ay : i - ax;
+  const long long k = major * s_major;
+  if (k < 0 || k > n) return false;
+  if (n == 0) return minor == 0;
+  long long q = k * m / n;
+  if (2 * (k * m % n) > n) ++q;  // halves stay toward the first point
+  return minor == s_minor * q;
+}
 
 ReferenceRaster::ReferenceRaster(int width, int height, double pixels_per_unit)
     : width_(width),
@@ -84,44 +134,30 @@ bool ReferenceRaster::circle(float x, float y, float r, Colour c, float a1, floa
   if (!all_finite({g.X, g.Y, g.Rp}) || s < 0.0 || e < 0.0) return false;
   if (g.Rp <= 0.0) return true;
   if (s == kTwoPi) s = 0.0;
+  RuleLine radii[2];
+  if (a1 < 0) radii[0] = RuleLine::between(g.X, g.Y, g.X + g.Rp * std::cos(s), g.Y - g.Rp * std::sin(s));
+  if (a2 < 0) radii[1] = RuleLine::between(g.X, g.Y, g.X + g.Rp * std::cos(e), g.Y - g.Rp * std::sin(e));
   if (a1 < 0 && a2 < 0 && fill_style_ == FillStyle::Solid) {
-    paint(fill_colour_, [&](int i, int j) { return g.disc(i, j) && on_arc(g.angle(i, j), s, e); });
+    paint(fill_colour_, [&](int i, int j) {
+      return in_sector(g, s, e, i, j) || closes_gap(g, s, e, radii, i, j);
+    });
   }
   paint(c, [&](int i, int j) { return g.ring(i, j) && on_arc(g.angle(i, j), s, e); });
-  if (a1 < 0) pixel_line(g.X, g.Y, g.X + g.Rp * std::cos(s), g.Y - g.Rp * std::sin(s), c);
-  if (a2 < 0) pixel_line(g.X, g.Y, g.X + g.Rp * std::cos(e), g.Y - g.Rp * std::sin(e), c);
+  for (const RuleLine& radius : radii) {
+    if (radius.drawn) pixel_line(radius, c);
+  }
   return true;
 }
 
 bool ReferenceRaster::line(float x1, float y1, float x2, float y2, Colour c) {
   const double px1 = x1 * u_, py1 = y1 * u_, px2 = x2 * u_, py2 = y2 * u_;
   if (!all_finite({px1, py1, px2, py2})) return false;
-  pixel_line(px1, py1, px2, py2, c);
+  pixel_line(RuleLine::between(px1, py1, px2, py2), c);
   return true;
 }
 
-void ReferenceRaster::pixel_line(double x1, double y1, double x2, double y2, Colour c) {
-  const double limit = raster::kFarLimit;
-  if (std::fabs(x1) > limit || std::fabs(y1) > limit || std::fabs(x2) > limit || std::fabs(y2) > limit) {
-    if (!raster::clip_to_far_square(x1, y1, x2, y2)) return;
-  }
-  const long long ax = static_cast<long long>(std::floor(x1)), ay = static_cast<long long>(std::floor(y1));
-  const long long bx = static_cast<long long>(std::floor(x2)), by = static_cast<long long>(std::floor(y2));
-  const long long adx = std::llabs(bx - ax), ady = std::llabs(by - ay);
-  const bool x_major = adx >= ady;
-  const long long n = x_major ? adx : ady, m = x_major ? ady : adx;
-  const long long s_major = (x_major ? bx - ax : by - ay) < 0 ? -1 : 1;
-  const long long s_minor = (x_major ? by - ay : bx - ax) < 0 ? -1 : 1;
-  paint(c, [&](int i, int j) {
-    const long long major = x_major ? i - ax : j - ay;
-    const long long minor = x_major ? j - ay : i - ax;
-    const long long k = major * s_major;
-    if (k < 0 || k > n) return false;
-    if (n == 0) return minor == 0;
-    long long q = k * m / n;
-    if (2 * (k * m % n) > n) ++q;  // halves stay toward the first point
-    return minor == s_minor * q;
-  });
+void ReferenceRaster::pixel_line(const RuleLine& line, Colour c) {
+  paint(c, [&](int i, int j) { return line.covers(i, j); });
 }
 
 void ReferenceRaster::pset(float x, float y, Colour c) {
@@ -172,38 +208,7 @@ bool piece_columns(double X, double dy_up, double a, double b, Interval& out) {
 
 }  // namespace
 
-LogReference::Segment LogReference::segment(double x1, double y1, double x2, double y2) {
-  Segment g;
-  const double limit = raster::kFarLimit;
-  if (std::fabs(x1) > limit || std::fabs(y1) > limit || std::fabs(x2) > limit || std::fabs(y2) > limit) {
-    if (!raster::clip_to_far_square(x1, y1, x2, y2)) return g;
-  }
-  g.drawn = true;
-  g.ax = static_cast<long long>(std::floor(x1));
-  g.ay = static_cast<long long>(std::floor(y1));
-  const long long bx = static_cast<long long>(std::floor(x2)), by = static_cast<long long>(std::floor(y2));
-  const long long adx = std::llabs(bx - g.ax), ady = std::llabs(by - g.ay);
-  g.x_major = adx >= ady;
-  g.n = g.x_major ? adx : ady;
-  g.m = g.x_major ? ady : adx;
-  g.s_major = (g.x_major ? bx - g.ax : by - g.ay) < 0 ? -1 : 1;
-  g.s_minor = (g.x_major ? by - g.ay : bx - g.ax) < 0 ? -1 : 1;
-  return g;
-}
-
-bool LogReference::on_segment(const Segment& g, long long i, long long j) {
-  if (!g.drawn) return false;
-  const long long major = g.x_major ? i - g.ax : j - g.ay;
-  const long long minor = g.x_major ? j - g.ay : i - g.ax;
-  const long long k = major * g.s_major;
-  if (k < 0 || k > g.n) return false;
-  if (g.n == 0) return minor == 0;
-  long long q = k * g.m / g.n;
-  if (2 * (k * g.m % g.n) > g.n) ++q;  // halves stay toward the first point
-  return minor == g.s_minor * q;
-}
-
-bool LogReference::segment_columns(const Segment& g, long long j, long long& lo, long long& hi) {
+bool LogReference::line_columns(const RuleLine& g, long long j, long long& lo, long long& hi) {
   if (!g.drawn) return false;
   if (!g.x_major) {  // one pixel a row, within a pixel of the exact line
     const long long k = (j - g.ay) * g.s_major;
@@ -240,7 +245,7 @@ LogReference::LogReference(const std::vector<Figure>& log) {
       case FigureKind::PSet:
         break;
       case FigureKind::Line:
-        p.line[0] = segment(f.x1 * u, f.y1 * u, f.x2 * u, f.y2 * u);
+        p.line[0] = RuleLine::between(f.x1 * u, f.y1 * u, f.x2 * u, f.y2 * u);
         break;
       case FigureKind::Circle:
         p.Rp = f.r * u;
@@ -254,8 +259,8 @@ LogReference::LogReference(const std::vector<Figure>& log) {
         p.e = magnitude(f.a2);
         if (p.s == kTwoPi) p.s = 0.0;
         p.filled = f.a1 < 0 && f.a2 < 0 && f.fill_style == FillStyle::Solid;
-        if (f.a1 < 0) p.line[0] = segment(p.X, p.Y, p.X + p.Rp * std::cos(p.s), p.Y - p.Rp * std::sin(p.s));
-        if (f.a2 < 0) p.line[1] = segment(p.X, p.Y, p.X + p.Rp * std::cos(p.e), p.Y - p.Rp * std::sin(p.e));
+        if (f.a1 < 0) p.line[0] = RuleLine::between(p.X, p.Y, p.X + p.Rp * std::cos(p.s), p.Y - p.Rp * std::sin(p.s));
+        if (f.a2 < 0) p.line[1] = RuleLine::between(p.X, p.Y, p.X + p.Rp * std::cos(p.e), p.Y - p.Rp * std::sin(p.e));
         break;
       }
     }
@@ -265,21 +270,22 @@ LogReference::LogReference(const std::vector<Figure>& log) {
 
 int LogReference::colour_at(const Prepared& f, long long i, long long j) {
   const Geometry g{f.X, f.Y, f.Rp};
-  const int i32 = static_cast<int>(i), j32 = static_cast<int>(j);
   switch (f.kind) {
     case FigureKind::Cls:
       return static_cast<int>(Colour::White);
     case FigureKind::PSet:
       return std::floor(f.X) == static_cast<double>(i) && std::floor(f.Y) == static_cast<double>(j) ? f.colour : -1;
     case FigureKind::Line:
-      return on_segment(f.line[0], i, j) ? f.colour : -1;
+      return f.line[0].covers(i, j) ? f.colour : -1;
     case FigureKind::Circle:
-      if (g.ring(i32, j32)) return f.colour;
-      return f.filled && g.disc(i32, j32) ? f.fill : -1;
+      if (g.ring(i, j)) return f.colour;
+      return f.filled && g.disc(i, j) ? f.fill : -1;
     case FigureKind::Arc:
-      if (on_segment(f.line[1], i, j) || on_segment(f.line[0], i, j)) return f.colour;
-      if (!g.disc(i32, j32) || !on_arc(g.angle(i32, j32), f.s, f.e)) return -1;
-      if (g.ring(i32, j32)) return f.colour;
+      if (f.line[1].covers(i, j) || f.line[0].covers(i, j)) return f.colour;
+      if (!in_sector(g, f.s, f.e, i, j)) {
+        return f.filled && closes_gap(g, f.s, f.e, f.line, i, j) ? f.fill : -1;
+      }
+      if (g.ring(i, j)) return f.colour;
       return f.filled ? f.fill : -1;
   }
   return -1;
@@ -318,14 +324,17 @@ void LogReference::row(std::int64_t j, std::int64_t i0, std::vector<std::uint8_t
         break;
       case FigureKind::Line: {
         long long lo, hi;
-        if (segment_columns(f->line[0], j, lo, hi)) visit(*f, lo, hi);
+        if (line_columns(f->line[0], j, lo, hi)) visit(*f, lo, hi);
         break;
       }
       case FigureKind::Circle:
       case FigureKind::Arc: {
-        for (const Segment& g : f->line) {
-          long long lo, hi;
-          if (segment_columns(g, j, lo, hi)) visit(*f, lo, hi);
+        // The radii, and the pixels next to them that close a fill to them.
+        for (const RuleLine& g : f->line) {
+          for (long long row = j - 1; row <= j + 1; ++row) {
+            long long lo, hi;
+            if (line_columns(g, row, lo, hi)) visit(*f, lo - 1, hi + 1);
+          }
         }
         // The disc's columns: centres within Rp + 2 of the centre.
         const double dy = y - f->Y;

@@ -15,6 +15,18 @@
 
 namespace vantor::test {
 
+// A Line of surface.h as the rule states it, after the far clip: the pixel
+// (ax, ay) and the steps of the major axis, n of them, with the minor
+// offset k*m/n rounded to nearest, ties toward the first point.
+struct RuleLine {
+  bool drawn = false;  // false when the segment misses the far square
+  long long ax = 0, ay = 0, n = 0, m = 0, s_major = 1, s_minor = 1;
+  bool x_major = true;
+
+  static RuleLine between(double x1, double y1, double x2, double y2);
+  bool covers(long long i, long long j) const;
+};
+
 class ReferenceRaster {
  public:
   // A white raster; u is pixels per unit.
@@ -39,7 +51,7 @@ class ReferenceRaster {
  private:
   template <class Covered>
   void paint(Colour c, Covered covered);
-  void pixel_line(double x1, double y1, double x2, double y2, Colour c);
+  void pixel_line(const RuleLine& line, Colour c);
 
   int width_;
   int height_;
@@ -51,9 +63,10 @@ class ReferenceRaster {
 
 // The final pixels of a figure log (surface/figures.h) on its canvas.  A
 // pixel takes the colour of the last figure in the log that covers it, and
-// within that figure the colour of its last part that covers it (fill, then
-// outline, then the radius at a1, then the one at a2); a pixel that no
-// figure after the last cls covers is white.  Coverage is the rule of
+// within that figure the colour of its last part that covers it (fill, with
+// the pixels that close it to the radii, then outline, then the radius at
+// a1, then the one at a2); a pixel that no figure after the last cls covers
+// is white.  Coverage is the rule of
 // surface.h evaluated for that pixel.  Each figure is tested only on a
 // superset of its pixels in the row: its rows and its columns from its
 // geometry, widened by two pixels.
@@ -65,24 +78,17 @@ class LogReference {
   void row(std::int64_t j, std::int64_t i0, std::vector<std::uint8_t>& out) const;
 
  private:
-  struct Segment {  // a Line as the rule walks it, after the far clip
-    bool drawn = false;
-    long long ax = 0, ay = 0, n = 0, m = 0, s_major = 1, s_minor = 1;
-    bool x_major = true;
-  };
   struct Prepared {
     FigureKind kind;
     double X, Y, Rp;  // centre or point, radius, canvas pixels
     double s, e;      // Arc: start and end on the arc
     bool filled;
     std::uint8_t colour, fill;
-    Segment line[2];  // Line: line[0]; Arc: the radii at a1 and a2
+    RuleLine line[2];  // Line: line[0]; Arc: the radii at a1 and a2
   };
 
-  static Segment segment(double x1, double y1, double x2, double y2);
-  static bool on_segment(const Segment& g, long long i, long long j);
-  // Columns [lo, hi] of row j that may hold pixels of the segment.
-  static bool segment_columns(const Segment& g, long long j, long long& lo, long long& hi);
+  // Columns [lo, hi] of row j that may hold pixels of the line.
+  static bool line_columns(const RuleLine& g, long long j, long long& lo, long long& hi);
   // The colour the figure gives pixel (i, j), or -1 when it does not cover
   // it.
   static int colour_at(const Prepared& f, long long i, long long j);
