@@ -35,7 +35,7 @@ fault surface_uniform_reuse_wrong_way $S/surface.cpp \
 fault surface_ring_fill_claims_rim $S/surface.cpp \
   '(pc.r - 1.0) * (pc.r - 1.0), fill_colour_}' 'pc.r * pc.r, fill_colour_}'
 fault surface_radius_on_zero_angle $S/surface.cpp \
-  'if (angle >= 0.0f) continue;' 'if (angle > 0.0f) continue;'
+  'if (angles[n] < 0.0f && !run.seen' 'if (angles[n] <= 0.0f && !run.seen'
 fault surface_mm_per_inch_25 $S/surface.cpp \
   'return ppi_ / kMillimetresPerInch;' 'return ppi_ / 25.0;'
 fault disc_over_paints_last_pixel $S/raster_disc.cpp \
