@@ -31,7 +31,8 @@ TEST(ControlFields, BalanceBoxAndBarAsTheWindowLeavesThem) {
       {{"bal_2scroll=0.4"}, 1, "0.4", 0},     {{"balance3=12", "bal_3scroll=12.5"}, 2, "12.5", 12},
       {{"bal_1scroll=12.5"}, 0, "12", 12},    {{"bal_1scroll= 45.0 "}, 0, "45", 45},
       {{"bal_2scroll=abc"}, 1, "abc", 0},     {{"balance2=-20"}, 1, "-20", -20},
-      {{"bal_1scroll=3", "balance1=-7"}, 0, "-7", -7}};
+      {{"bal_1scroll=3", "balance1=-7"}, 0, "-7", -7}, {{"bal_1scroll=45.4"}, 0, "45", 45},
+      {{"bal_3scroll=1e300"}, 2, "45", 45}};
   for (const auto& [args, channel, box, bar] : cases) {
     IncFormValues v;
     ASSERT_EQ(enter(incremental_fields(), v, args), "") << args[0];

@@ -49,22 +49,10 @@ const std::pair<double, std::optional<std::int16_t>> kRounded[] = {
     {12.5, 12}, {13.5, 14}, {-0.5, 0}, {-1.5, -2}, {7.6, 8}, {32767.4, 32767}, {32767.5, {}}, {-32768.5, -32768},
     {-32769.0, {}}, {std::nan(""), {}}, {std::numeric_limits<double>::infinity(), {}}};
 
-// The balance box after the focus leaves it: its text and the value.
-const std::tuple<const char*, const char*, std::int16_t> kBalance[] = {
-    {"60", "45", 45}, {"-60", "-45", -45}, {"45.4", "45", 45}, {"-45.3", "-45", -45}, {"1e300", "45", 45},
-    {"7.6", "7.6", 8}, {"12.5", "12.5", 12}, {"13.5", "13.5", 14}, {" 30 ", " 30 ", 30}, {"abc", nullptr, 0}};
-
 void expect_the_rules() {
   for (const Parsed& p : kParsed) EXPECT_EQ(parse_number(p.text), p.value) << p.text.substr(0, 40);
   for (const auto& [v, text] : kGeneral) EXPECT_EQ(general_text(v), text);
   for (const auto& [v, rounded] : kRounded) EXPECT_EQ(round_to_int16(v), rounded) << v;
-  for (const auto& [typed, text, value] : kBalance) {
-    const std::optional<BalanceValidation> b = validate_balance(typed);
-    ASSERT_EQ(b.has_value(), text != nullptr) << typed;
-    if (b) {
-      EXPECT_EQ(std::pair(b->text, b->value), std::pair(std::string(text), value)) << typed;
-    }
-  }
   EXPECT_EQ(integer_text(std::numeric_limits<long long>::min()), "-9223372036854775808");
 }
 
