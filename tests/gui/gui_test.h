@@ -1,23 +1,17 @@
-// Window tests: Qt Test classes registered here run from one executable on
-// the offscreen platform, with the helpers that several of them share.
+// Helpers that the window and print tests share.
 #pragma once
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QObject>
 #include <QTest>
-#include <QWidget>
-#include <functional>
 
 #include "output/picture_widget.h"
 #include "scripted_dialogs.h"
 #include "shell/window_registry.h"
 
 namespace vantor::test {
-
-int register_gui_test(const char* name, std::function<QObject*()> make);
 
 // The window's control of that name; the run stops when there is none.
 template <class T = QWidget>
@@ -68,7 +62,3 @@ void rows(const Row (&table)[N]) {
 }
 
 }  // namespace vantor::test
-
-// Registers a QObject test class; use once per class, after its definition.
-#define VANTOR_GUI_TEST(Class) \
-  static const int vantor_gui_test_##Class = ::vantor::test::register_gui_test(#Class, [] { return new Class; })

@@ -2,8 +2,6 @@
 // queues that the test fills.  An empty queue answers Cancel.
 #pragma once
 
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
@@ -22,16 +20,6 @@ class ScriptedDialogs final : public Dialogs {
     QString text;
     MessageButtons buttons;
   };
-  // The printer and the settings that a print dialog opened with.
-  struct PrinterSeen {
-    QString printer_name;
-    QString output_file;
-    QPageSize::PageSizeId page_size;
-    QPageLayout::Orientation orientation;
-    QPrinter::ColorMode colour;
-    bool operator==(const PrinterSeen&) const = default;
-  };
-
   // What the next file dialogs return: a file name (resolved against the
   // state's folder when relative, with the default suffix added when it has
   // none) or nullopt for Cancel.
@@ -44,20 +32,14 @@ class ScriptedDialogs final : public Dialogs {
   // What the user sets on the printer in the next print dialogs that answer
   // with copies, one each; none leaves the printer as it opened.
   std::deque<std::function<void(QPrinter&)>> print_choices;
-
   // What the next export dialogs return (a relative path is resolved
   // against the state's folder), or nullopt for Cancel.
   std::deque<std::optional<ExportChoice>> export_answers;
-  // The export's progress box answers Cancel at this step (counting from 1);
-  // 0 never cancels.
-  int cancel_export_at_step = 0;
 
   std::vector<MessageSeen> messages;
   std::vector<SaveDialogState> save_requests;  // the state each dialog opened with
-  std::vector<PrinterSeen> print_requests;  // the printer each dialog opened with
+  QStringList print_requests;  // the output file of the printer each dialog opened with
   std::vector<ExportDialogState> export_requests;  // the state each dialog opened with
-  QStringList export_reports;                      // the report each dialog showed for its answer
-  int export_progress_steps = 0;
 
   void message(QWidget* parent, const QString& title, const QString& text, MessageButtons buttons) override;
   std::optional<QString> save_file(QWidget* parent, SaveDialogState& state) override;
@@ -66,8 +48,6 @@ class ScriptedDialogs final : public Dialogs {
   std::optional<ExportChoice> export_setup(QWidget* parent, ExportDialogState& state,
                                            const ExportReport& report) override;
   std::unique_ptr<ExportProgressBox> export_progress(QWidget* parent, const QString& label) override;
-
-  void clear();
 };
 
 }  // namespace vantor::test

@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <cmath>
-#include <functional>
 
 #include "gui_test.h"
 #include "incremental/incremental_renderer.h"
@@ -19,42 +18,12 @@
 namespace vantor::test {
 namespace {
 
-QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
-
 // A program's standard output; empty when it cannot run or fails.
 QByteArray run(const QString& program, const QStringList& args) {
   QProcess process;
   process.start(program, args);
   const bool ran = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
   return ran ? process.readAllStandardOutput() : QByteArray();
-}
-
-// Pixels of the surface that differ on a rendering that shows it scaled by
-// `scale` with its top-left corner at (left, top), each looked up at its
-// centre (grey levels below 128 are black); in *compared how many fell on
-// the page.
-long long count_mismatches(const Surface& surface, const QImage& page, double scale, double left, double top,
-                           long long* compared) {
-  long long differ = 0;
-  *compared = 0;
-  for (int y = 0; y < surface.height(); ++y)
-    for (int x = 0; x < surface.width(); ++x) {
-      const QPoint at(int(std::floor(left + (x + 0.5) * scale)), int(std::floor(top + (y + 0.5) * scale)));
-      if (!page.rect().contains(at)) continue;
-      ++*compared;
-      differ += (page.constScanLine(at.y())[at.x()] < 128) != (surface.pixel(x, y) == Colour::Black);
-    }
-  return differ;
-}
-
-bool wait_until(const std::function<bool()>& done, int timeout_ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeout_ms) return false;
-    QTest::qWait(200);
-  }
-  return true;
 }
 
 // The default incremental disc with a black frame round the raster and a
@@ -93,10 +62,10 @@ class CupsPrintTest : public QObject {
  private slots:
   // Outside the harness there is no server to print on: that is a failure.
   void initTestCase() {
-    queue_ = env("VANTOR_PRINT_QUEUE");
-    out_ = env("VANTOR_PRINT_OUT");
-    root_ = env("VANTOR_PRINT_ROOT");
-    QVERIFY2(!env("CUPS_SERVER").isEmpty() && !queue_.isEmpty() && !out_.isEmpty() && !root_.isEmpty(),
+    queue_ = qEnvironmentVariable("VANTOR_PRINT_QUEUE");
+    out_ = qEnvironmentVariable("VANTOR_PRINT_OUT");
+    root_ = qEnvironmentVariable("VANTOR_PRINT_ROOT");
+    QVERIFY2(!qEnvironmentVariableIsEmpty("CUPS_SERVER") && !queue_.isEmpty() && !out_.isEmpty() && !root_.isEmpty(),
              "run through tests/print/with_private_cups.sh, which starts the private print server");
   }
 
@@ -112,15 +81,16 @@ class CupsPrintTest : public QObject {
 
     print_with_dialog(nullptr, dialogs, printer, surface);
     QVERIFY2(dialogs.messages.empty(), dialogs.messages.empty() ? "" : qPrintable(dialogs.messages[0].text));
-    QVERIFY2(wait_until([&] { return sheets_per_job().size() == completed_before + 3 && pdfs().size() == 3; }, 120000),
-             qPrintable(QStringLiteral("%1 finished jobs, PDFs: %2").arg(sheets_per_job().size()).arg(pdfs().join(u' '))));
+    QElapsedTimer clock;
+    clock.start();
+    while ((sheets_per_job().size() < completed_before + 3 || pdfs().size() < 3) && clock.elapsed() < 120000) QTest::qWait(200);
     QCOMPARE(sheets_per_job().mid(completed_before), (QList<int>{1, 1, 1}));
+    QCOMPARE(pdfs().size(), 3);
     QCOMPARE(printer.copyCount(), 1);
 
     // One twip in from the corner of the printable area that the queue
     // tells (through Qt's reading of its PPD), at four rendering pixels to
-    // an image pixel.
-    const QRectF paper = printer.pageLayout().fullRectPoints();
+    // an image pixel, each image pixel looked up at its centre.
     const QMarginsF area = printer.pageLayout().minimumMargins();
     constexpr int kDpi = 384;
     constexpr double kScale = kDpi / 96.0;
@@ -129,16 +99,18 @@ class CupsPrintTest : public QObject {
       const QString pdf = QDir(out_).filePath(name);
       const QString info = QString::fromUtf8(run(QStringLiteral("pdfinfo"), {pdf}));
       const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
-      const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(info);
-      QVERIFY2(pages.hasMatch() && size.hasMatch(), qPrintable(info));
-      QCOMPARE(pages.captured(1).toInt(), 1);
-      QCOMPARE(std::lround(size.captured(1).toDouble()), std::lround(paper.width()));
-      QCOMPARE(std::lround(size.captured(2).toDouble()), std::lround(paper.height()));
+      QVERIFY2(pages.hasMatch() && pages.captured(1).toInt() == 1, qPrintable(info));
       const QStringList args = {"-f", "1", "-l", "1", "-r", QString::number(kDpi), "-gray", "-aa", "no", "-aaVector", "no", "-singlefile", pdf};
       const QImage page = QImage::fromData(run(QStringLiteral("pdftoppm"), args)).convertToFormat(QImage::Format_Grayscale8);
       QVERIFY2(!page.isNull(), "pdftoppm gave no page");
-      long long compared = 0;
-      const long long differ = count_mismatches(surface, page, kScale, left, top, &compared);
+      long long differ = 0, compared = 0;
+      for (int y = 0; y < surface.height(); ++y)
+        for (int x = 0; x < surface.width(); ++x) {
+          const QPoint at(int(std::floor(left + (x + 0.5) * kScale)), int(std::floor(top + (y + 0.5) * kScale)));
+          if (!page.rect().contains(at)) continue;
+          ++compared;
+          differ += (page.constScanLine(at.y())[at.x()] < 128) != (surface.pixel(x, y) == Colour::Black);
+        }
       QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1: %2 of %3 pixels differ").arg(name).arg(differ).arg(compared)));
       // The page cuts the image off only where it runs past the paper.
       const auto fits = [&](int pixels, int room, double from) {
@@ -149,8 +121,8 @@ class CupsPrintTest : public QObject {
   }
 };
 
-VANTOR_GUI_TEST(CupsPrintTest);
-
 }  // namespace vantor::test
+
+QTEST_MAIN(vantor::test::CupsPrintTest)
 
 #include "cups_print_test.moc"
