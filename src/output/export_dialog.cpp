@@ -52,7 +52,8 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
 
   format_ = new QComboBox;
   for (const FileFormatInfo& f : file_formats())
-    format_->addItem(QStringLiteral("%1 (*.%2)").arg(qtext(f.name), export_extension(f.format)), static_cast<int>(f.format));
+    if (!f.code_table || state.offers_code_table)
+      format_->addItem(QStringLiteral("%1 (*.%2)").arg(qtext(f.name), export_extension(f.format)), static_cast<int>(f.format));
   form->addRow(QStringLiteral("&Format:"), format_);
 
   dpi_ = new QSpinBox;

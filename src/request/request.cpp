@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <vector>
 #include <variant>
 
 #include "absolute/absolute_renderer.h"
@@ -21,18 +22,21 @@ DrawOutcome draw_disc(const DiscRequest& request, Surface& surface) {
 
 namespace {
 
-constexpr std::array<FileFormatInfo, 6> kFormats = {{
+constexpr std::array<FileFormatInfo, 8> kFormats = {{
     {FileFormat::Png, "png", "PNG image, 1 bit a pixel", true},
     {FileFormat::Bmp, "bmp", "BMP image, 1 bit a pixel", true},
     {FileFormat::Svg, "svg", "SVG drawing", false},
     {FileFormat::Pdf, "pdf", "PDF drawing", false},
     {FileFormat::Gerber, "gbr", "Gerber RS-274X", false},
     {FileFormat::Dxf, "dxf", "DXF R12 outlines of the open areas", false},
+    {FileFormat::CodeCsv, "csv", "Code table, CSV", false, true},
+    {FileFormat::CodeHeader, "h", "Code table, C header", false, true},
 }};
 
 // The order in which messages name the extensions.
-constexpr std::array<FileFormat, 6> kNamingOrder = {FileFormat::Bmp, FileFormat::Png, FileFormat::Svg,
-                                                    FileFormat::Pdf, FileFormat::Gerber, FileFormat::Dxf};
+constexpr std::array<FileFormat, 8> kNamingOrder = {FileFormat::Bmp,    FileFormat::Png, FileFormat::Svg,
+                                                    FileFormat::Pdf,    FileFormat::Gerber, FileFormat::Dxf,
+                                                    FileFormat::CodeCsv, FileFormat::CodeHeader};
 
 }  // namespace
 
@@ -54,11 +58,14 @@ std::optional<FileFormat> format_of_path(std::string_view path) {
   return std::nullopt;
 }
 
-std::string extension_list() {
+std::string extension_list(bool code_table) {
+  std::vector<std::string_view> names;
+  for (FileFormat f : kNamingOrder)
+    if (format_info(f).code_table == code_table) names.push_back(format_info(f).extension);
   std::string list;
-  for (std::size_t i = 0; i < kNamingOrder.size(); ++i) {
-    if (i > 0) list += i + 1 == kNamingOrder.size() ? " or " : ", ";
-    list += "." + std::string(format_info(kNamingOrder[i]).extension);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) list += i + 1 == names.size() ? " or " : ", ";
+    list += "." + std::string(names[i]);
   }
   return list;
 }

@@ -32,13 +32,16 @@ struct DiscRequest {
 // refusals; what was drawn before a failure stays.
 DrawOutcome draw_disc(const DiscRequest& request, Surface& surface);
 
-enum class FileFormat { Bmp, Png, Svg, Pdf, Gerber, Dxf };
+// The disc's artwork (Bmp ... Dxf) or the code table of an absolute disc
+// (export/code_table.h).
+enum class FileFormat { Bmp, Png, Svg, Pdf, Gerber, Dxf, CodeCsv, CodeHeader };
 
 struct FileFormatInfo {
   FileFormat format;
   std::string_view extension;  // lower case, without the dot
   std::string_view name;       // as the export dialog lists it
   bool raster;                 // drawn in pixels; otherwise written from the figures
+  bool code_table = false;     // what the sensors read, not the artwork; absolute discs only
 };
 
 // Every format, in the export dialog's order.
@@ -47,8 +50,9 @@ const FileFormatInfo& format_info(FileFormat format);
 // By the file name's extension, in any case; nullopt for a name without
 // one or with another.
 std::optional<FileFormat> format_of_path(std::string_view path);
-// ".bmp, .png, .svg, .pdf, .gbr or .dxf"
-std::string extension_list();
+// ".bmp, .png, .svg, .pdf, .gbr or .dxf": the artwork's formats, or with
+// code_table the code table's (".csv or .h").
+std::string extension_list(bool code_table = false);
 
 inline constexpr int kDefaultDpi = 96;  // the design window's picture
 inline constexpr int kMaxDpi = 100000;

@@ -52,6 +52,7 @@ struct ExportDialogState {
   QString folder;            // where the first export goes
   QString base_name;         // the file name without extension
   bool offers_inverse = false;
+  bool offers_code_table = false;  // the code table formats (absolute discs)
 };
 
 // The report of the current design for a choice, as the dialog shows it.
