@@ -553,7 +553,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Res_exp 6, Gray, Auto edge: pitch (R - 2 Rs) / (2 N), track k has
         // 2^(N - 1 - k) slots.
         ReportCase{{"absolute", "--dpi", "300"}, 1, 1, 0.09375, (1 - 0.1875) / 12, {32, 16, 8, 4, 2, 1}, 0, 0, 6,
-                   "64 positions per revolution"}));
+                   "Code read: 126 steps per revolution; each code is met twice per turn"},
+        // The Gray code over the whole turn: the innermost track's one slot
+        // is half a turn, each other track is the Grey disc's next one in.
+        ReportCase{{"absolute", "gray_full_type", "--dpi", "300"}, 1, 1, 0.09375, (1 - 0.1875) / 12,
+                   {16, 8, 4, 2, 1, 1}, 0, 0, 6, "Code read: 64 steps per revolution; every code is met once per turn"}));
 
 // Flags and warnings of the report, and the DXF refusal of the same disc.
 struct FlagCase {
