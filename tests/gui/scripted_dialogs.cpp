@@ -19,6 +19,15 @@ class NeverCancelled final : public ExportProgressBox {
   bool step(std::uint64_t, std::uint64_t) override { return true; }
 };
 
+// The path chosen, resolved against the state's folder, which the state
+// then remembers.
+QString choose(SaveDialogState& state, const QString& path) {
+  const QFileInfo chosen(QDir(state.folder), path);
+  state.folder = chosen.absolutePath();
+  state.file_name = chosen.fileName();
+  return chosen.absoluteFilePath();
+}
+
 }  // namespace
 
 void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text, MessageButtons buttons) {
@@ -29,22 +38,12 @@ std::optional<QString> ScriptedDialogs::save_file(QWidget*, SaveDialogState& sta
   save_requests.push_back(state);
   const std::optional<QString> answer = next(save_answers);
   if (!answer) return std::nullopt;
-  QFileInfo info(QDir(state.folder), *answer);
-  QString path = info.absoluteFilePath();
-  if (info.suffix().isEmpty()) path += QLatin1Char('.') + state.default_suffix;
-  QFileInfo chosen(path);
-  state.folder = chosen.absolutePath();
-  state.file_name = chosen.fileName();
-  return path;
+  return choose(state, QFileInfo(*answer).suffix().isEmpty() ? *answer + QLatin1Char('.') + state.default_suffix : *answer);
 }
 
 std::optional<QString> ScriptedDialogs::open_file(QWidget*, SaveDialogState& state, const QString&) {
   const std::optional<QString> answer = next(open_answers);
-  if (!answer) return std::nullopt;
-  const QFileInfo chosen(QDir(state.folder), *answer);
-  state.folder = chosen.absolutePath();
-  state.file_name = chosen.fileName();
-  return chosen.absoluteFilePath();
+  return answer ? std::optional(choose(state, *answer)) : std::nullopt;
 }
 
 std::optional<int> ScriptedDialogs::print_setup(QWidget*, QPrinter& printer) {

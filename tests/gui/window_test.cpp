@@ -7,7 +7,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -21,6 +20,7 @@
 
 #include "bmp_reader.h"
 #include "gui_test.h"
+#include "test_support.h"
 #include "output/image_window.h"
 
 namespace vantor::test {
@@ -110,24 +110,10 @@ const FailureRow kFailures[] = {
     {"Print on a printer that cannot start", false, "ED", "2", "Command4", "missing/out.pdf", false, "copy 1 of 2", true},
 };
 
-// Why the bitmap file at path does not show exactly the surface; empty when
-// it does.
-QString differs_from(const QString& path, const Surface& surface) {
-  QString error;
-  const std::optional<Bmp> bmp = read_bmp(file_bytes(path), &error);
-  if (!bmp || bmp->width != surface.width() || bmp->height != surface.height()) return path + QStringLiteral(" differs in size ") + error;
-  for (int y = 0; y < surface.height(); ++y)
-    for (int x = 0; x < surface.width(); ++x)
-      if (bmp->at(x, y) != std::uint8_t(surface.pixel(x, y))) return QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y);
-  return {};
-}
-
 // vantor-render's exit code and standard error.
 QString render(const QStringList& args) {
-  QProcess command;
-  command.start(QStringLiteral(VANTOR_RENDER_PATH), args);
-  command.waitForFinished(60000);
-  return QStringLiteral("exit %1: %2").arg(command.exitCode()).arg(QString::fromUtf8(command.readAllStandardError()));
+  const Run r = run(QStringLiteral(VANTOR_RENDER_PATH), args);
+  return QStringLiteral("exit %1: %2").arg(r.status).arg(QString::fromUtf8(r.err));
 }
 
 // Makes one entry as a user does: types into a box and tabs out of it,
@@ -223,7 +209,7 @@ class WindowTest : public QObject {
     const bool saves = qstrcmp(r.opens, "save") == 0;
     QCOMPARE(QFileInfo::exists(file), saves);
     if (saves) {
-      QCOMPARE(differs_from(file, image->surface()), QString());
+      QCOMPARE(differs_from(file_bytes(file), image->surface()), QString());
       click(form, r.button);
       QCOMPARE(dialogs().save_requests[1].folder + '/' + dialogs().save_requests[1].file_name, file);
     }
@@ -324,7 +310,7 @@ class WindowTest : public QObject {
     QCOMPARE(file_bytes(exported).isEmpty(), refused);
     QVERIFY2(file_bytes(exported) == file_bytes(by_command), qPrintable(entries));
     QCOMPARE(render(QStringList{design, QStringLiteral("-o"), drawn} + polarity), outcome);
-    if (!refused) QCOMPARE(differs_from(drawn, drawing), QString());
+    if (!refused) QCOMPARE(differs_from(file_bytes(drawn), drawing), QString());
 
     w_ = std::make_unique<Windows>();
     click(show(absolute), "Command1");  // a refused design leaves this picture
@@ -348,8 +334,7 @@ class WindowTest : public QObject {
     QFETCH(int, row);
     const FailureRow& r = kFailures[row];
     const QString old = dir_->filePath(QStringLiteral("old.bin")), path = r.file ? dir_->filePath(r.file) : old;
-    QFile older(old);
-    QVERIFY(older.open(QIODevice::WriteOnly) && older.write("an older file") == 13 && older.flush());
+    QVERIFY(write_file(old, "an older file"));
     QWidget* form = show(r.absolute);
     click(form, "Command1");
     image(r.absolute)->surface().data()[0] = 0x00;  // touched up, so that a redraw shows

@@ -5,44 +5,26 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
-#include <variant>
 
 #include "bmp_reader.h"
-#include "render/render_args.h"
-#include "request/disc_job.h"
+#include "test_support.h"
 
 using namespace vantor;
 
 namespace {
 
-struct Run {
-  int status = -1;
-  QByteArray out, err;
-};
-
 // Runs vantor-render with no display to talk to; "@" in an argument is the
 // given file's path.  `limit` is a shell command run first (a ulimit).
-Run run(const QString& args, const QString& file, const QString& limit = QStringLiteral(":")) {
+test::Run run(const QString& args, const QString& file, const QString& limit = QStringLiteral(":")) {
   QStringList list = args.split(QLatin1Char(' '), Qt::SkipEmptyParts);
   for (QString& a : list) a.replace(QLatin1Char('@'), file);
-  QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
-  p.setProcessEnvironment(env);
-  p.start(QStringLiteral("/bin/sh"),
-          QStringList{QStringLiteral("-c"), limit + QStringLiteral("; exec \"$0\" \"$@\""), QStringLiteral(VANTOR_RENDER_PATH)} +
-              list);
-  if (!p.waitForFinished(240000)) return {};
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
-}
-
-bool write_bytes(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+  const QString sh = limit + QStringLiteral("; exec \"$0\" \"$@\"");
+  return test::run(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), sh, QStringLiteral(VANTOR_RENDER_PATH)} + list, env);
 }
 
 // The picture's size at p pixels per inch: 13000 x 9000 twips less a border
@@ -96,9 +78,9 @@ class RenderCliTest : public QObject {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("old.bmp"));
     const QByteArray old = "BM an older file";
-    for (const char* ext : {"", ".jpg", ".png", ".svg", ".dxf"}) QVERIFY(write_bytes(file + QLatin1String(ext), old));
+    for (const char* ext : {"", ".jpg", ".png", ".svg", ".dxf"}) QVERIFY(test::write_file(file + QLatin1String(ext), old));
     const QStringList limit = args.split(QLatin1Char('|'));
-    const Run r = limit.size() == 2 ? run(limit[1], file, limit[0]) : run(args, file);
+    const test::Run r = limit.size() == 2 ? run(limit[1], file, limit[0]) : run(args, file);
     QCOMPARE(r.status, status);
     QVERIFY2(r.err.count('\n') == 1 && r.err.endsWith('\n') && r.err.contains(says.toUtf8()), r.err);
     QVERIFY(status == 1 || r.out.isEmpty());
@@ -153,8 +135,8 @@ class RenderCliTest : public QObject {
     QTemporaryDir dir;
     const QString base = dir.filePath(QStringLiteral("old"));
     const QString file = base + args.mid(args.lastIndexOf(QLatin1Char('.')));
-    QVERIFY(write_bytes(file, QByteArray(5000, 'x')));
-    const Run r = run(args, base);
+    QVERIFY(test::write_file(file, QByteArray(5000, 'x')));
+    const test::Run r = run(args, base);
     QCOMPARE(r.status, 0);
     QVERIFY2(r.err.isEmpty(), r.err);
     QCOMPARE(r.out.startsWith("Design report"), args.contains(QStringLiteral("--report")));
@@ -163,27 +145,15 @@ class RenderCliTest : public QObject {
     if (width == 0) return;
     const double dpi = args.section(QStringLiteral("--dpi "), 1).section(QLatin1Char(' '), 0, 0).toDouble();
     const int ppm = int(std::lround(dpi / 0.0254));
-    if (starts != "BM") {
-      QCOMPARE(int(bytes[24]), 1);  // bit depth
-      const QImage image = QImage::fromData(bytes);
-      QCOMPARE(std::tuple(image.width(), image.height(), image.dotsPerMeterX()), std::tuple(width, height, ppm));
-      return;
-    }
-    QString error;
-    const std::optional<test::Bmp> bmp = test::read_bmp(bytes, &error);
-    QVERIFY2(bmp, qPrintable(error));
-    QCOMPARE(std::tuple(bmp->bits, bmp->width, bmp->height, bmp->x_ppm, bmp->y_ppm), std::tuple(1, width, height, ppm, ppm));
+    const QImage image = QImage::fromData(bytes);
+    QCOMPARE(std::tuple(image.width(), image.height(), image.dotsPerMeterX(), image.dotsPerMeterY()),
+             std::tuple(width, height, ppm, ppm));
+    QCOMPARE(int(bytes[starts == "BM" ? 28 : 24]), 1);  // bits a pixel
+    if (starts != "BM") return;
     // The program draws in bands; here the region is drawn at once.
     std::vector<std::string> words;
     for (const QString& a : args.split(QLatin1Char(' '))) words.push_back(a.toStdString());
-    const RenderRequest req = std::get<RenderRequest>(parse_render_args(words));
-    const DiscJob job(req);
-    const PixelRect region = job.region(job.record().geometry);
-    Surface s = job.band(region, 0, region.height);
-    job.draw(s);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        if (bmp->at(x, y) != std::uint8_t(s.pixel(x, y))) QFAIL(qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
+    QCOMPARE(test::differs_from(bytes, test::drawn_region(test::render_request(words))), QString());
   }
 
   // --progress reports every step on a pipe, one line each (the rows of
@@ -191,7 +161,7 @@ class RenderCliTest : public QObject {
   void progress_lines() {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("disc.png"));
-    const Run r = run(QStringLiteral("absolute Res_exp=12 --dpi 2400 --crop --progress -o @"), file);
+    const test::Run r = run(QStringLiteral("absolute Res_exp=12 --dpi 2400 --crop --progress -o @"), file);
     QCOMPARE(r.status, 0);
     const QList<QByteArray> lines = r.err.trimmed().split('\n');
     QVERIFY2(lines.size() >= 3, r.err);  // at least two steps and the writing
