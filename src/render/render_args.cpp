@@ -107,8 +107,16 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
       if (i + 1 < args.size()) return args[++i];
       return std::nullopt;
     };
-    if ((a == "--inverse" || a == "--crop" || a == "--progress" || a == "--report") && attached) {
+    if ((a == "--inverse" || a == "--crop" || a == "--progress" || a == "--report" || a == "--mirror" ||
+         a == "--negative") &&
+        attached) {
       return UsageError{a + " takes no value"};
+    } else if (a == "--mirror") {
+      if (request.mirror) return UsageError{"--mirror is given twice"};
+      request.mirror = true;
+    } else if (a == "--negative") {
+      if (request.negative) return UsageError{"--negative is given twice"};
+      request.negative = true;
     } else if (a == "--inverse") {
       if (request.inverse) return UsageError{"--inverse is given twice"};
       request.inverse = true;
@@ -166,6 +174,8 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
   }
   if (request.inverse && request.kind == DiscKind::Absolute)
     return UsageError{"--inverse draws incremental discs only"};
+  if ((request.mirror || request.negative) && have_output && !format_info(request.format).raster)
+    return UsageError{"--mirror and --negative make raster files (" + raster_extension_list() + ")"};
   const std::optional<std::string> refused =
       request.kind == DiscKind::Incremental
           ? enter_controls(incremental_fields(), request.incremental, std::span<const ControlEntry>(entries))
@@ -206,6 +216,9 @@ std::string render_usage() {
       "  --crop      only the disc's bounding square, with a margin of 1 % of its\n"
       "              diameter; the pixels are those of the whole picture\n"
       "  --inverse   the inverse drawing (incremental only)\n"
+      "  --mirror    film emulsion side down: the picture mirrored left to right\n"
+      "              (raster files)\n"
+      "  --negative  black and white exchanged (raster files)\n"
       "  --report    the design report on standard output: each track's radii,\n"
       "              slots, slot and bar widths, counts and lines per inch, the\n"
       "              smallest feature against the pixel size at --dpi\n"

@@ -21,18 +21,20 @@ DrawOutcome draw_disc(const DiscRequest& request, Surface& surface) {
 
 namespace {
 
-constexpr std::array<FileFormatInfo, 6> kFormats = {{
-    {FileFormat::Png, "png", "PNG image, 1 bit a pixel", true},
-    {FileFormat::Bmp, "bmp", "BMP image, 1 bit a pixel", true},
-    {FileFormat::Svg, "svg", "SVG drawing", false},
-    {FileFormat::Pdf, "pdf", "PDF drawing", false},
-    {FileFormat::Gerber, "gbr", "Gerber RS-274X", false},
-    {FileFormat::Dxf, "dxf", "DXF R12 outlines of the open areas", false},
+constexpr std::array<FileFormatInfo, 7> kFormats = {{
+    {FileFormat::Png, "png", "", "PNG image, 1 bit a pixel", true},
+    {FileFormat::Bmp, "bmp", "", "BMP image, 1 bit a pixel", true},
+    {FileFormat::Tiff, "tif", "tiff", "TIFF image, 1 bit a pixel, CCITT Group 4", true},
+    {FileFormat::Svg, "svg", "", "SVG drawing", false},
+    {FileFormat::Pdf, "pdf", "", "PDF drawing", false},
+    {FileFormat::Gerber, "gbr", "", "Gerber RS-274X", false},
+    {FileFormat::Dxf, "dxf", "", "DXF R12 outlines of the open areas", false},
 }};
 
 // The order in which messages name the extensions.
-constexpr std::array<FileFormat, 6> kNamingOrder = {FileFormat::Bmp, FileFormat::Png, FileFormat::Svg,
-                                                    FileFormat::Pdf, FileFormat::Gerber, FileFormat::Dxf};
+constexpr std::array<FileFormat, 7> kNamingOrder = {FileFormat::Bmp, FileFormat::Png,    FileFormat::Tiff,
+                                                    FileFormat::Svg, FileFormat::Pdf,    FileFormat::Gerber,
+                                                    FileFormat::Dxf};
 
 }  // namespace
 
@@ -50,7 +52,7 @@ std::optional<FileFormat> format_of_path(std::string_view path) {
   std::string ext(name.substr(dot + 1));
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   for (const FileFormatInfo& f : kFormats)
-    if (f.extension == ext) return f.format;
+    if (f.extension == ext || (!f.alias.empty() && f.alias == ext)) return f.format;
   return std::nullopt;
 }
 

@@ -32,11 +32,12 @@ struct DiscRequest {
 // refusals; what was drawn before a failure stays.
 DrawOutcome draw_disc(const DiscRequest& request, Surface& surface);
 
-enum class FileFormat { Bmp, Png, Svg, Pdf, Gerber, Dxf };
+enum class FileFormat { Bmp, Png, Tiff, Svg, Pdf, Gerber, Dxf };
 
 struct FileFormatInfo {
   FileFormat format;
   std::string_view extension;  // lower case, without the dot
+  std::string_view alias;      // another extension it is known by, or empty
   std::string_view name;       // as the export dialog lists it
   bool raster;                 // drawn in pixels; otherwise written from the figures
 };
@@ -59,6 +60,10 @@ struct ExportRequest : DiscRequest {
   bool crop = false;   // only the disc's square, with a margin of 1 % of its diameter
   std::string output;  // the file, in the platform's encoding
   FileFormat format = FileFormat::Bmp;
+  // Film: the picture mirrored left to right (emulsion side down), black and
+  // white exchanged.  Raster formats only.
+  bool mirror = false;
+  bool negative = false;
 };
 
 }  // namespace vantor
