@@ -45,7 +45,7 @@ inline DesignCase design_case(Input& in) {
     a.unit = unit;
     const std::uint8_t n = in.byte();
     a.resolution_exp = n & 0x80 ? 0.5 + 8.5 * fraction(in) : 1 + n % 11;
-    a.code_type = kind & 8 ? CodeType::Binary : CodeType::Grey;
+    a.code_type = kind & 8 ? CodeType::Binary : kind & 64 ? CodeType::GrayFull : CodeType::Grey;
     a.edge_mode = static_cast<AbsEdgeMode>(in.byte() % 3);
     a.encoder_diameter = length(0.2, 0.7);
     a.shaft_diameter = length(0.0, 0.15);

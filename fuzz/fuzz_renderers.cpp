@@ -114,7 +114,7 @@ void fuzz_absolute(fuzz::Input& in, const SurfaceChoice& choice) {
   const std::uint8_t options = in.byte();
   e.unit = options & 1 ? Unit::Millimetre : Unit::Inch;
   e.edge_mode = static_cast<AbsEdgeMode>((options >> 1) % 3);
-  e.code_type = options & 8 ? CodeType::Binary : CodeType::Grey;
+  e.code_type = options & 8 ? CodeType::Binary : options & 16 ? CodeType::GrayFull : CodeType::Grey;
   const std::uint8_t bal = in.byte();
   e.balance = bal < 240 ? static_cast<std::int16_t>(bal % 91 - 45) : in.raw<std::int16_t>();
   for (std::string* f : {&e.resolution_exp, &e.scale_num, &e.scale_den, &e.encoder_diameter, &e.shaft_diameter,
@@ -145,7 +145,7 @@ void fuzz_absolute_record(fuzz::Input& in, const SurfaceChoice& choice) {
   const std::uint8_t options = in.byte();
   d.unit = options & 1 ? Unit::Millimetre : Unit::Inch;
   d.edge_mode = static_cast<AbsEdgeMode>((options >> 1) % 3);
-  d.code_type = options & 8 ? CodeType::Binary : CodeType::Grey;
+  d.code_type = options & 8 ? CodeType::Binary : options & 16 ? CodeType::GrayFull : CodeType::Grey;
   d.balance = in.raw<std::int16_t>();
   for (double* v : {&d.resolution_exp, &d.scale_num, &d.scale_den, &d.encoder_diameter, &d.shaft_diameter,
                     &d.slot_length, &d.edge_distance}) {

@@ -11,7 +11,10 @@
 namespace vantor {
 
 enum class AbsEdgeMode { Default, User, Auto };
-enum class CodeType { Grey, Binary };
+// Grey: every track turned by half its sector, so each code is met twice a
+// turn; GrayFull: the reflected binary Gray code over the whole turn, each
+// code once.
+enum class CodeType { Grey, Binary, GrayFull };
 
 // The largest resolution_exp that is drawn.  A disc takes 2^N - 1 sector
 // calls, so every further bit doubles the time of a drawing: on the screen

@@ -34,6 +34,7 @@ ControlTable<AbsoluteEntries> make_table() {
   t.push_back(option("Unit_mm", "Units", &AbsoluteEntries::unit, Unit::Millimetre));
   t.push_back(option("Bin_type", "Absolute Type", &AbsoluteEntries::code_type, CodeType::Binary));
   t.push_back(option("grey_type", "Absolute Type", &AbsoluteEntries::code_type, CodeType::Grey));
+  t.push_back(option("gray_full_type", "Absolute Type", &AbsoluteEntries::code_type, CodeType::GrayFull));
   t.push_back(text_box("SL_in", &AbsoluteEntries::slot_length));
   t.push_back(option("CH1_ED_Def", "Edge Distance", &AbsoluteEntries::edge_mode, AbsEdgeMode::Default));
   t.push_back(option("CH1_ED_U", "Edge Distance", &AbsoluteEntries::edge_mode, AbsEdgeMode::User));

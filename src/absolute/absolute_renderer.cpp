@@ -46,11 +46,19 @@ bool draw(const AbsoluteDesign& design, Surface& surface) {
 
   const double sl = g.slot_length;
   double e = g.first_track_outer;
-  const bool grey = design.code_type == CodeType::Grey;
   int track = 0;
   for (double i = design.resolution_exp - 1; i >= 0; i -= 1, ++track) {
-    const double theta = -2 * kPi / (2 * std::pow(2.0, i));
-    const double d = grey ? theta / 2 : 0.0;
+    // The track's sector (negative: the slots are filled sectors), its
+    // turn and its number of slots.
+    double slots = std::pow(2.0, i);
+    double theta = -2 * kPi / (2 * slots), d = 0.0;
+    if (design.code_type == CodeType::Grey) d = theta / 2;
+    if (design.code_type == CodeType::GrayFull) {
+      const bool innermost = i < 1;
+      slots = innermost ? 1.0 : slots / 2;
+      theta = innermost ? -kPi : 2 * theta;
+      d = innermost ? theta : theta / 2;
+    }
     const double beta = design.balance * theta / 90;
     surface.set_draw_width(1);
     surface.set_fill_colour(Colour::White);
@@ -60,7 +68,7 @@ bool draw(const AbsoluteDesign& design, Surface& surface) {
     const double lead = first_slot_lead(std::fabs(theta + beta));
     if (!surface.circle(cx, cy, r, Colour::White, to_surface_angle(d - lead), to_surface_angle(theta + d + beta)))
       return false;
-    const double last_j = 2 * std::pow(2.0, i) - 1;
+    const double last_j = 2 * slots - 1;
     for (double j = 2; j <= last_j; j += 2) {
       if (!surface.circle(cx, cy, r, Colour::White, to_surface_angle(theta * j + d),
                           to_surface_angle(theta * (j + 1) + d + beta)))

@@ -1,4 +1,4 @@
-// Draws an absolute (Binary or Grey code) disc on a surface, centred on it,
+// Draws an absolute (Binary, Grey or full-turn Gray code) disc on a surface, centred on it,
 // at true size in the design's unit times the scale ratio.  From the
 // outside in: a black disc of the encoder diameter; one ring of white slots
 // per track, the outermost (least significant bit, 2^(N-1) slots) first, the
@@ -9,7 +9,10 @@
 // Angles run counter-clockwise from 3 o'clock.  Slot j (even) of track i
 // covers j..j+1 sectors of pi / 2^i each, lengthened at its counter-
 // clockwise end by balance / 90 of a sector; Grey turns every track by half
-// a sector.  The first slot of every track starts 0.001 rad late.
+// a sector.  GrayFull draws track i >= 1 as Grey draws track i - 1 (sectors
+// of pi / 2^(i-1), turned by half a sector), so that step k of 2 pi / 2^N
+// reads k ^ (k >> 1), and its innermost track (i = 0) as one slot over the
+// second half-turn.  The first slot of every track starts 0.001 rad late.
 //
 // All geometry is double precision; every coordinate, radius and angle is
 // rounded to single precision only as it is handed to the surface.  Radii

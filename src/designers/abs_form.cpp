@@ -36,9 +36,10 @@ const ControlSpec kAbsForm[] = {
     {Kind::Frame, "Frame8", "Units", "Frame1", 3360, 960, 1095, 855, 6},
     {Kind::Option, "Unit_in", "in", "Frame8", 120, 240, 495, 255, 7},
     {Kind::Option, "Unit_mm", "mm", "Frame8", 120, 480, 615, 255, 8},
-    {Kind::Frame, "Frame2", "Absolute Type", "Frame1", 360, 1680, 2775, 735, 14},
+    {Kind::Frame, "Frame2", "Absolute Type", "Frame1", 360, 1680, 2775, 900, 14},
     {Kind::Option, "Bin_type", "Binary", "Frame2", 120, 240, 975, 255, 15},
     {Kind::Option, "grey_type", "Grey", "Frame2", 1440, 240, 1095, 375, 16},
+    {Kind::Option, "gray_full_type", "Gray, full turn", "Frame2", 120, 570, 1815, 255, 16},
     {Kind::Frame, "Frame5", "Channel  Diminsions", "Frame1", 360, 2640, 3735, 2655, 17},
     {Kind::Label, "Label4", "Slot Length", "Frame5", 120, 360, 975, 255, 22},
     {Kind::TextBox, "SL_in", "", "Frame5", 1200, 360, 855, 285, 18},
@@ -74,6 +75,7 @@ AbsForm::AbsForm(WindowHost& windows, QWidget* parent) : QWidget(parent), window
   save_state_.file_name = QStringLiteral("ABS_encoder1");
   export_state_.folder = QDir::homePath();
   export_state_.base_name = QStringLiteral("ABS_encoder1");
+  export_state_.offers_code_table = true;
   design_state_ = design_dialog_state(QStringLiteral("ABS_encoder1"));
 
   controls_ = std::make_unique<ControlBinder<AbsoluteEntries>>(this, absolute_fields());

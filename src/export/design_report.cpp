@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "export/code_table.h"
 #include "geometry/disc_geometry.h"
 
 namespace vantor {
@@ -106,6 +107,8 @@ DesignNumbers design_numbers(const Artwork& artwork) {
   const Unit u = artwork.unit;
   r.unit = u;
   r.dpi = artwork.dpi;
+  r.mirror = artwork.mirror;
+  r.negative = artwork.negative;
   r.rim_radius = disc.rim_radius;
   r.shaft_radius = disc.shaft_radius;
   r.inverse = disc.inverse;
@@ -120,12 +123,19 @@ DesignNumbers design_numbers(const Artwork& artwork) {
         r.quadrature_counts = 4LL * r.tracks[a].slot_count;
         break;
       }
-  if (count >= 2 && count < 62) {
-    bool code = true;
-    for (int k = 0; k < count && code; ++k) code = r.tracks[k].slot_count == (1LL << (count - 1 - k));
-    if (code) {
+  if (count >= 2 && count <= kMaxCodeBits) {
+    bool halving = true, full_turn_gray = true;
+    for (int k = 0; k < count; ++k) {
+      halving = halving && r.tracks[k].slot_count == (1LL << (count - 1 - k));
+      full_turn_gray = full_turn_gray && r.tracks[k].slot_count == (k + 1 < count ? 1LL << (count - 2 - k) : 1);
+    }
+    const CodeTable table = halving || full_turn_gray ? code_table(disc) : CodeTable{};
+    if (!table.steps.empty()) {
       r.code_bits = count;
       r.code_positions = 1LL << count;
+      r.code_steps = static_cast<long>(table.steps.size());
+      r.code_repeated = table.repeated;
+      r.code_back_and_forth = table.back_and_forth;
     }
   }
 
@@ -190,6 +200,8 @@ std::string design_report(const DesignNumbers& r) {
   s += r.shaft_radius > 0 ? "Shaft hole: radius " + length(r.shaft_radius, u) + "\n" : "Shaft hole: none\n";
   s += r.inverse ? "Drawing: inverse (dark slots on a clear disc)\n" : "Drawing: normal (clear slots on a dark disc)\n";
   s += "Density: " + density(r.dpi) + " pixels per inch, 1 pixel = " + length(per_inch(u) / r.dpi, u) + "\n";
+  s += std::string("Film: ") + (r.mirror ? "mirrored left to right (emulsion side down)" : "not mirrored") + ", " +
+       (r.negative ? "negative (black and white exchanged)" : "positive") + "\n";
   if (r.tracks.empty()) s += "Tracks: none\n";
   for (std::size_t i = 0; i < r.tracks.size(); ++i) {
     const TrackNumbers& t = r.tracks[i];
@@ -208,9 +220,18 @@ std::string design_report(const DesignNumbers& r) {
     s += "Quadrature: tracks " + std::to_string(r.quadrature_a + 1) + " and " + std::to_string(r.quadrature_b + 1) +
          " are a quarter cycle apart: 4 x " + std::to_string(r.tracks[r.quadrature_a].slot_count) + " = " +
          whole(r.quadrature_counts) + " counts per revolution\n";
-  if (r.code_bits > 0)
+  if (r.code_bits > 0) {
     s += "Absolute code: " + std::to_string(r.code_bits) + " tracks, " + whole(r.code_positions) +
          " positions per revolution\n";
+    s += "Code read: " + whole(r.code_steps) + " steps per revolution; ";
+    if (r.code_repeated == 0)
+      s += "every code is met once per turn\n";
+    else if (r.code_back_and_forth)
+      s += "each code is met twice per turn (forward over one half-turn, back over the other), so the disc "
+           "tells the position within half a turn only\n";
+    else
+      s += whole(r.code_repeated) + " codes are met more than once per turn: the position is not known there\n";
+  }
   if (!r.tracks.empty())
     s += "Smallest feature: " + length(r.smallest_feature, u) + ", " + r.smallest_feature_what + ", " +
          fmt(r.smallest_feature_pixels, 2) + " pixels at " + density(r.dpi) + " pixels per inch\n";

@@ -32,6 +32,7 @@ struct DesignNumbers {
   std::string problem;  // not empty: the drawing was not analysed, nothing else is set
   Unit unit = Unit::Inch;
   double dpi = 96;
+  bool mirror = false, negative = false;  // the film options
   double rim_radius = 0, shaft_radius = 0;
   bool inverse = false;
   std::vector<TrackNumbers> tracks;  // track 1 (the outermost) first
@@ -41,10 +42,17 @@ struct DesignNumbers {
   // when there is no such pair.
   int quadrature_a = -1, quadrature_b = -1;
   long long quadrature_counts = 0;
-  // Tracks from the rim inwards with 2^(k-1), ..., 2, 1 slots (k >= 2) are
-  // a k-bit absolute code of 2^k positions; 0 and 0 otherwise.
+  // Tracks from the rim inwards with 2^(k-1), ..., 2, 1 slots (Binary and
+  // Grey) or 2^(k-2), ..., 2, 1, 1 slots (Gray over the whole turn), k >= 2,
+  // are a k-bit absolute code of 2^k positions; 0 and 0 otherwise.
   int code_bits = 0;
   long long code_positions = 0;
+  // Of such a code, read from the disc as drawn (export/code_table.h): the
+  // steps a turn, the codes read on more than one step, and whether the
+  // codes run forward and back (Grey).
+  long code_steps = 0;
+  long code_repeated = 0;
+  bool code_back_and_forth = false;
 
   // The smallest slot or bar width or radial track width; 0 without tracks.
   double smallest_feature = 0;

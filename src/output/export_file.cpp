@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "export/artwork.h"
+#include "export/code_table.h"
 #include "export/design_report.h"
 #include "export/dxf.h"
 #include "export/gerber.h"
@@ -100,6 +101,14 @@ ExportOutcome export_vector(const ExportRequest& request, const ExportProgress& 
       DxfOutcome dxf = dxf_file(recorded.artwork);
       if (!dxf.refusal.empty()) return failed(dxf.refusal);
       bytes = std::move(dxf.file);
+      break;
+    }
+    case FileFormat::CodeCsv:
+    case FileFormat::CodeHeader: {
+      if (request.kind != DiscKind::Absolute) return failed("a code table is made of absolute discs only");
+      const CodeTable table = code_table(recorded.artwork.geometry);
+      if (!table.problem.empty()) return failed("no code table: " + table.problem);
+      bytes = request.format == FileFormat::CodeCsv ? code_table_csv(table) : code_table_header(table);
       break;
     }
     case FileFormat::Bmp:

@@ -86,6 +86,12 @@ int run(const RenderRequest& request) {
     // A design that does not draw is refused with or without a file.
     if (report.refused != Message::None) return refuse(report.refused);
   }
+  if (!request.code_table.empty()) {
+    const ExportOutcome table = export_file(request.code_table_request());
+    if (table.kind == ExportOutcome::Kind::Refused) return refuse(table.message);
+    if (table.kind != ExportOutcome::Kind::Written)
+      return fail(request.code_table + " could not be written: " + table.reason, kRefusedStatus);
+  }
   if (request.output.empty()) return 0;
   Progress progress(request.progress);
   const ExportOutcome outcome = export_file(

@@ -145,7 +145,8 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
       if (!path) return UsageError{a + " needs a value"};
       if (path->empty()) return UsageError{"the output file name is empty"};
       const std::optional<FileFormat> format = format_of_path(*path);
-      if (!format) return UsageError{"the output file \"" + *path + "\" must end in " + extension_list()};
+      if (!format || format_info(*format).code_table)
+        return UsageError{"the output file \"" + *path + "\" must end in " + extension_list()};
       request.output = *path;
       request.format = *format;
       have_output = true;
@@ -155,6 +156,14 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
       if (!path) return UsageError{"--save-design needs a value"};
       if (!is_design_file_name(*path)) return UsageError{"the design file \"" + *path + "\" must end in .vantor"};
       request.save_design = *path;
+    } else if (a == "--code-table") {
+      if (!request.code_table.empty()) return UsageError{"--code-table is given twice"};
+      const std::optional<std::string> path = value();
+      if (!path || path->empty()) return UsageError{"--code-table needs a value"};
+      const std::optional<FileFormat> format = format_of_path(*path);
+      if (!format || !format_info(*format).code_table)
+        return UsageError{"the code table \"" + *path + "\" must end in " + extension_list(FormatGroup::CodeTable)};
+      request.code_table = *path;
     } else if (!a.empty() && a[0] == '-') {
       return UsageError{"no option \"" + a + "\""};
     } else if (const std::size_t eq = a.find('='); eq != std::string::npos) {
@@ -174,16 +183,26 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
   }
   if (request.inverse && request.kind == DiscKind::Absolute)
     return UsageError{"--inverse draws incremental discs only"};
+  if (!request.code_table.empty() && request.kind == DiscKind::Incremental)
+    return UsageError{"--code-table is for absolute discs only"};
   if ((request.mirror || request.negative) && have_output && !format_info(request.format).raster)
-    return UsageError{"--mirror and --negative make raster files (" + raster_extension_list() + ")"};
+    return UsageError{"--mirror and --negative make raster files (" + extension_list(FormatGroup::Raster) + ")"};
   const std::optional<std::string> refused =
       request.kind == DiscKind::Incremental
           ? enter_controls(incremental_fields(), request.incremental, std::span<const ControlEntry>(entries))
           : enter_controls(absolute_fields(), request.absolute, std::span<const ControlEntry>(entries));
   if (refused) return UsageError{*refused};
-  if (!have_output && !request.report && request.save_design.empty())
-    return UsageError{"no output file: give -o FILE (" + extension_list() + "), --report or --save-design FILE"};
+  if (!have_output && !request.report && request.save_design.empty() && request.code_table.empty())
+    return UsageError{"no output file: give -o FILE (" + extension_list() +
+                      "), --report, --save-design FILE or --code-table FILE"};
   return request;
+}
+
+ExportRequest RenderRequest::code_table_request() const {
+  ExportRequest r = *this;
+  r.output = code_table;
+  r.format = *format_of_path(code_table);
+  return r;
 }
 
 std::string render_usage() {
@@ -203,7 +222,7 @@ std::string render_usage() {
       "validated as when the focus leaves it (clamped to " + integer_text(-kBalanceLimit) + " ... " +
       integer_text(kBalanceLimit) + ", its scroll bar\n"
       "moved).  A bare BUTTON selects an option button.  Give -o FILE, --report,\n"
-      "--save-design FILE or more than one of them.\n"
+      "--save-design FILE, --code-table FILE or more than one of them.\n"
       "\n"
       "  -o FILE, --output FILE\n"
       "              the file to write; its extension gives the format: .bmp and\n"
@@ -229,6 +248,11 @@ std::string render_usage() {
       "              write the design, with the entries made, to a design file,\n"
       "              whether the disc can be drawn or not: every control one line\n"
       "              of TOML (README: Design files)\n"
+      "  --code-table FILE\n"
+      "              absolute only: what the sensors read at each step of the turn,\n"
+      "              taken from the disc as drawn, as CSV (.csv: start_deg,\n"
+      "              end_deg, code, bits, position) or as a C header (.h: a table\n"
+      "              from every code to its position, -1 where it is not unique)\n"
       "  -h, --help  this text\n"
       "\n"
       "Exit status: 0 the file is written; 1 the drawing was refused (its message\n"
@@ -244,6 +268,7 @@ std::string render_usage() {
       "\nExamples:\n"
       "  vantor-render incremental RES=360 ED=1.5 CH2_I bal_1scroll=10 -o disc.bmp\n"
       "  vantor-render absolute Res_exp=10 Bin_type abs_bal=-5 --dpi 2400 --crop -o abs.png\n"
+      "  vantor-render absolute Res_exp=8 gray_full_type --code-table codes.csv\n"
       "  vantor-render incremental RES=360 --save-design disc.vantor\n"
       "  vantor-render disc.vantor ED=3 -o disc.bmp\n";
   return u;

@@ -2,9 +2,9 @@
 //   vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop]
 //                 [--progress] [--report] [--save-design FILE.vantor] [-o FILE]
 //   vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] [--progress]
-//                 [--report] [--save-design FILE.vantor] [-o FILE]
+//                 [--report] [--save-design FILE.vantor] [--code-table FILE] [-o FILE]
 //   vantor-render FILE.vantor [NAME=TEXT | BUTTON]... [the options of its kind]
-// with at least one of -o, --report and --save-design.
+// with at least one of -o, --report, --save-design and --code-table.
 // Entries are made on the design window's values in the order given
 // (enter_controls): on a freshly opened window, or on the design read from
 // the design file; every control not named keeps its value.
@@ -24,6 +24,10 @@ struct RenderRequest : ExportRequest {
   bool progress = false;  // progress lines from the start, terminal or not
   bool report = false;    // the design report on standard output; output may then be empty
   std::string save_design;  // the design file to write once the entries are made, or empty
+  std::string code_table;   // the code table to write (.csv or .h), or empty; absolute only
+
+  // The request that writes the code table.
+  ExportRequest code_table_request() const;
 };
 
 // A mistake in the command line: one line that says what is wrong.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <vector>
 #include <variant>
 
 #include "absolute/absolute_renderer.h"
@@ -21,7 +22,7 @@ DrawOutcome draw_disc(const DiscRequest& request, Surface& surface) {
 
 namespace {
 
-constexpr std::array<FileFormatInfo, 7> kFormats = {{
+constexpr std::array<FileFormatInfo, 9> kFormats = {{
     {FileFormat::Png, "png", "", "PNG image, 1 bit a pixel", true},
     {FileFormat::Bmp, "bmp", "", "BMP image, 1 bit a pixel", true},
     {FileFormat::Tiff, "tif", "tiff", "TIFF image, 1 bit a pixel, CCITT Group 4", true},
@@ -29,12 +30,14 @@ constexpr std::array<FileFormatInfo, 7> kFormats = {{
     {FileFormat::Pdf, "pdf", "", "PDF drawing", false},
     {FileFormat::Gerber, "gbr", "", "Gerber RS-274X", false},
     {FileFormat::Dxf, "dxf", "", "DXF R12 outlines of the open areas", false},
+    {FileFormat::CodeCsv, "csv", "", "Code table, CSV", false, true},
+    {FileFormat::CodeHeader, "h", "", "Code table, C header", false, true},
 }};
 
 // The order in which messages name the extensions.
-constexpr std::array<FileFormat, 7> kNamingOrder = {FileFormat::Bmp, FileFormat::Png,    FileFormat::Tiff,
-                                                    FileFormat::Svg, FileFormat::Pdf,    FileFormat::Gerber,
-                                                    FileFormat::Dxf};
+constexpr std::array<FileFormat, 9> kNamingOrder = {
+    FileFormat::Bmp, FileFormat::Png,    FileFormat::Tiff,    FileFormat::Svg,       FileFormat::Pdf,
+    FileFormat::Gerber, FileFormat::Dxf, FileFormat::CodeCsv, FileFormat::CodeHeader};
 
 }  // namespace
 
@@ -56,11 +59,17 @@ std::optional<FileFormat> format_of_path(std::string_view path) {
   return std::nullopt;
 }
 
-std::string extension_list() {
+std::string extension_list(FormatGroup group) {
+  std::vector<std::string_view> names;
+  for (FileFormat f : kNamingOrder) {
+    const FileFormatInfo& info = format_info(f);
+    if (group == FormatGroup::CodeTable ? info.code_table : !info.code_table && (group == FormatGroup::Artwork || info.raster))
+      names.push_back(info.extension);
+  }
   std::string list;
-  for (std::size_t i = 0; i < kNamingOrder.size(); ++i) {
-    if (i > 0) list += i + 1 == kNamingOrder.size() ? " or " : ", ";
-    list += "." + std::string(format_info(kNamingOrder[i]).extension);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) list += i + 1 == names.size() ? " or " : ", ";
+    list += "." + std::string(names[i]);
   }
   return list;
 }

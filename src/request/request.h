@@ -32,7 +32,9 @@ struct DiscRequest {
 // refusals; what was drawn before a failure stays.
 DrawOutcome draw_disc(const DiscRequest& request, Surface& surface);
 
-enum class FileFormat { Bmp, Png, Tiff, Svg, Pdf, Gerber, Dxf };
+// The disc's artwork (Bmp ... Dxf) or the code table of an absolute disc
+// (export/code_table.h).
+enum class FileFormat { Bmp, Png, Tiff, Svg, Pdf, Gerber, Dxf, CodeCsv, CodeHeader };
 
 struct FileFormatInfo {
   FileFormat format;
@@ -40,6 +42,7 @@ struct FileFormatInfo {
   std::string_view alias;      // another extension it is known by, or empty
   std::string_view name;       // as the export dialog lists it
   bool raster;                 // drawn in pixels; otherwise written from the figures
+  bool code_table = false;     // what the sensors read, not the artwork; absolute discs only
 };
 
 // Every format, in the export dialog's order.
@@ -48,8 +51,10 @@ const FileFormatInfo& format_info(FileFormat format);
 // By the file name's extension, in any case; nullopt for a name without
 // one or with another.
 std::optional<FileFormat> format_of_path(std::string_view path);
-// ".bmp, .png, .svg, .pdf, .gbr or .dxf"
-std::string extension_list();
+// The extensions of a group of formats, in the order messages name them:
+// ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf" for the artwork.
+enum class FormatGroup { Artwork, Raster, CodeTable };
+std::string extension_list(FormatGroup group = FormatGroup::Artwork);
 
 inline constexpr int kDefaultDpi = 96;  // the design window's picture
 inline constexpr int kMaxDpi = 100000;

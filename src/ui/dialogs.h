@@ -42,6 +42,8 @@ struct ExportChoice {
   bool crop = true;
   bool inverse = false;  // offered by the incremental window only
   QString path;          // absolute, with the format's extension
+  bool mirror = false;   // film options, raster formats only
+  bool negative = false;
   bool operator==(const ExportChoice&) const = default;
 };
 
@@ -52,6 +54,7 @@ struct ExportDialogState {
   QString folder;            // where the first export goes
   QString base_name;         // the file name without extension
   bool offers_inverse = false;
+  bool offers_code_table = false;  // the code table formats (absolute discs)
 };
 
 // The report of the current design for a choice, as the dialog shows it.

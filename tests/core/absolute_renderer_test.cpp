@@ -11,6 +11,7 @@
 
 #include "absolute/absolute_design.h"
 #include "absolute/absolute_renderer.h"
+#include "export/code_table.h"
 
 using namespace vantor;
 
@@ -90,9 +91,10 @@ TEST(AbsoluteDesignTest, EntriesThatCannotBeDrawnAreRefused) {
 // Binary: the k-th step of 2 pi / 2^N counter-clockwise from 3 o'clock
 // carries 2^N - 1 - k.  Grey: steps of pi / 2^N; over the first half-turn
 // the reflected Gray sequence m ^ (m >> 1), over the second the same
-// backwards.  The innermost track is the most significant bit, white 1.
+// backwards.  Gray over the full turn: step k of 2 pi / 2^N carries
+// k ^ (k >> 1).  The innermost track is the most significant bit, white 1.
 TEST(AbsoluteRendererTest, DiscReadsTheCodeSequence) {
-  for (CodeType code : {CodeType::Binary, CodeType::Grey})
+  for (CodeType code : {CodeType::Binary, CodeType::Grey, CodeType::GrayFull})
     for (int n = 1; n <= 8; ++n) {
       AbsoluteDesign d = design(n, code);
       d.shaft_diameter = 0.5;  // keeps the innermost track's steps several pixels wide
@@ -108,6 +110,8 @@ TEST(AbsoluteRendererTest, DiscReadsTheCodeSequence) {
         const unsigned back = steps - 1 - m;
         if (code == CodeType::Binary) {
           ASSERT_EQ(read((m + 0.5) * 2 * kPi / steps), back) << "Binary N " << n << " step " << m;
+        } else if (code == CodeType::GrayFull) {
+          ASSERT_EQ(read((m + 0.5) * 2 * kPi / steps), m ^ (m >> 1)) << "Gray N " << n << " step " << m;
         } else {
           ASSERT_EQ(read((m + 0.5) * kPi / steps), m ^ (m >> 1)) << "Grey N " << n << " step " << m;
           ASSERT_EQ(read(kPi + (m + 0.5) * kPi / steps), back ^ (back >> 1)) << "Grey N " << n << " back " << m;
@@ -196,4 +200,54 @@ TEST(AbsoluteRendererTest, FractionalAndExcessiveResolutions) {
   }
   Surface corner = Surface::window_of(400, 400, 96, 0, 0, 1, 1);
   EXPECT_EQ(render_absolute(design(kMaxResolutionExp + 1, CodeType::Grey), corner).message, Message::None);
+}
+
+// The code table, read from the geometry of the drawing, against the
+// picture at every track's middle radius in the middle of every step, and
+// the sequence each code type must give.
+TEST(AbsoluteCodeTable, FollowsThePictureAndTheCode) {
+  const std::tuple<CodeType, int, int> cases[] = {  // code, N, balance
+      {CodeType::Binary, 4, 0},   {CodeType::Binary, 7, 0},   {CodeType::Grey, 4, 0},
+      {CodeType::Grey, 6, 0},     {CodeType::GrayFull, 4, 0}, {CodeType::GrayFull, 8, 0},
+      {CodeType::Binary, 5, 30},  {CodeType::GrayFull, 5, -45}};
+  for (const auto& [code, n, balance] : cases) {
+    SCOPED_TRACE(std::to_string(int(code)) + " N " + std::to_string(n) + " balance " + std::to_string(balance));
+    AbsoluteDesign d = design(n, code, AbsEdgeMode::Auto, balance);
+    d.shaft_diameter = 0.5;
+    std::vector<Figure> log;
+    Drawn disc{Surface(3000, 3000, 1440), 1440, false};
+    disc.surface.set_recorder(&log);
+    ASSERT_EQ(render_absolute(d, disc.surface).message, Message::None);
+    const CodeTable table = code_table(disc_geometry(log, 1440, Unit::Inch));
+    ASSERT_EQ(table.problem, "");
+    ASSERT_EQ(table.bits, n);
+    for (const CodeStep& s : table.steps) {
+      const double a = (s.start_deg + s.end_deg) / 2 * kPi / 180, width = (s.end_deg - s.start_deg) * kPi / 180;
+      for (int t = 0; t < n; ++t) {  // bit t: track t + 1 from the rim
+        const double r = auto_middle(d, n - 1 - t);
+        if (width * r * 1440 < 4) continue;  // the slots' outlines stray half a pixel
+        ASSERT_EQ(disc.white_at(r, a), bool(s.code >> t & 1)) << "step at " << s.start_deg << " deg, track " << t + 1;
+      }
+    }
+    if (balance != 0) continue;
+    const unsigned steps = 1u << n;
+    std::vector<unsigned long> codes;
+    for (const CodeStep& s : table.steps) codes.push_back(s.code);
+    std::vector<unsigned long> expected;
+    if (code == CodeType::Binary)
+      for (unsigned k = 0; k < steps; ++k) expected.push_back(steps - 1 - k);
+    if (code == CodeType::GrayFull)
+      for (unsigned k = 0; k < steps; ++k) expected.push_back(k ^ (k >> 1));
+    if (code == CodeType::Grey) {
+      // Forward from step 1, back to step 1: the turning points at 0 and
+      // at half a turn are double steps.
+      for (unsigned k = 1; k < steps; ++k) expected.push_back(k ^ (k >> 1));
+      for (unsigned k = steps - 1; k-- > 0;) expected.push_back(k ^ (k >> 1));
+    }
+    EXPECT_EQ(codes, expected);
+    EXPECT_EQ(table.repeated == 0, code != CodeType::Grey);
+    EXPECT_EQ(table.back_and_forth, code == CodeType::Grey);
+    for (std::size_t k = 0; k < table.steps.size(); ++k)
+      if (code != CodeType::Grey) EXPECT_EQ(table.steps[k].position, long(k));
+  }
 }

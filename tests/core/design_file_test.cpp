@@ -64,7 +64,7 @@ TEST(DesignFile, FilesWithoutADesignAreRefused) {
                              "cannot redefine existing string 'ED'"},
       {edited(abs, "ED = \"2\"", "ED = 2"), "line 4: ED takes a text in double quotes, not 2"},
       {edited(abs, "abs_bal = 0", "abs_bal = 46"), "line 14: abs_bal takes a whole number from -45 to 45, not 46"},
-      {edited(abs, "\"grey_type\"", "\"Gray\""), "\"Absolute Type\" takes \"Bin_type\" or \"grey_type\", not \"Gray\""},
+      {edited(abs, "\"grey_type\"", "\"Gray\""), "\"Absolute Type\" takes \"Bin_type\", \"grey_type\" or \"gray_full_type\", not \"Gray\""},
       {edited(abs, "S1 = \"1\"", "S1 = \"" + std::string(kMaxTextLength + 1, '1') + "\""), "line 7: S1 holds at most"},
       // Regression: letters outside a string once reached a branch that the
       // TOML library had marked unreachable.

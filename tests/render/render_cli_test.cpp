@@ -70,7 +70,11 @@ class RenderCliTest : public QObject {
     QTest::newRow("two buttons of a group") << "incremental Unit_in Unit_mm -o @" << 2 << "group \"Units\"";
     QTest::newRow("the balance echo") << "absolute abs_bal_txt=30 -o @" << 2 << "set abs_bal";
     QTest::newRow("named twice") << "incremental ED=1 ED=2 -o @" << 2 << "named twice";
-    QTest::newRow("no -o") << "incremental ED=3" << 2 << "-o FILE (.bmp, .png, .svg, .pdf, .gbr or .dxf), --report or --save-design FILE";
+    QTest::newRow("no -o") << "incremental ED=3" << 2
+                           << "-o FILE (.bmp, .png, .svg, .pdf, .gbr or .dxf), --report, --save-design FILE or --code-table FILE";
+    QTest::newRow("code table of an incremental disc") << "incremental --code-table @.csv" << 2 << "absolute discs only";
+    QTest::newRow("code table as -o") << "absolute -o @.csv" << 2 << ".bmp, .png, .svg, .pdf, .gbr or .dxf";
+    QTest::newRow("code table, not .csv or .h") << "absolute --code-table @.txt" << 2 << "must end in .csv or .h";
     QTest::newRow("two outputs") << "incremental -o @ -o @" << 2 << "twice";
     QTest::newRow("unknown format") << "incremental -o @.jpg" << 2 << ".bmp, .png, .svg, .pdf, .gbr or .dxf";
     QTest::newRow("inverse absolute") << "absolute --inverse -o @" << 2 << "incremental discs only";
@@ -143,6 +147,10 @@ class RenderCliTest : public QObject {
     QTest::newRow("PDF and the report") << "absolute --report -o @.pdf" << 0 << 0 << QByteArray("%PDF-");
     QTest::newRow("Gerber") << "incremental -o @.gbr" << 0 << 0 << QByteArray("G04 ");
     QTest::newRow("DXF") << "incremental -o @.dxf" << 0 << 0 << QByteArray("999\n");
+    QTest::newRow("code table, CSV") << "absolute Res_exp=4 gray_full_type --code-table @.csv" << 0 << 0
+                                     << QByteArray("start_deg,end_deg,code,bits,position\n0.000000,22.557296,0,0000,0\n");
+    QTest::newRow("code table, C header, and a picture") << "absolute -o @.bmp --code-table @.h" << 0 << 0
+                                                         << QByteArray("/* The code table");
   }
   void written() {
     QFETCH(QString, args);
