@@ -95,6 +95,7 @@ class SurfaceProgram {
   }
 
   bool compared() const { return reference_ != nullptr; }
+  Surface& surface() { return surface_; }
 
   // The first disagreement, or "".
   std::string run() {

@@ -20,10 +20,10 @@ struct Bmp {
   std::uint8_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
-// BITMAPFILEHEADER, BITMAPINFOHEADER (or a later header of that family),
-// palette of 1, 4 or 8 bits a pixel, uncompressed rows padded to 4 bytes,
-// bottom-up unless the height is negative.  Every colour must be pure black
-// or pure white.
+// BITMAPFILEHEADER, BITMAPINFOHEADER (or a later header of that family), a
+// palette of 1, 4 or 8 bits a pixel whose colours are pure black or white,
+// uncompressed rows padded to 4 bytes, bottom-up unless the height is
+// negative.
 std::optional<Bmp> read_bmp(const QByteArray& bytes, QString* error);
 
 // The whole file; empty when it cannot be read.

@@ -286,6 +286,7 @@ class WindowTest : public QObject {
         << false << "Unit_mm ED=50 DD=5 CH1_SL=4 CH2_SL=4 CH3_SL=3 RES=30 bal_2scroll=7.6 CH1_B" << false << false;
     QTest::newRow("absolute in mm, binary, user edge, balance")
         << true << "Unit_mm ED=50 DD=6 Bin_type CH1_ED_U CH1_ED=0.2 SL_in=2 Res_exp=7 abs_bal=-30" << false << false;
+    QTest::newRow("absolute, Gray over the whole turn, balance") << true << "gray_full_type Res_exp=5 abs_bal=20" << false << false;
     QTest::newRow("absolute in mm, default edge") << true << "Unit_mm ED=50 DD=6 CH1_ED_Def SL_in=2 Res_exp=7 S1=2 S2=3" << false << false;
     // Texts that cannot be drawn, kept as typed.
     QTest::newRow("incremental, letters in RES and a balance") << false << "RES=16x bal_2scroll=ten" << false << true;

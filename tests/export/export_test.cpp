@@ -1,0 +1,628 @@
+// Every export file read back by its usual reader (rsvg-convert, pdftoppm,
+// gerbv, ezdxf) has the pixels that Vantor draws: the designs' files away
+// from edges (DXF outlines filled here), hand-drawn figures also at pixel
+// centres, and nothing outside the region.  What the readers forgive is
+// checked in the files: the PDF's curves, the Gerber file's arcs, regions
+// and line strokes.  The design report's numbers against the design
+// formulas, its warnings, and the DXF refusals.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <numbers>
+#include <optional>
+#include <sstream>
+#include <variant>
+
+#include "export/design_report.h"
+#include "export/dxf.h"
+#include "export/gerber.h"
+#include "export/svg_pdf.h"
+#include "render/render_args.h"
+
+namespace vantor {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// A picture's grey level at (x, y), 0 black, 255 white.
+int at(const QImage& grey, int x, int y) { return grey.constScanLine(y)[x]; }
+
+QImage image_of(const Surface& s) {
+  return QImage(s.data(), s.width(), s.height(), s.width(), QImage::Format_Grayscale8).copy();
+}
+
+RenderRequest request(std::vector<std::string> words) {
+  words.insert(words.end(), {"-o", "unused.bmp"});
+  return std::get<RenderRequest>(parse_render_args(words));
+}
+
+Artwork artwork(const RenderRequest& req) {
+  const ArtworkOutcome out = record_artwork(req);
+  EXPECT_EQ(out.message, Message::None);
+  return out.artwork;
+}
+
+// The request's region drawn at once, as vantor-render draws it in bands.
+QImage vantor_raster(const RenderRequest& request) {
+  const DiscJob job(request);
+  const PixelRect region = job.region(job.record().geometry);
+  Surface s = job.band(region, 0, region.height);
+  job.draw(s);
+  return image_of(s);
+}
+
+// Runs the program on `input` written to a file, with that file's path for
+// "@IN" and a path beside it for "@OUT"; the exit status (-1: not run),
+// standard output and error in `log` and the bytes left at "@OUT" in
+// `result`.
+int run_on(const std::string& input, const std::string& program, const std::vector<std::string>& args,
+           std::string* log, std::string* result = nullptr) {
+  QTemporaryDir dir;
+  const QString in = dir.filePath(QStringLiteral("in")), out = dir.filePath(QStringLiteral("out"));
+  QFile file(in);
+  if (!file.open(QIODevice::WriteOnly) || file.write(input.data(), qint64(input.size())) != qint64(input.size())) return -1;
+  file.close();
+  QStringList a;
+  for (const std::string& s : args) a << (s == "@IN" ? in : s == "@OUT" ? out : QString::fromStdString(s));
+  QProcess p;
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(QString::fromStdString(program), a);
+  if (!p.waitForFinished(240000)) return -1;
+  *log = p.readAll().toStdString();
+  QFile produced(QFile::exists(out) ? out : out + QStringLiteral(".pgm"));  // pdftoppm adds its extension
+  if (result && produced.open(QIODevice::ReadOnly)) *result = produced.readAll().toStdString();
+  return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// `theirs` (black below 128) matches `ours` at every pixel whose
+// neighbourhood of 2 pixels each way has one colour in `ours`, and those
+// are more than `min_share` of the pixels.
+void expect_same_inner_pixels(const QImage& ours, const QImage& theirs, double min_share) {
+  ASSERT_EQ(theirs.size(), ours.size());
+  long differ = 0, checked = 0;
+  for (int y = 2; y + 2 < ours.height(); ++y)
+    for (int x = 2; x + 2 < ours.width(); ++x) {
+      bool uniform = true;
+      for (int d = 0; d < 25 && uniform; ++d) uniform = at(ours, x + d % 5 - 2, y + d / 5 - 2) == at(ours, x, y);
+      if (!uniform) continue;
+      ++checked;
+      differ += (at(theirs, x, y) < 128) != (at(ours, x, y) == 0);
+    }
+  EXPECT_EQ(differ, 0) << checked << " compared";
+  EXPECT_GT(checked, min_share * ours.width() * ours.height());
+}
+
+// Incremental and absolute, normal and inverse, inch and mm, crop and whole.
+struct Design {
+  const char* name;
+  std::vector<std::string> words;
+  int slot_outlines;  // of all tracks
+};
+const Design kDesigns[] = {
+    {"IncrementalDefault", {"incremental", "--dpi", "300", "--crop"}, 33},
+    {"IncrementalInverse", {"incremental", "--inverse", "RES=50", "--dpi", "300", "--crop"}, 101},
+    {"AbsoluteGray", {"absolute", "Res_exp=8", "--dpi", "500", "--crop"}, 255},
+    {"AbsoluteMillimetresWholeCanvas", {"absolute", "Unit_mm", "ED=50", "DD=6", "Res_exp=5", "--dpi", "96"}, 31},
+    // Bit 1.5 of 2.5 bits with full balance ends its last slot past a turn,
+    // so that slot runs through angle 0.
+    {"AbsoluteSlotThroughZero", {"absolute", "Res_exp=2.5", "abs_bal=45", "--dpi", "300", "--crop"}, 4},
+};
+
+void solid(Surface& s, Colour c) {
+  s.set_fill_style(FillStyle::Solid);
+  s.set_fill_colour(c);
+}
+
+// Figures that the designs draw only in some places or never, on a 2 x 2 in
+// canvas at 120 dpi in the set's unit.
+struct FigureSet {
+  const char* name;
+  Unit unit;
+  void (*draw)(Surface&);
+  // When >= 0, also checked at five times the density: the subpixel at each
+  // pixel's centre is dark exactly when the pixel is, but for at most this
+  // share of the edge pixels, grey there (centre within a tenth of a pixel of
+  // an edge).  0: all pixel squares (axis lines, points), so that SVG and
+  // PDF match at every subpixel (Gerber's strokes have round ends).
+  double grey_share = -1;
+};
+const FigureSet kFigureSets[] = {
+    {"SectorsAndBeyondTheRegion", Unit::Inch,
+     [](Surface& s) {
+       solid(s, Colour::Black);
+       (void)s.circle(1.0f, 1.0f, 0.8f);
+       s.cls();
+       (void)s.circle(0.55f, 0.55f, 0.4f, Colour::Black, -5.2f, -0.9f);      // through angle 0
+       (void)s.circle(1.45f, 0.55f, 0.4f, Colour::Black, -0.4f, -4.6f);      // over half a turn
+       (void)s.circle(0.56f, 1.43f, 0.35f, Colour::Black, -1e-9f, -2 * kPi);  // a whole turn
+       (void)s.circle(1.0f, 1.0f, 0.1f, Colour::Black, -0.0f, -6.2831855f);  // -0: only the end radius
+       (void)s.circle(1.45f, 1.45f, 0.42f);
+       solid(s, Colour::White);
+       for (int k = 0; k < 12; ++k)
+         (void)s.circle(1.45f, 1.45f, 0.4f, Colour::White, -(0.001f + k * kPi / 6), -(0.3f + k * kPi / 6));
+       solid(s, Colour::Black);
+       (void)s.circle(1.45f, 1.45f, 0.22f);
+       (void)s.circle(1.85f, 1.85f, 0.3f, Colour::White);
+       (void)s.circle(0.15f, 0.2f, 0.4f);
+       (void)s.circle(1.0f, 1.0f, 40.0f, Colour::Black, -0.1f, -0.3f);
+       (void)s.line(-3.0f, 1.0f, 5.0f, 1.1f);
+       (void)s.circle(8.0f, 8.0f, 0.5f);
+       (void)s.circle(-1e4f, 1.0f, 100.0f);
+     }},
+    {"OutlinesAndAxisRadii", Unit::Inch,
+     [](Surface& s) {
+       s.cls();
+       (void)s.circle(1, 1, 0.95f);
+       (void)s.circle(1, 1, 0.8f, Colour::Black, 5.0f, 1.2f);
+       (void)s.circle(1, 1, 0.7f, Colour::Black, 0.5f, 4.5f);
+       (void)s.circle(1.003f, 0.998f, 0.55f, Colour::Black, 0.0f, 2 * kPi);
+       solid(s, Colour::White);
+       (void)s.circle(1, 1, 0.4f, Colour::Black);
+       solid(s, Colour::Black);
+       (void)s.circle(1, 1, 0.25f, Colour::White);
+       (void)s.circle(1.6f, 0.4f, 0.005f);
+       (void)s.circle(1.7f, 0.3f, 0.01f, Colour::Black, 1.0f, 4.0f);
+       // Centres off the pixel grid, so that float pi/2 and pi keep the
+       // radii along rows and columns.
+       (void)s.circle(1.554f, 1.554f, 0.3f, Colour::Black, -kPi / 2, -kPi);
+       (void)s.circle(0.454f, 1.554f, 0.3f, Colour::Black, 0.0f, -kPi / 2);
+     },
+     0.1},
+    {"SlantedLinesAndRadii", Unit::Millimetre,
+     [](Surface& s) {
+       s.cls();
+       (void)s.circle(25.4f, 25.4f, 15.2f, Colour::Black, 5.5f, -1.0f);
+       (void)s.circle(25.4f, 25.4f, 7.6f, Colour::Black, -2.0f, 4.0f);
+       (void)s.circle(25.4f, 25.4f, 5.0f, Colour::Black, -5.5f, -0.7f);
+       (void)s.line(2.5f, 2.5f, 48.3f, 33.0f);
+       (void)s.line(48.3f, 5.1f, 7.6f, 48.3f);
+       (void)s.line(-1270, -1016, 1524, 1778);
+       solid(s, Colour::Black);
+       (void)s.circle(38.0f, 14.0f, 4.0f);
+       (void)s.line(34.0f, 13.0f, 42.0f, 15.0f, Colour::White);
+       s.pset(38.0f, 16.0f, Colour::White);
+     }},
+    {"AxisLinesAndPoints", Unit::Inch,
+     [](Surface& s) {
+       s.cls();
+       (void)s.line(1, 0.05f, 1, 1.95f);
+       (void)s.line(0.05f, 1.5f, 1.95f, 1.5f);
+       (void)s.line(1.9f, 0.3f, 0.1f, 0.3f);
+       (void)s.line(-80, 0.7f, 90, 0.7f);
+       (void)s.line(-1e30f, 1.2f, 1e30f, 1.2f);
+       (void)s.line(0.5f, 0.5f, 0.5f, 0.5f);
+       for (int k = 0; k < 20; ++k) s.pset(0.2f + k * 0.05f, 1.8f, Colour::Black);
+       for (int k = 0; k < 20; ++k) s.pset(1.2f + k * 0.009f, 1.1f, Colour::Black);
+     },
+     0},
+};
+
+enum class Format { Svg, Pdf, Gerber, Dxf };
+
+// The file rendered by its reader at `scale` times the artwork's density:
+// the region's pixels, with `margin` more on every side (Gerber only).  A
+// page one pixel larger or smaller (its size rounded in points) is cropped
+// or padded with white.
+std::optional<QImage> render_back(Format f, const Artwork& art, int scale, int margin = 0) {
+  const std::string dpi = std::to_string(std::lround(art.dpi * scale));
+  const int width = art.region.width * scale + 2 * margin, height = art.region.height * scale + 2 * margin;
+  // gerbv puts the file's origin at the picture's bottom-left corner and
+  // reads at most 20 characters of --origin.
+  char origin[32];
+  std::snprintf(origin, sizeof origin, "%.6g", -margin / (art.dpi * scale));
+  const std::string program = f == Format::Svg ? "rsvg-convert" : f == Format::Pdf ? "pdftoppm" : "gerbv";
+  const std::vector<std::string> args =
+      f == Format::Svg   ? std::vector<std::string>{"--dpi-x", dpi, "--dpi-y", dpi, "-b", "white", "-o", "@OUT", "@IN"}
+      : f == Format::Pdf ? std::vector<std::string>{"-r", dpi, "-gray", "-singlefile", "@IN", "@OUT"}
+                         : std::vector<std::string>{"-x", "png", "-D", dpi, "-B", "0",
+                                                    std::string("--origin=") + origin + "x" + origin, "-w",
+                                                    std::to_string(width) + "x" + std::to_string(height), "-b",
+                                                    "#FFFFFF", "-f", "#000000FF", "-o", "@OUT", "@IN"};
+  std::string log, picture;
+  QImage image;
+  const std::string file = f == Format::Svg ? svg_file(art) : f == Format::Pdf ? pdf_file(art) : gerber_file(art);
+  if (run_on(file, program, args, &log, &picture) != 0 ||
+      !image.loadFromData(reinterpret_cast<const uchar*>(picture.data()), int(picture.size()))) {
+    ADD_FAILURE() << program << " failed: " << log;
+    return std::nullopt;
+  }
+  if (std::abs(image.width() - width) > 1 || std::abs(image.height() - height) > 1) {
+    ADD_FAILURE() << program << " drew " << image.width() << " x " << image.height();
+    return std::nullopt;
+  }
+  QImage page(width, height, QImage::Format_RGB32);  // transparent pixels are the white page
+  page.fill(Qt::white);
+  QPainter(&page).drawImage(0, 0, image);
+  return page.convertToFormat(QImage::Format_Grayscale8);
+}
+
+// The Gerber file's faults that gerbv forgives: an arc whose end lies off
+// the circle through its start about its centre by more than the rounding
+// of the points (2 sqrt 2 units of the last digit), a region not closed,
+// no M02 at the end; and its count of line strokes (D01 in linear mode
+// outside a region).
+std::vector<std::string> gerber_faults(const std::string& file, long& lines) {
+  std::vector<std::string> faults;
+  std::istringstream in(file);
+  std::int64_t x = 0, y = 0, start_x = 0, start_y = 0;
+  bool arc_mode = false, in_region = false;
+  for (std::string c; std::getline(in, c, '*');) {
+    std::erase_if(c, [](char ch) { return ch == '%' || ch == '\n'; });
+    if (c == "G01" || c == "G03") arc_mode = c == "G03";
+    if (c == "G36") in_region = true, start_x = x, start_y = y;
+    if (c == "G37" && (x != start_x || y != start_y)) faults.push_back("region not closed");
+    if (c == "G37") in_region = false;
+    if (c.empty() || (c[0] != 'X' && c[0] != 'Y' && c[0] != 'I')) continue;
+    auto field = [&c](char letter, std::int64_t otherwise) {
+      const std::size_t p = c.find(letter);
+      return p == std::string::npos ? otherwise : std::strtoll(c.c_str() + p + 1, nullptr, 10);
+    };
+    const std::int64_t nx = field('X', x), ny = field('Y', y);
+    if (c.ends_with("D02") && in_region) start_x = nx, start_y = ny;
+    if (c.ends_with("D01") && !arc_mode && !in_region) ++lines;
+    if (c.ends_with("D01") && arc_mode) {
+      const double cx = static_cast<double>(x + field('I', 0)), cy = static_cast<double>(y + field('J', 0));
+      if (std::fabs(std::hypot(x - cx, y - cy) - std::hypot(nx - cx, ny - cy)) > 2 * std::sqrt(2.0))
+        faults.push_back("arc ends off its circle: " + c);
+    }
+    x = nx, y = ny;
+  }
+  if (in_region || !file.ends_with("M02*\n")) faults.push_back("a region left open or no M02* at the end");
+  return faults;
+}
+
+// The file read back at the artwork's density.  Gerber, which has no page,
+// is read with a margin that must stay white beyond a pixel, and must
+// stroke every line of the log after its last cls that lies in the region
+// (they are all edge, and the comparison is away from edges).
+std::optional<QImage> read_back(Format format, const Artwork& art) {
+  if (format != Format::Gerber) return render_back(format, art, 1);
+  const PixelRect& g = art.region;
+  long strokes = 0, lines = 0;
+  for (const std::string& fault : gerber_faults(gerber_file(art), strokes)) ADD_FAILURE() << fault;
+  const auto inside = [&](double px, double py) { return px >= g.left && py >= g.top && px < g.left + g.width && py < g.top + g.height; };
+  for (const Figure& f : art.figures) {
+    if (f.kind == FigureKind::Cls) lines = 0;
+    const bool one_pixel = std::floor(f.px1) == std::floor(f.px2) && std::floor(f.py1) == std::floor(f.py2);
+    lines += f.kind == FigureKind::Line && !one_pixel && inside(f.px1, f.py1) && inside(f.px2, f.py2);
+  }
+  EXPECT_GE(strokes, lines) << "line strokes in the Gerber file";
+  constexpr int m = 12;
+  const auto wide = render_back(format, art, 1, m);
+  if (!wide) return wide;
+  long dark_outside = 0;
+  for (int y = 0; y < wide->height(); ++y)
+    for (int x = 0; x < wide->width(); ++x)
+      dark_outside += (x < m - 1 || x > g.width + m || y < m - 1 || y > g.height + m) && at(*wide, x, y) < 128;
+  EXPECT_EQ(dark_outside, 0);
+  return wide->copy(m, m, g.width, g.height);
+}
+
+// Prints the audit's error count, the version, $INSUNITS, $MEASUREMENT and
+// the types of all entities but polylines; then a line for each POLYLINE:
+// its layer, 1 when it is closed, of no width and of 2 vertices or more,
+// and the points of its path as ezdxf reads it (bulges as arcs), flattened
+// to within argv[2].
+constexpr const char* kReadDxf = R"PY(
+import sys, ezdxf
+from ezdxf import path
+doc = ezdxf.readfile(sys.argv[1])
+msp = doc.modelspace()
+print(len(doc.audit().errors), doc.dxfversion, doc.header.get("$INSUNITS", -1), doc.header.get("$MEASUREMENT", -1),
+      *[e.dxftype() for e in msp if e.dxftype() != "POLYLINE"])
+for e in msp.query("POLYLINE"):
+    vs = list(e.vertices)
+    wide = e.dxf.default_start_width or e.dxf.default_end_width or any(v.dxf.start_width or v.dxf.end_width for v in vs)
+    print(e.dxf.layer, int(e.is_closed and not wide and len(vs) >= 2),
+          *(f"{p.x!r} {p.y!r}" for p in path.make_path(e).flattening(float(sys.argv[2]))))
+)PY";
+
+// The DXF file read by ezdxf (paths flattened to within 0.05 pixels) and
+// filled here: open (white) inside a slot or the shaft hole and off the
+// disc, in the inverse drawing on the disc outside the slots.  The centre
+// mark is not in the file: the shaft hole is taken from Vantor's raster.
+std::optional<QImage> dxf_back(const Artwork& art, const QImage& ours, int slot_outlines, bool inverse) {
+  const DxfOutcome dxf = dxf_file(art);
+  std::string out, line;
+  if (!dxf.refusal.empty() || run_on(dxf.file, "/usr/bin/python3", {"-c", kReadDxf, "@IN", std::to_string(art.length(0.05))}, &out) != 0) {
+    ADD_FAILURE() << dxf.refusal << out;
+    return std::nullopt;
+  }
+  std::istringstream lines(out);
+  std::getline(lines, line);
+  EXPECT_EQ(line, art.unit == Unit::Millimetre ? "0 AC1009 4 1" : "0 AC1009 1 0") << "audit errors, version, units";
+  std::map<std::string, QPainterPath> layers;
+  std::map<std::string, int> per_layer;
+  while (std::getline(lines, line)) {
+    std::istringstream w(line);
+    std::string layer;
+    int proper = 0;
+    QPolygonF points;
+    w >> layer >> proper;
+    for (double x, y; w >> x >> y;) points << QPointF(x, y);
+    EXPECT_EQ(proper, 1) << "an open or wide polyline on " << layer;
+    ++per_layer[layer];
+    layers[layer].addPolygon(points);
+  }
+  if (per_layer != std::map<std::string, int>{{"RIM", 1}, {"SHAFT", 1}, {"SLOTS", slot_outlines}}) {
+    ADD_FAILURE() << "outlines of each layer (a slot through angle 0 is one): " << ::testing::PrintToString(per_layer);
+    return std::nullopt;
+  }
+  std::map<std::string, QImage> image;  // each layer filled odd-even
+  for (auto& [layer, path] : layers) {
+    path.setFillRule(Qt::OddEvenFill);
+    QImage& im = image[layer] = QImage(art.region.width, art.region.height, QImage::Format_Grayscale8);
+    im.fill(255);
+    QPainter painter(&im);  // the file's origin is the disc centre, y up
+    painter.translate(art.figures.at(1).px1 - art.region.left, art.figures.at(1).py1 - art.region.top);
+    painter.scale(1 / art.length(1.0), -1 / art.length(1.0));
+    painter.fillPath(path, Qt::black);
+  }
+  QImage theirs = ours;
+  long slot_pixels = 0;
+  for (int j = 0; j < ours.height(); ++j)
+    for (int i = 0; i < ours.width(); ++i) {
+      const bool on_disc = at(image["RIM"], i, j) == 0, in_slot = at(image["SLOTS"], i, j) == 0;
+      slot_pixels += in_slot;
+      if (at(image["SHAFT"], i, j) != 0) theirs.scanLine(j)[i] = !on_disc || (in_slot != inverse) ? 255 : 0;
+    }
+  EXPECT_GT(slot_pixels, 1000);
+  return theirs;
+}
+
+const auto kFormats = ::testing::Values(Format::Svg, Format::Pdf, Format::Gerber);
+
+template <class Row>
+std::string row_name(const ::testing::TestParamInfo<std::tuple<Row, Format>>& info) {
+  static const char* const kNames[] = {"Svg", "Pdf", "Gerber", "Dxf"};
+  return std::string(std::get<0>(info.param).name) + kNames[int(std::get<1>(info.param))];
+}
+
+class ReadBackDesign : public ::testing::TestWithParam<std::tuple<Design, Format>> {};
+
+TEST_P(ReadBackDesign, RendersAsVantorsRaster) {
+  const auto& [design, format] = GetParam();
+  const RenderRequest req = request(design.words);
+  const Artwork art = artwork(req);
+  const QImage ours = vantor_raster(req);
+  const auto theirs = format == Format::Dxf ? dxf_back(art, ours, design.slot_outlines, req.inverse) : read_back(format, art);
+  ASSERT_TRUE(theirs);
+  expect_same_inner_pixels(ours, *theirs, 0.25);
+}
+
+INSTANTIATE_TEST_SUITE_P(Designs, ReadBackDesign,
+                         ::testing::Combine(::testing::ValuesIn(kDesigns),
+                                            ::testing::Values(Format::Svg, Format::Pdf, Format::Gerber, Format::Dxf)),
+                         row_name<Design>);
+
+class ReadBackFigures : public ::testing::TestWithParam<std::tuple<FigureSet, Format>> {};
+
+TEST_P(ReadBackFigures, RendersAsTheSurface) {
+  const auto& [set, format] = GetParam();
+  Artwork art;
+  art.dpi = 120;
+  art.canvas_width = art.canvas_height = 240;
+  art.region = {12, 18, 216, 210};
+  art.unit = set.unit;
+  Surface s = Surface::window_of(240, 240, 120, art.region.left, art.region.top, art.region.width, art.region.height);
+  s.set_recorder(&art.figures);
+  s.set_scale_mode(set.unit == Unit::Millimetre ? ScaleMode::Millimetre : ScaleMode::Inch);
+  set.draw(s);
+  s.set_recorder(nullptr);
+  const QImage ours = image_of(s);
+  const auto theirs = read_back(format, art);
+  ASSERT_TRUE(theirs);
+  expect_same_inner_pixels(ours, *theirs, 0.25);
+  // gerbv draws arcs as chords, too coarse for this check.
+  if (set.grey_share < 0 || (format == Format::Gerber && set.grey_share > 0)) return;
+
+  // At five times the density subpixel (2, 2) of pixel (i, j) is centred on
+  // the pixel's centre.
+  const auto big = render_back(format, art, 5);
+  ASSERT_TRUE(big);
+  const bool every_subpixel = set.grey_share == 0 && format != Format::Gerber;
+  long wrong = 0, grey = 0, edges = 0;
+  for (int j = 0; j < ours.height(); ++j)
+    for (int i = 0; i < ours.width(); ++i) {
+      if (i > 0 && at(ours, i - 1, j) != at(ours, i, j)) ++edges;
+      for (int k = every_subpixel ? 0 : 12; k < (every_subpixel ? 25 : 13); ++k) {
+        const int v = at(*big, 5 * i + k % 5, 5 * j + k / 5);
+        if (v > 80 && v < 176)
+          ++grey;
+        else
+          wrong += (at(ours, i, j) == 0) != (v <= 80);
+      }
+    }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_LE(grey, set.grey_share * edges);
+  EXPECT_GT(edges, 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(Figures, ReadBackFigures, ::testing::Combine(::testing::ValuesIn(kFigureSets), kFormats),
+                         row_name<FigureSet>);
+
+// The Bezier curves of a 9.5 in circle at 20000 dpi stay within a
+// thousandth of a pixel of it (the page holds a piece of the rim; all of
+// the circle is written).
+TEST(Pdf, CurvesFollowALargeCircle) {
+  Artwork art;
+  art.dpi = 20000;
+  art.region = {0, 0, 400, 400};
+  art.canvas_width = art.canvas_height = 400;
+  Figure& f = art.figures.emplace_back();
+  f.kind = FigureKind::Circle;
+  f.pr = 190000.0;
+  f.px1 = 200.25 - f.pr + 100, f.py1 = 199.75;
+  f.fill_style = FillStyle::Solid;
+  const std::string pdf = pdf_file(art);
+  const std::size_t from = pdf.find("stream\n") + 7;
+  std::istringstream in(pdf.substr(from, pdf.find("endstream") - from));
+  std::vector<double> n;
+  double x0 = 0, y0 = 0, worst = 0;
+  int curves = 0;
+  for (std::string tok; in >> tok;) {
+    if (!std::isalpha(static_cast<unsigned char>(tok[0]))) {
+      n.push_back(std::stod(tok));
+      continue;
+    }
+    curves += tok == "c" && n.size() == 6;
+    for (int k = 0; tok == "c" && n.size() == 6 && k <= 16; ++k) {
+      const double t = k / 16.0, u = 1 - t, a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, e = t * t * t;
+      const double x = a * x0 + b * n[0] + c * n[2] + e * n[4], y = a * y0 + b * n[1] + c * n[3] + e * n[5];
+      worst = std::max(worst, std::abs(std::hypot(x - f.px1, y - f.py1) - f.pr));
+    }
+    if (n.size() >= 2) x0 = n[n.size() - 2], y0 = n.back();
+    n.clear();
+  }
+  EXPECT_GE(curves, 4);
+  EXPECT_LT(worst, 1e-3) << "pixels off the circle";
+}
+
+// Discs whose track k (0 = outermost) lies between rim - pitch (2k + 1) and
+// that less pitch, each slot `slot_angle` rad (0: pi / its slot count)
+// wide, one per cycle, the first starting 0.001 rad late as both renderers
+// draw them (so it is 0.001 narrower and the bar before it 0.001 wider).
+struct ReportCase {
+  std::vector<std::string> words;
+  double inch;  // the unit's length of an inch
+  double rim, shaft, pitch;
+  std::vector<int> track_slots;
+  double slot_angle;
+  long long quadrature_counts;
+  int code_bits;
+  const char* says;  // a line of the text
+};
+
+class DesignReport : public ::testing::TestWithParam<ReportCase> {};
+
+TEST_P(DesignReport, NumbersFollowTheDesignFormulas) {
+  const ReportCase& c = GetParam();
+  const RenderRequest req = request(c.words);
+  const DesignNumbers n = design_numbers(artwork(req));
+  ASSERT_EQ(n.problem, "");
+  const double tol = c.inch * 2e-6;
+  EXPECT_NEAR(n.rim_radius, c.rim, tol);
+  EXPECT_NEAR(n.shaft_radius, c.shaft, tol);
+  ASSERT_EQ(n.tracks.size(), c.track_slots.size());
+  double smallest = INFINITY;
+  for (std::size_t k = 0; k < c.track_slots.size(); ++k) {
+    SCOPED_TRACE("track " + std::to_string(k + 1));
+    const TrackNumbers& t = n.tracks[k];
+    const int count = c.track_slots[k];
+    const double outer = c.rim - c.pitch * (2 * k + 1), inner = outer - c.pitch, middle = (outer + inner) / 2;
+    const double w = c.slot_angle > 0 ? c.slot_angle : kPi / count, bar = 2 * kPi / count - w;
+    EXPECT_NEAR(t.outer, outer, tol);
+    EXPECT_NEAR(t.inner, inner, tol);
+    EXPECT_EQ(t.slot_count, count);
+    EXPECT_NEAR(t.slot_min, (w - 0.001) * middle, tol);
+    EXPECT_NEAR(t.slot_max, (count > 1 ? w : w - 0.001) * middle, tol);
+    EXPECT_NEAR(t.bar_min, (count > 1 ? bar : bar + 0.001) * middle, tol);
+    EXPECT_NEAR(t.bar_max, (bar + 0.001) * middle, tol);
+    EXPECT_NEAR(t.lines_per_inch, count * c.inch / (2 * kPi * middle), 1e-5 * t.lines_per_inch);
+    smallest = std::min({smallest, (w - 0.001) * middle, bar * middle, c.pitch});
+  }
+  const bool quadrature = c.quadrature_counts > 0;
+  EXPECT_EQ(std::tuple(n.quadrature_counts, n.quadrature_a, n.quadrature_b, n.code_bits, n.code_positions),
+            std::tuple(c.quadrature_counts, quadrature ? 0 : -1, quadrature ? 1 : -1, c.code_bits,
+                       c.code_bits ? 1LL << c.code_bits : 0));
+  EXPECT_NEAR(n.smallest_feature_pixels, smallest * req.dpi / c.inch, 1e-3);
+  EXPECT_FALSE(n.tiny_feature || n.into_shaft || n.overlap || n.beyond_rim || !n.warnings.empty());
+  const std::string text = design_report(n);
+  EXPECT_NE(text.find(c.says), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Designs, DesignReport,
+    ::testing::Values(
+        // ED 2, DD 0.1875, RES 16, every slot length and edge 0.125; the
+        // index is one slot as wide as those of A and B.
+        ReportCase{{"incremental", "--dpi", "300"}, 1, 1, 0.09375, 0.125, {16, 16, 1}, kPi / 16, 64, 0,
+                   "4 x 16 = 64 counts per revolution"},
+        // Two A channels are in phase, not a quarter cycle apart.
+        ReportCase{{"incremental", "CH2_A"}, 1, 1, 0.09375, 0.125, {16, 16, 1}, kPi / 16, 0, 0, "lines per inch: 3.134"},
+        ReportCase{{"incremental", "Unit_mm", "ED=40", "DD=5", "RES=24", "CH1_SL=2.5", "CH2_SL=2.5", "CH3_SL=2.5"},
+                   25.4, 20, 2.5, 2.5, {24, 24, 1}, kPi / 24, 96, 0, "radii 15.0000 to 17.5000 mm"},
+        // Res_exp 6, Gray, Auto edge: pitch (R - 2 Rs) / (2 N), track k has
+        // 2^(N - 1 - k) slots.
+        ReportCase{{"absolute", "--dpi", "300"}, 1, 1, 0.09375, (1 - 0.1875) / 12, {32, 16, 8, 4, 2, 1}, 0, 0, 6,
+                   "Code read: 126 steps per revolution; each code is met twice per turn"},
+        // The Gray code over the whole turn: the innermost track's one slot
+        // is half a turn, each other track is the Grey disc's next one in.
+        ReportCase{{"absolute", "gray_full_type", "--dpi", "300"}, 1, 1, 0.09375, (1 - 0.1875) / 12,
+                   {16, 8, 4, 2, 1, 1}, 0, 0, 6, "Code read: 64 steps per revolution; every code is met once per turn"}));
+
+// Flags and warnings of the report, and the DXF refusal of the same disc.
+struct FlagCase {
+  std::vector<std::string> words;
+  bool tiny, into_shaft, overlap, beyond_rim;
+  const char* warning;  // in the text
+  const char* refusal;  // in the DXF refusal; "" when the DXF is written
+};
+
+class ReportFlags : public ::testing::TestWithParam<FlagCase> {};
+
+TEST_P(ReportFlags, WarnedAndRefused) {
+  const FlagCase& c = GetParam();
+  const Artwork art = artwork(request(c.words));
+  const DesignNumbers n = design_numbers(art);
+  ASSERT_EQ(n.problem, "");
+  EXPECT_EQ(std::tuple(n.tiny_feature, n.into_shaft, n.overlap, n.beyond_rim),
+            std::tuple(c.tiny, c.into_shaft, c.overlap, c.beyond_rim));
+  EXPECT_NE(design_report(n).find(std::string("Warning: ") + c.warning), std::string::npos) << design_report(n);
+  const DxfOutcome dxf = dxf_file(art);
+  EXPECT_EQ(dxf.file.empty(), *c.refusal != 0);
+  EXPECT_NE(dxf.refusal.find(c.refusal), std::string::npos) << dxf.refusal;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Designs, ReportFlags,
+    ::testing::Values(
+        // The index slot, (pi/16 - 0.001) rad at 0.3125 in = 0.061 in, is
+        // 1.5 pixels at 24 dpi.
+        FlagCase{{"incremental", "--dpi", "24"}, true, false, false, false,
+                 "The smallest feature, the slots of track 3", ""},
+        // Shaft radius 0.6 in: tracks 2 (inner 0.5) and 3 reach into it.
+        FlagCase{{"incremental", "DD=1.2"}, false, true, false, false, "Track 2 reaches into the shaft hole",
+                 "Track 2 of this disc (counted from the rim) reaches into the shaft hole"},
+        // Track 2 starts just where track 1 ends.
+        FlagCase{{"incremental", "CH2_ED_U", "CH2_ED=0"}, false, false, true, false, "Tracks 1 and 2",
+                 "overlap or touch"},
+        FlagCase{{"incremental", "CH1_ED_U", "CH1_ED=0"}, false, false, false, true, "Track 1", "reaches the rim"},
+        // pi / 2000 rad slots at 0.8125 in, the first 0.001 rad narrower.
+        FlagCase{{"incremental", "RES=2000", "--dpi", "20000"}, false, false, false, false,
+                 "The first slot of track 1 is 0.0004638 in (11.78 \u00b5m) wide, narrower than the others, "
+                 "0.001277 in (32.43 \u00b5m)",
+                 ""}));
+
+// A log whose disc cannot be read is refused, not misread.
+TEST(DxfRefusal, DiscsThatAreNotAnalysedAreRefused) {
+  const Artwork good = artwork(request({"incremental"}));
+  ASSERT_TRUE(good.geometry.analysed());
+  const std::vector<std::pair<const char*, void (*)(std::vector<Figure>&)>> mutations{
+      {"empty", [](std::vector<Figure>& f) { f.clear(); }},
+      {"no part said", [](std::vector<Figure>& f) { for (Figure& x : f) x.part = {}; }},
+      {"unfilled disc", [](std::vector<Figure>& f) { f[1].fill_style = FillStyle::Transparent; }},
+      {"disc without area", [](std::vector<Figure>& f) { f[1].pr = 0; }},
+      {"centre mark outside the hole", [](std::vector<Figure>& f) { f.back().pr *= 50; }},
+  };
+  for (const auto& [what, apply] : mutations) {
+    Artwork art = good;
+    apply(art.figures);
+    art.geometry = disc_geometry(art.figures, art.dpi, art.unit);
+    const DxfOutcome dxf = dxf_file(art);
+    EXPECT_EQ(dxf.file, "") << what;
+    EXPECT_NE(dxf.refusal.find("not a disc of separate concentric tracks"), std::string::npos) << what;
+    EXPECT_NE(design_numbers(art).problem, "") << what;
+  }
+}
+
+}  // namespace
+}  // namespace vantor
