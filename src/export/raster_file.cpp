@@ -6,9 +6,11 @@
 #include <tiffio.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
-#include <csetjmp>
 #include <cmath>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -61,20 +63,33 @@ std::optional<std::string> raster_size_refusal(const RasterFileSpec& spec) {
   return std::nullopt;
 }
 
+namespace {
+
+// The top bits of eight one-byte pixels as one byte: the first pixel in
+// the most significant bit when `first_high`, else in the least.
+std::uint8_t eight_pixels(const std::uint8_t* p, bool first_high) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  if (first_high == (std::endian::native == std::endian::little)) v = __builtin_bswap64(v);
+  // Gathers bit 7 of byte k (from the least significant) into bit k.
+  return static_cast<std::uint8_t>(((v & 0x8080808080808080ull) * 0x0002040810204081ull) >> 56);
+}
+
+}  // namespace
+
 void pack_row(const std::uint8_t* pixels, int width, bool mirror, bool negative, std::uint8_t* out) {
-  const std::size_t bytes = packed_row_bytes(width);
-  const unsigned flip = negative ? 0xFFu : 0u;
-  for (std::size_t b = 0; b < bytes; ++b) {
+  const std::uint8_t flip = negative ? 0xFF : 0x00;
+  const int full = width / 8;
+  for (int b = 0; b < full; ++b)
+    out[b] = eight_pixels(mirror ? pixels + width - 8 * (b + 1) : pixels + 8 * b, !mirror) ^ flip;
+  if (const int rest = width - 8 * full; rest > 0) {
     unsigned byte = 0;
-    const int first = static_cast<int>(8 * b), last = std::min(first + 8, width);
-    for (int x = first; x < last; ++x) {
-      const std::uint8_t p = pixels[mirror ? width - 1 - x : x];
-      byte |= static_cast<unsigned>(p >> 7) << (7 - (x - first));
+    for (int k = 0; k < rest; ++k) {
+      const int x = 8 * full + k;
+      byte |= static_cast<unsigned>(pixels[mirror ? width - 1 - x : x] >> 7) << (7 - k);
     }
-    byte ^= flip;
     // Bits past the width stay clear, negative or not.
-    if (last - first < 8) byte &= 0xFFu << (8 - (last - first));
-    out[b] = static_cast<std::uint8_t>(byte);
+    out[full] = static_cast<std::uint8_t>((byte ^ flip) & (0xFFu << (8 - rest)));
   }
 }
 
@@ -177,8 +192,8 @@ struct RasterFile::Impl {
     TIFFOpenOptionsSetErrorHandlerExtR(tiff_options, tiff_error, this);
     tiff = TIFFFdOpenExt(fd, temp.c_str(), "w", tiff_options);
     if (!tiff) return fail(""), false;
-    const std::uint32_t rows_per_strip =
-        static_cast<std::uint32_t>(std::max<std::size_t>(1, kTiffStripBytes / packed_row_bytes(spec.width)));
+    const std::uint32_t rows_per_strip = static_cast<std::uint32_t>(
+        std::clamp<std::size_t>(kTiffStripBytes / packed_row_bytes(spec.width), 1, static_cast<std::size_t>(spec.height)));
     const bool set = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.width)) &&
                      TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(spec.height)) &&
                      TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1) && TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1) &&
