@@ -6,6 +6,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libtomlplusplus-dev
+  libtiff-dev libpng-dev
   fonts-liberation fontconfig
   xvfb xauth
   cups printer-driver-cups-pdf poppler-utils

@@ -15,6 +15,8 @@ ArtworkOutcome record_artwork(const ExportRequest& request) {
   out.artwork.canvas_height = job.canvas_height();
   out.artwork.region = job.region(out.artwork.geometry);
   out.artwork.unit = request.unit();
+  out.artwork.mirror = request.mirror;
+  out.artwork.negative = request.negative;
   return out;
 }
 

@@ -39,6 +39,9 @@ struct Artwork {
   int canvas_width = 0, canvas_height = 0;
   PixelRect region;  // the canvas pixels the file covers
   Unit unit = Unit::Inch;
+  // The film options of a raster file (ExportRequest): the writers of the
+  // vector formats draw the disc as it is.
+  bool mirror = false, negative = false;
 
   // Canvas pixels to the file's unit, measured from the region's left or
   // top edge (lengths: `length`).

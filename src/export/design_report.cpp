@@ -107,6 +107,8 @@ DesignNumbers design_numbers(const Artwork& artwork) {
   const Unit u = artwork.unit;
   r.unit = u;
   r.dpi = artwork.dpi;
+  r.mirror = artwork.mirror;
+  r.negative = artwork.negative;
   r.rim_radius = disc.rim_radius;
   r.shaft_radius = disc.shaft_radius;
   r.inverse = disc.inverse;
@@ -198,6 +200,8 @@ std::string design_report(const DesignNumbers& r) {
   s += r.shaft_radius > 0 ? "Shaft hole: radius " + length(r.shaft_radius, u) + "\n" : "Shaft hole: none\n";
   s += r.inverse ? "Drawing: inverse (dark slots on a clear disc)\n" : "Drawing: normal (clear slots on a dark disc)\n";
   s += "Density: " + density(r.dpi) + " pixels per inch, 1 pixel = " + length(per_inch(u) / r.dpi, u) + "\n";
+  s += std::string("Film: ") + (r.mirror ? "mirrored left to right (emulsion side down)" : "not mirrored") + ", " +
+       (r.negative ? "negative (black and white exchanged)" : "positive") + "\n";
   if (r.tracks.empty()) s += "Tracks: none\n";
   for (std::size_t i = 0; i < r.tracks.size(); ++i) {
     const TrackNumbers& t = r.tracks[i];

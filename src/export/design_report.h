@@ -32,6 +32,7 @@ struct DesignNumbers {
   std::string problem;  // not empty: the drawing was not analysed, nothing else is set
   Unit unit = Unit::Inch;
   double dpi = 96;
+  bool mirror = false, negative = false;  // the film options
   double rim_radius = 0, shaft_radius = 0;
   bool inverse = false;
   std::vector<TrackNumbers> tracks;  // track 1 (the outermost) first

@@ -59,7 +59,7 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   dpi_ = new QSpinBox;
   dpi_->setRange(1, kMaxExportDpi);
   dpi_->setSuffix(QStringLiteral(" per inch"));
-  dpi_->setToolTip(QStringLiteral("The pixels of a BMP or PNG file; in vector files the width of the one-pixel "
+  dpi_->setToolTip(QStringLiteral("The pixels of a BMP, PNG or TIFF file; in vector files the width of the one-pixel "
                                   "outlines; the report checks the smallest feature against this pixel."));
   form->addRow(QStringLiteral("&Resolution:"), dpi_);
 
@@ -68,6 +68,10 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   inverse_ = new QCheckBox(QStringLiteral("&Inverse drawing"));
   inverse_->setVisible(state.offers_inverse);
   if (state.offers_inverse) form->addRow(QString(), inverse_);
+  mirror_ = new QCheckBox(QStringLiteral("&Mirror, emulsion side down"));
+  form->addRow(QStringLiteral("Film:"), mirror_);
+  negative_ = new QCheckBox(QStringLiteral("&Negative (black and white exchanged)"));
+  form->addRow(QString(), negative_);
 
   path_ = new QLineEdit;
   path_->setMinimumWidth(360);
@@ -76,7 +80,7 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   file_row->addWidget(path_, 1);
   file_row->addWidget(browse);
   // A row of a layout has no buddy of its own for the label's shortcut.
-  auto* file_label = new QLabel(QStringLiteral("F&ile:"));
+  auto* file_label = new QLabel(QStringLiteral("Fi&le:"));
   file_label->setBuddy(path_);
   form->addRow(file_label, file_row);
 
@@ -114,6 +118,8 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   connect(timer, &QTimer::timeout, this, &ExportDialog::update_report);
   connect(dpi_, &QSpinBox::valueChanged, timer, qOverload<>(&QTimer::start));
   connect(inverse_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
+  connect(mirror_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
+  connect(negative_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
   connect(format_, &QComboBox::currentIndexChanged, this, &ExportDialog::format_changed);
   connect(browse, &QPushButton::clicked, this, &ExportDialog::browse);
   connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept_if_sure);
@@ -126,7 +132,19 @@ void ExportDialog::set_choice(const ExportChoice& c) {
   dpi_->setValue(c.dpi);
   crop_->setChecked(c.crop);
   inverse_->setChecked(c.inverse);
+  mirror_->setChecked(c.mirror);
+  negative_->setChecked(c.negative);
   path_->setText(c.path);
+  enable_options();
+}
+
+// The film options make raster files; a code table has no pixels.
+void ExportDialog::enable_options() {
+  const FileFormatInfo& f = format_info(static_cast<FileFormat>(format_->currentData().toInt()));
+  mirror_->setEnabled(f.raster);
+  negative_->setEnabled(f.raster);
+  dpi_->setEnabled(!f.code_table);
+  crop_->setEnabled(!f.code_table);
 }
 
 ExportChoice ExportDialog::choice() const {
@@ -135,12 +153,17 @@ ExportChoice ExportDialog::choice() const {
   c.dpi = dpi_->value();
   c.crop = crop_->isChecked();
   c.inverse = offers_inverse_ && inverse_->isChecked();
+  const bool raster = format_info(c.format).raster;
+  c.mirror = raster && mirror_->isChecked();
+  c.negative = raster && negative_->isChecked();
   const QString typed = path_->text().trimmed();
   c.path = typed.isEmpty() ? QString() : QFileInfo(QDir(folder_), typed).absoluteFilePath();
   return c;
 }
 
 void ExportDialog::format_changed() {
+  enable_options();
+  update_report();
   if (!path_->text().trimmed().isEmpty())
     path_->setText(with_extension(path_->text().trimmed(), choice().format));
 }
@@ -235,6 +258,8 @@ ExportRequest export_request(const DiscRequest& base, const ExportChoice& choice
   r.format = choice.format;
   r.dpi = choice.dpi;
   r.crop = choice.crop;
+  r.mirror = choice.mirror;
+  r.negative = choice.negative;
   r.inverse = base.kind == DiscKind::Incremental && choice.inverse;
   r.output = QFile::encodeName(choice.path).toStdString();
   return r;

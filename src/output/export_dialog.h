@@ -31,6 +31,7 @@ class ExportDialog : public QDialog {
  private:
   void set_choice(const ExportChoice& c);
   void format_changed();
+  void enable_options();
   void browse();
   void update_report();
   void accept_if_sure();
@@ -42,6 +43,8 @@ class ExportDialog : public QDialog {
   QSpinBox* dpi_;
   QCheckBox* crop_;
   QCheckBox* inverse_;
+  QCheckBox* mirror_;
+  QCheckBox* negative_;
   QLineEdit* path_;
   QPlainTextEdit* report_view_;
 };

@@ -1,6 +1,5 @@
 #include "output/export_file.h"
 
-#include <QImage>
 #include <QSaveFile>
 #include <QString>
 #include <chrono>
@@ -11,14 +10,12 @@
 #include "export/design_report.h"
 #include "export/dxf.h"
 #include "export/gerber.h"
+#include "export/raster_file.h"
 #include "export/svg_pdf.h"
-#include "output/image_file.h"
 #include "request/disc_job.h"
 
 namespace vantor {
 namespace {
-
-std::string mib(std::uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; }
 
 ExportOutcome failed(std::string reason) { return {ExportOutcome::Kind::Failed, Message::None, std::move(reason)}; }
 
@@ -27,6 +24,12 @@ ExportOutcome write_outcome(const std::optional<QString>& reason) {
   return {};
 }
 
+RasterFormat raster_format(FileFormat format) {
+  return format == FileFormat::Png ? RasterFormat::Png : format == FileFormat::Tiff ? RasterFormat::Tiff : RasterFormat::Bmp;
+}
+
+// The region drawn band by band, each band packed and written as soon as it
+// is drawn, in the file's order of rows.
 ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& progress) {
   const DiscJob job(request);
 
@@ -41,36 +44,42 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
 
   const PixelRect region = job.region(recorded.geometry);
   std::vector<Figure>().swap(recorded.figures);  // not needed for the pixels
-  const std::uint64_t bytes = mono_image_bytes(region.width, region.height);
-  if (bytes > kMaxImageBytes)
-    return failed("the picture at " + std::to_string(request.dpi) + " pixels per inch would be " +
-                  std::to_string(region.width) + " x " + std::to_string(region.height) + " pixels, " + mib(bytes) +
-                  " at 1 bit a pixel; the limit is " + mib(kMaxImageBytes) +
-                  (request.crop ? " (use a lower resolution)" : " (crop to the disc or use a lower resolution)"));
-  QImage image = mono_image(region.width, region.height, request.dpi);
-  if (image.isNull())
-    return failed("not enough memory for a picture of " + std::to_string(region.width) + " x " +
-                  std::to_string(region.height) + " pixels");
+  const RasterFileSpec spec{raster_format(request.format), region.width, region.height,
+                            static_cast<double>(request.dpi)};
+  auto created = RasterFile::create(request.output, spec);
+  if (std::string* reason = std::get_if<std::string>(&created)) return failed(*reason);
+  RasterFile& file = *std::get<std::unique_ptr<RasterFile>>(created);
 
+  const bool bottom_up = rows_bottom_up(spec.format);
+  const std::size_t row_bytes = packed_row_bytes(region.width);
+  std::vector<std::uint8_t> packed;
   BandPlan plan(region.width, region.height, band_start_seconds);
   std::optional<Surface> band;
   for (int rows; (rows = plan.next_rows()) > 0;) {
     const auto band_start = std::chrono::steady_clock::now();
+    const int top = bottom_up ? region.height - plan.rows_done() - rows : plan.rows_done();
     // One raster for all bands of one height: only the last may be lower.
     if (!band || band->height() != rows)
-      band = job.band(region, plan.rows_done(), rows);
+      band = job.band(region, top, rows);
     else
-      band->move_window(region.left, region.top + plan.rows_done());
+      band->move_window(region.left, region.top + top);
     if (const Message m = job.draw(*band); m != Message::None) return {ExportOutcome::Kind::Refused, m, {}};
-    pack_rows(*band, image, plan.rows_done());
+    packed.resize(row_bytes * static_cast<std::size_t>(rows));
+    const std::uint8_t* pixels = band->data();
+    for (int k = 0; k < rows; ++k) {
+      const int row = bottom_up ? rows - 1 - k : k;
+      pack_row(pixels + static_cast<std::size_t>(row) * region.width, region.width, request.mirror, request.negative,
+               packed.data() + row_bytes * k);
+    }
+    if (const auto reason = file.write_rows(packed.data(), rows)) return failed(*reason);
     plan.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - band_start).count());
     if (progress.drawn &&
         !progress.drawn(static_cast<std::uint64_t>(plan.rows_done()), static_cast<std::uint64_t>(region.height)))
       return {ExportOutcome::Kind::Cancelled, Message::None, {}};
   }
   if (progress.writing) progress.writing();
-  return write_outcome(
-      write_image(image, QString::fromLocal8Bit(request.output.c_str()), request.format == FileFormat::Png ? "png" : "bmp"));
+  if (const auto reason = file.commit()) return failed(*reason);
+  return {};
 }
 
 ExportOutcome export_vector(const ExportRequest& request, const ExportProgress& progress) {
@@ -104,6 +113,7 @@ ExportOutcome export_vector(const ExportRequest& request, const ExportProgress& 
     }
     case FileFormat::Bmp:
     case FileFormat::Png:
+    case FileFormat::Tiff:
       break;
   }
   if (progress.drawn && !progress.drawn(2, 2)) return {ExportOutcome::Kind::Cancelled, Message::None, {}};

@@ -1,10 +1,12 @@
 #include "output/image_file.h"
 
-#include <QImageWriter>
-#include <QSaveFile>
+#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
+
+#include "export/raster_file.h"
 
 namespace vantor {
 
@@ -25,26 +27,12 @@ QImage mono_image(int width, int height, double pixels_per_inch) {
 
 void pack_rows(const Surface& band, QImage& image, int row) {
   const int w = band.width();
-  const int full = w / 8;
   const std::uint8_t* src = band.data();
   for (int y = 0; y < band.height(); ++y, src += w) {
     uchar* out = image.scanLine(row + y);
-    // Eight pixels a byte, the first in the most significant bit; a set bit
-    // is index 1, white.
-    for (int b = 0; b < full; ++b) {
-      const std::uint8_t* p = src + 8 * b;
-      unsigned byte = 0;
-      for (int k = 0; k < 8; ++k) byte |= static_cast<unsigned>(p[k] >> 7) << (7 - k);
-      out[b] = static_cast<uchar>(byte);
-    }
-    if (full * 8 < w) {
-      unsigned byte = 0;
-      for (int x = full * 8; x < w; ++x) byte |= static_cast<unsigned>(src[x] >> 7) << (7 - (x & 7));
-      out[full] = static_cast<uchar>(byte);
-    }
-    // The row's padding is written to the file too: zero, so that equal
-    // pixels give equal files.
-    std::fill(out + (w + 7) / 8, out + image.bytesPerLine(), uchar{0});
+    pack_row(src, w, false, false, out);
+    // The row's padding is clear, so that equal pixels give equal images.
+    std::fill(out + packed_row_bytes(w), out + image.bytesPerLine(), uchar{0});
   }
 }
 
@@ -54,26 +42,20 @@ QImage surface_image(const Surface& surface) {
   return image;
 }
 
-std::optional<QString> write_image(const QImage& image, const QString& path, const char* format) {
-  if (image.isNull()) return QStringLiteral("the picture is empty");
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  QImageWriter writer(&file, format);
-  const bool written = writer.write(image);
-  if (!written && file.error() == QFileDevice::NoError) {
-    const QString reason = writer.errorString();
-    file.cancelWriting();
-    return reason;
-  }
-  // After a failed write of the device (a full disk) commit() discards the
-  // new file, and its error names the cause.
-  if (!file.commit()) return file.errorString();
-  if (!written) return writer.errorString();
-  return std::nullopt;
-}
-
 std::optional<QString> write_bitmap(const Surface& surface, const QString& path) {
-  return write_image(surface_image(surface), path, "bmp");
+  const int w = surface.width(), h = surface.height();
+  auto created = RasterFile::create(QFile::encodeName(path).toStdString(),
+                                    {RasterFormat::Bmp, w, h, surface.pixels_per_inch()});
+  if (const std::string* reason = std::get_if<std::string>(&created)) return QString::fromStdString(*reason);
+  RasterFile& file = *std::get<std::unique_ptr<RasterFile>>(created);
+  std::vector<std::uint8_t> row(packed_row_bytes(w));
+  const std::uint8_t* pixels = surface.data();
+  for (int y = h - 1; y >= 0; --y) {  // BMP rows go from the bottom up
+    pack_row(pixels + static_cast<std::size_t>(y) * w, w, false, false, row.data());
+    if (const auto reason = file.write_rows(row.data(), 1)) return QString::fromStdString(*reason);
+  }
+  if (const auto reason = file.commit()) return QString::fromStdString(*reason);
+  return std::nullopt;
 }
 
 }  // namespace vantor

@@ -1,6 +1,5 @@
-// The image files that "Save" and vantor-render write: a surface's raster as
-// a 1-bit image, and an image written atomically through Qt's image writer.
-// Needs Qt Gui only (no widgets, no display).
+// A surface's raster as a 1-bit image for printing, and as the BMP file that
+// "Save" writes.  Needs Qt Gui only (no widgets, no display).
 #pragma once
 
 #include <QImage>
@@ -25,13 +24,9 @@ void pack_rows(const Surface& band, QImage& image, int row);
 // empty surface gives a null image.
 QImage surface_image(const Surface& surface);
 
-// Writes the image in `format` ("bmp", "png") atomically: the file appears
-// complete or not at all, and on failure an existing file is left as it
-// was.  Returns the reason of a failure.
-std::optional<QString> write_image(const QImage& image, const QString& path, const char* format);
-
-// The surface as a BMP file, whatever the extension of the path; as
-// write_image.
+// The surface as a 1-bit BMP file with its resolution, whatever the
+// extension of the path, written atomically (export/raster_file.h): the
+// reason of a failure, an existing file then untouched.
 std::optional<QString> write_bitmap(const Surface& surface, const QString& path);
 
 }  // namespace vantor

@@ -107,8 +107,16 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
       if (i + 1 < args.size()) return args[++i];
       return std::nullopt;
     };
-    if ((a == "--inverse" || a == "--crop" || a == "--progress" || a == "--report") && attached) {
+    if ((a == "--inverse" || a == "--crop" || a == "--progress" || a == "--report" || a == "--mirror" ||
+         a == "--negative") &&
+        attached) {
       return UsageError{a + " takes no value"};
+    } else if (a == "--mirror") {
+      if (request.mirror) return UsageError{"--mirror is given twice"};
+      request.mirror = true;
+    } else if (a == "--negative") {
+      if (request.negative) return UsageError{"--negative is given twice"};
+      request.negative = true;
     } else if (a == "--inverse") {
       if (request.inverse) return UsageError{"--inverse is given twice"};
       request.inverse = true;
@@ -154,7 +162,7 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
       if (!path || path->empty()) return UsageError{"--code-table needs a value"};
       const std::optional<FileFormat> format = format_of_path(*path);
       if (!format || !format_info(*format).code_table)
-        return UsageError{"the code table \"" + *path + "\" must end in " + extension_list(true)};
+        return UsageError{"the code table \"" + *path + "\" must end in " + extension_list(FormatGroup::CodeTable)};
       request.code_table = *path;
     } else if (!a.empty() && a[0] == '-') {
       return UsageError{"no option \"" + a + "\""};
@@ -177,6 +185,8 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
     return UsageError{"--inverse draws incremental discs only"};
   if (!request.code_table.empty() && request.kind == DiscKind::Incremental)
     return UsageError{"--code-table is for absolute discs only"};
+  if ((request.mirror || request.negative) && have_output && !format_info(request.format).raster)
+    return UsageError{"--mirror and --negative make raster files (" + extension_list(FormatGroup::Raster) + ")"};
   const std::optional<std::string> refused =
       request.kind == DiscKind::Incremental
           ? enter_controls(incremental_fields(), request.incremental, std::span<const ControlEntry>(entries))
@@ -215,16 +225,20 @@ std::string render_usage() {
       "--save-design FILE, --code-table FILE or more than one of them.\n"
       "\n"
       "  -o FILE, --output FILE\n"
-      "              the file to write; its extension gives the format: .bmp and\n"
-      "              .png 1 bit a pixel, .svg and .pdf exact figures in drawing\n"
-      "              order, .gbr Gerber RS-274X (dark and clear polarity), .dxf\n"
-      "              R12 outlines of the open areas and the rim; all at true size\n"
+      "              the file to write; its extension gives the format: .bmp,\n"
+      "              .png and .tif (CCITT Group 4) 1 bit a pixel, .svg and .pdf\n"
+      "              exact figures in drawing order, .gbr Gerber RS-274X (dark and\n"
+      "              clear polarity), .dxf R12 outlines of the open areas and the\n"
+      "              rim; all at true size\n"
       "  --dpi P     pixels per inch, 1 to " + integer_text(kMaxDpi) + "; the picture area stays 13000 x 9000\n"
       "              twips (default 96: the file the window saves, pixel for pixel);\n"
       "              in vector files the outlines are one such pixel wide\n"
       "  --crop      only the disc's bounding square, with a margin of 1 % of its\n"
       "              diameter; the pixels are those of the whole picture\n"
       "  --inverse   the inverse drawing (incremental only)\n"
+      "  --mirror    film emulsion side down: the picture mirrored left to right\n"
+      "              (raster files)\n"
+      "  --negative  black and white exchanged (raster files)\n"
       "  --report    the design report on standard output: each track's radii,\n"
       "              slots, slot and bar widths, counts and lines per inch, the\n"
       "              smallest feature against the pixel size at --dpi\n"

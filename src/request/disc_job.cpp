@@ -5,11 +5,6 @@
 
 namespace vantor {
 
-std::uint64_t mono_image_bytes(int width, int height) {
-  if (width <= 0 || height <= 0) return 0;
-  return (static_cast<std::uint64_t>(width) + 31) / 32 * 4 * static_cast<std::uint64_t>(height);
-}
-
 int band_rows_by_memory(int width) {
   if (width <= 0) return 1;
   return static_cast<int>(std::clamp<std::uint64_t>(kBandBytes / static_cast<std::uint64_t>(width), 1, 1 << 30));

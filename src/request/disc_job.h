@@ -4,7 +4,7 @@
 // margin of 1 % of its diameter, clipped to the canvas.  That region is drawn
 // in bands, each a Surface::window_of the canvas, so every pixel is the one
 // that drawing the whole canvas at once would give, and memory holds one
-// band at a time besides the 1-bit image.
+// band at a time.
 #pragma once
 
 #include <cstdint>
@@ -20,11 +20,6 @@
 
 namespace vantor {
 
-// The largest 1-bit image written: 1 GiB of pixel rows, each padded to a
-// multiple of 32 bits.  The whole picture fits up to about 12,300 pixels
-// per inch; a cropped 2 in disc up to about 45,000.
-inline constexpr std::uint64_t kMaxImageBytes = std::uint64_t{1} << 30;
-
 // The raster of one band, one byte a pixel.
 inline constexpr std::uint64_t kBandBytes = std::uint64_t{16} << 20;
 
@@ -32,9 +27,6 @@ struct PixelRect {
   int left = 0, top = 0, width = 0, height = 0;
   bool operator==(const PixelRect&) const = default;
 };
-
-// The bytes of a 1-bit image's rows, padded to 32 bits.
-std::uint64_t mono_image_bytes(int width, int height);
 
 // The rows a band of the given width may have: as many as kBandBytes
 // holds, at least one.

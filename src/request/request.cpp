@@ -22,21 +22,22 @@ DrawOutcome draw_disc(const DiscRequest& request, Surface& surface) {
 
 namespace {
 
-constexpr std::array<FileFormatInfo, 8> kFormats = {{
-    {FileFormat::Png, "png", "PNG image, 1 bit a pixel", true},
-    {FileFormat::Bmp, "bmp", "BMP image, 1 bit a pixel", true},
-    {FileFormat::Svg, "svg", "SVG drawing", false},
-    {FileFormat::Pdf, "pdf", "PDF drawing", false},
-    {FileFormat::Gerber, "gbr", "Gerber RS-274X", false},
-    {FileFormat::Dxf, "dxf", "DXF R12 outlines of the open areas", false},
-    {FileFormat::CodeCsv, "csv", "Code table, CSV", false, true},
-    {FileFormat::CodeHeader, "h", "Code table, C header", false, true},
+constexpr std::array<FileFormatInfo, 9> kFormats = {{
+    {FileFormat::Png, "png", "", "PNG image, 1 bit a pixel", true},
+    {FileFormat::Bmp, "bmp", "", "BMP image, 1 bit a pixel", true},
+    {FileFormat::Tiff, "tif", "tiff", "TIFF image, 1 bit a pixel, CCITT Group 4", true},
+    {FileFormat::Svg, "svg", "", "SVG drawing", false},
+    {FileFormat::Pdf, "pdf", "", "PDF drawing", false},
+    {FileFormat::Gerber, "gbr", "", "Gerber RS-274X", false},
+    {FileFormat::Dxf, "dxf", "", "DXF R12 outlines of the open areas", false},
+    {FileFormat::CodeCsv, "csv", "", "Code table, CSV", false, true},
+    {FileFormat::CodeHeader, "h", "", "Code table, C header", false, true},
 }};
 
 // The order in which messages name the extensions.
-constexpr std::array<FileFormat, 8> kNamingOrder = {FileFormat::Bmp,    FileFormat::Png, FileFormat::Svg,
-                                                    FileFormat::Pdf,    FileFormat::Gerber, FileFormat::Dxf,
-                                                    FileFormat::CodeCsv, FileFormat::CodeHeader};
+constexpr std::array<FileFormat, 9> kNamingOrder = {
+    FileFormat::Bmp, FileFormat::Png,    FileFormat::Tiff,    FileFormat::Svg,       FileFormat::Pdf,
+    FileFormat::Gerber, FileFormat::Dxf, FileFormat::CodeCsv, FileFormat::CodeHeader};
 
 }  // namespace
 
@@ -54,14 +55,17 @@ std::optional<FileFormat> format_of_path(std::string_view path) {
   std::string ext(name.substr(dot + 1));
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   for (const FileFormatInfo& f : kFormats)
-    if (f.extension == ext) return f.format;
+    if (f.extension == ext || (!f.alias.empty() && f.alias == ext)) return f.format;
   return std::nullopt;
 }
 
-std::string extension_list(bool code_table) {
+std::string extension_list(FormatGroup group) {
   std::vector<std::string_view> names;
-  for (FileFormat f : kNamingOrder)
-    if (format_info(f).code_table == code_table) names.push_back(format_info(f).extension);
+  for (FileFormat f : kNamingOrder) {
+    const FileFormatInfo& info = format_info(f);
+    if (group == FormatGroup::CodeTable ? info.code_table : !info.code_table && (group == FormatGroup::Artwork || info.raster))
+      names.push_back(info.extension);
+  }
   std::string list;
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (i > 0) list += i + 1 == names.size() ? " or " : ", ";

@@ -34,11 +34,12 @@ DrawOutcome draw_disc(const DiscRequest& request, Surface& surface);
 
 // The disc's artwork (Bmp ... Dxf) or the code table of an absolute disc
 // (export/code_table.h).
-enum class FileFormat { Bmp, Png, Svg, Pdf, Gerber, Dxf, CodeCsv, CodeHeader };
+enum class FileFormat { Bmp, Png, Tiff, Svg, Pdf, Gerber, Dxf, CodeCsv, CodeHeader };
 
 struct FileFormatInfo {
   FileFormat format;
   std::string_view extension;  // lower case, without the dot
+  std::string_view alias;      // another extension it is known by, or empty
   std::string_view name;       // as the export dialog lists it
   bool raster;                 // drawn in pixels; otherwise written from the figures
   bool code_table = false;     // what the sensors read, not the artwork; absolute discs only
@@ -50,9 +51,10 @@ const FileFormatInfo& format_info(FileFormat format);
 // By the file name's extension, in any case; nullopt for a name without
 // one or with another.
 std::optional<FileFormat> format_of_path(std::string_view path);
-// ".bmp, .png, .svg, .pdf, .gbr or .dxf": the artwork's formats, or with
-// code_table the code table's (".csv or .h").
-std::string extension_list(bool code_table = false);
+// The extensions of a group of formats, in the order messages name them:
+// ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf" for the artwork.
+enum class FormatGroup { Artwork, Raster, CodeTable };
+std::string extension_list(FormatGroup group = FormatGroup::Artwork);
 
 inline constexpr int kDefaultDpi = 96;  // the design window's picture
 inline constexpr int kMaxDpi = 100000;
@@ -63,6 +65,10 @@ struct ExportRequest : DiscRequest {
   bool crop = false;   // only the disc's square, with a margin of 1 % of its diameter
   std::string output;  // the file, in the platform's encoding
   FileFormat format = FileFormat::Bmp;
+  // Film: the picture mirrored left to right (emulsion side down), black and
+  // white exchanged.  Raster formats only.
+  bool mirror = false;
+  bool negative = false;
 };
 
 }  // namespace vantor

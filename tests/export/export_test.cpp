@@ -520,7 +520,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{{"incremental", "--dpi", "300"}, 1, 1, 0.09375, 0.125, {16, 16, 1}, kPi / 16, 64, 0,
                    "4 x 16 = 64 counts per revolution"},
         // Two A channels are in phase, not a quarter cycle apart.
-        ReportCase{{"incremental", "CH2_A"}, 1, 1, 0.09375, 0.125, {16, 16, 1}, kPi / 16, 0, 0, "lines per inch: 3.134"},
+        ReportCase{{"incremental", "CH2_A", "--mirror", "--negative"}, 1, 1, 0.09375, 0.125, {16, 16, 1}, kPi / 16, 0, 0,
+                   "Film: mirrored left to right (emulsion side down), negative (black and white exchanged)"},
         ReportCase{{"incremental", "Unit_mm", "ED=40", "DD=5", "RES=24", "CH1_SL=2.5", "CH2_SL=2.5", "CH3_SL=2.5"},
                    25.4, 20, 2.5, 2.5, {24, 24, 1}, kPi / 24, 96, 0, "radii 15.0000 to 17.5000 mm"},
         // Res_exp 6, Gray, Auto edge: pitch (R - 2 Rs) / (2 N), track k has

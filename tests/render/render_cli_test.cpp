@@ -1,12 +1,14 @@
 // vantor-render run as a program, without a display: usage errors and
 // refusals with their exit status and no file written or changed, the
-// written files' sizes and densities, the bitmap's pixels read back,
-// progress, and a write that fails half-way.
+// raster files read back (BMP by the independent reader and Qt, PNG by Qt,
+// TIFF by libtiff) with their sizes, densities and pixels, progress, and writes that
+// fail half-way.
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <tiffio.h>
 #include <cmath>
 
 #include "bmp_reader.h"
@@ -31,6 +33,31 @@ test::Run run(const QString& args, const QString& file, const QString& limit = Q
 // of 2 pixels a side at 96 (scaled), halves rounded away from zero.
 int picture_size(double twips, double p) { return int(std::lround(twips * p / 1440) - std::lround(4 * p / 96)); }
 
+// A 1-bit TIFF file with Group 4 coding and its resolution per inch, as
+// film plotters take it, read by libtiff; a null image otherwise.
+QImage tiff_image(const QString& path) {
+  std::unique_ptr<TIFF, void (*)(TIFF*)> t(TIFFOpen(QFile::encodeName(path).constData(), "r"), TIFFClose);
+  std::uint32_t w = 0, h = 0;
+  std::uint16_t bits = 0, photometric = 0, compression = 0, unit = 0;
+  float x_res = 0, y_res = 0;
+  if (!t || !TIFFGetField(t.get(), TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(t.get(), TIFFTAG_IMAGELENGTH, &h) ||
+      !TIFFGetField(t.get(), TIFFTAG_BITSPERSAMPLE, &bits) || !TIFFGetField(t.get(), TIFFTAG_PHOTOMETRIC, &photometric) ||
+      !TIFFGetField(t.get(), TIFFTAG_COMPRESSION, &compression) || !TIFFGetField(t.get(), TIFFTAG_XRESOLUTION, &x_res) ||
+      !TIFFGetField(t.get(), TIFFTAG_YRESOLUTION, &y_res) || !TIFFGetField(t.get(), TIFFTAG_RESOLUTIONUNIT, &unit) ||
+      bits != 1 || compression != COMPRESSION_CCITTFAX4 || unit != RESUNIT_INCH || photometric > PHOTOMETRIC_MINISBLACK)
+    return {};
+  QImage image(int(w), int(h), QImage::Format_Grayscale8);
+  image.setDotsPerMeterX(int(std::lround(x_res / 0.0254)));
+  image.setDotsPerMeterY(int(std::lround(y_res / 0.0254)));
+  std::vector<std::uint8_t> row(std::size_t(TIFFScanlineSize(t.get())));
+  for (std::uint32_t y = 0; y < h; ++y) {
+    if (TIFFReadScanline(t.get(), row.data(), y) < 0) return {};
+    for (std::uint32_t x = 0; x < w; ++x)  // 1 is white in min-is-black
+      image.scanLine(int(y))[x] = (row[x / 8] >> (7 - x % 8) & 1) == photometric ? 0xFF : 0x00;
+  }
+  return image;
+}
+
 }  // namespace
 
 class RenderCliTest : public QObject {
@@ -49,10 +76,10 @@ class RenderCliTest : public QObject {
     QTest::newRow("the other window's name") << "absolute RES=12 -o @" << 2 << "no control is named \"RES\"";
     QTest::newRow("no -o") << "incremental ED=3" << 2 << "-o FILE";
     QTest::newRow("code table of an incremental disc") << "incremental --code-table @.csv" << 2 << "absolute discs only";
-    QTest::newRow("code table as -o") << "absolute -o @.csv" << 2 << ".bmp, .png, .svg, .pdf, .gbr or .dxf";
+    QTest::newRow("code table as -o") << "absolute -o @.csv" << 2 << ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf";
     QTest::newRow("code table, not .csv or .h") << "absolute --code-table @.txt" << 2 << "must end in .csv or .h";
     QTest::newRow("two outputs") << "incremental -o @ -o @" << 2 << "twice";
-    QTest::newRow("unknown format") << "incremental -o @.jpg" << 2 << ".bmp, .png, .svg, .pdf, .gbr or .dxf";
+    QTest::newRow("unknown format") << "incremental -o @.jpg" << 2 << ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf";
     QTest::newRow("inverse absolute") << "absolute --inverse -o @" << 2 << "incremental discs only";
     QTest::newRow("dpi not whole") << "incremental --dpi=96.5 -o @" << 2 << "not \"96.5\"";
     QTest::newRow("unknown option") << "incremental --zoom 2 -o @" << 2 << "no option \"--zoom\"";
@@ -63,13 +90,18 @@ class RenderCliTest : public QObject {
                                            << "Slot Lengths extend past the radius";
     QTest::newRow("too many slots") << "incremental RES=300000 -o @.png" << 1 << "at most 200000 slots";
     QTest::newRow("absolute 19 bits") << "absolute Res_exp=19 -o @" << 1 << "at most 18";
-    QTest::newRow("whole picture at 20000 ppi") << "incremental --dpi 20000 -o @" << 1 << "the limit is 1024 MiB";
+    QTest::newRow("BMP of 4 GiB or more") << "incremental --dpi 30000 -o @" << 1 << "a BMP file holds at most 4 GiB";
+    QTest::newRow("film options of a vector file") << "incremental --mirror -o @.svg" << 2 << "make raster files";
     QTest::newRow("Gerber, folder missing") << "absolute -o @.d/disc.gbr" << 1 << "could not be written";
     QTest::newRow("DXF of overlapping tracks") << "incremental CH2_ED_U CH2_ED=-0.05 -o @.dxf" << 1 << "overlap";
     // Regression: a report of a refused design once exited 0.
     QTest::newRow("report of a refused design") << "incremental ED=abc --report" << 1 << "Invalid Parameter Entry";
     // A write that fails half-way (the file size limit, as a full disk).
     QTest::newRow("write fails half-way") << "ulimit -f 64|incremental --dpi 300 -o @" << 1 << "could not be written";
+    QTest::newRow("PNG write fails half-way") << "ulimit -f 64|absolute Res_exp=12 --dpi 2400 --crop -o @.png" << 1
+                                              << "could not be written";
+    QTest::newRow("TIFF write fails half-way") << "ulimit -f 64|absolute Res_exp=12 --dpi 4000 --crop -o @.tif" << 1
+                                               << "could not be written";
   }
   void refused() {
     QFETCH(QString, args);
@@ -116,8 +148,12 @@ class RenderCliTest : public QObject {
                                   << picture_size(9000, 600) << QByteArray("BM");
     QTest::newRow("BMP, crop at 250 %") << "incremental ZoomCTRL=250 --dpi 300 --crop -o @.bmp" << 1531 << 1531
                                         << QByteArray("BM");
-    QTest::newRow("PNG, crop of a 3 in disc at 1:2") << "absolute ED=3 S2=2 --dpi 1000 --crop -o @.PNG" << 1531 << 1531
+    QTest::newRow("PNG, crop of a 3 in disc at 1:2") << "absolute ED=3 S2=2 --dpi 1000 --crop --mirror --negative -o @.PNG" << 1531 << 1531
                                                      << QByteArray("\x89PNG\r\n\x1a\n");
+    QTest::newRow("TIFF, crop, mirrored negative") << "absolute Res_exp=8 --dpi 600 --crop --mirror --negative -o @.tif"
+                                                   << 1225 << 1225 << QByteArray("II*");
+    QTest::newRow("TIFF (.tiff), picture") << "incremental --dpi 300 -o @.tiff" << picture_size(13000, 300)
+                                           << picture_size(9000, 300) << QByteArray("II*");
     QTest::newRow("SVG") << "absolute Res_exp=5 --dpi 1200 --crop -o @.svg" << 0 << 0 << QByteArray("<");
     QTest::newRow("PDF and the report") << "absolute --report -o @.pdf" << 0 << 0 << QByteArray("%PDF-");
     QTest::newRow("Gerber") << "incremental -o @.gbr" << 0 << 0 << QByteArray("G04 ");
@@ -145,15 +181,22 @@ class RenderCliTest : public QObject {
     if (width == 0) return;
     const double dpi = args.section(QStringLiteral("--dpi "), 1).section(QLatin1Char(' '), 0, 0).toDouble();
     const int ppm = int(std::lround(dpi / 0.0254));
-    const QImage image = QImage::fromData(bytes);
+    const QImage image = starts == "II*" ? tiff_image(file) : QImage::fromData(bytes);
     QCOMPARE(std::tuple(image.width(), image.height(), image.dotsPerMeterX(), image.dotsPerMeterY()),
              std::tuple(width, height, ppm, ppm));
-    QCOMPARE(int(bytes[starts == "BM" ? 28 : 24]), 1);  // bits a pixel
-    if (starts != "BM") return;
+    if (starts != "II*") QCOMPARE(int(bytes[starts == "BM" ? 28 : 24]), 1);  // bits a pixel
     // The program draws in bands; here the region is drawn at once.
     std::vector<std::string> words;
     for (const QString& a : args.split(QLatin1Char(' '))) words.push_back(a.toStdString());
-    QCOMPARE(test::differs_from(bytes, test::drawn_region(test::render_request(words))), QString());
+    const Surface drawn = test::drawn_region(test::render_request(words));
+    if (starts == "BM") QCOMPARE(test::differs_from(bytes, drawn), QString());
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    const bool mirror = args.contains(QStringLiteral("--mirror"));
+    const std::uint8_t negative = args.contains(QStringLiteral("--negative")) ? 0xFF : 0x00;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if (grey.constScanLine(y)[x] != (std::uint8_t(drawn.pixel(mirror ? width - 1 - x : x, y)) ^ negative))
+          QFAIL(qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
   }
 
   // --progress reports every step on a pipe, one line each (the rows of

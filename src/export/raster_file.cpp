@@ -1,0 +1,309 @@
+#include "export/raster_file.h"
+
+#include <fcntl.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <tiffio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace vantor {
+
+namespace {
+
+constexpr double kMetresPerInch = 0.0254;
+constexpr std::uint64_t kBmpHeaderBytes = 14 + 40 + 8;
+// TIFF strips of about this many bytes before compression: each restarts
+// the Group 4 coding, and a reader holds one at a time.
+constexpr std::size_t kTiffStripBytes = std::size_t{1} << 20;
+
+std::uint64_t bmp_stride(int width) { return (static_cast<std::uint64_t>(width) + 31) / 32 * 4; }
+
+std::uint64_t bmp_file_bytes(const RasterFileSpec& s) {
+  return kBmpHeaderBytes + bmp_stride(s.width) * static_cast<std::uint64_t>(s.height);
+}
+
+std::string errno_text(int error) { return std::strerror(error); }
+
+void put16(std::vector<std::uint8_t>& b, unsigned v) {
+  b.push_back(static_cast<std::uint8_t>(v));
+  b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
+  for (int k = 0; k < 4; ++k) b.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+}
+
+// The mode a new file gets: that of the file it replaces, else the
+// default for new files under the process's umask.
+mode_t file_mode(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+bool rows_bottom_up(RasterFormat format) { return format == RasterFormat::Bmp; }
+
+std::optional<std::string> raster_size_refusal(const RasterFileSpec& spec) {
+  if (spec.format == RasterFormat::Bmp && bmp_file_bytes(spec) > 0xFFFFFFFFull)
+    return "a BMP file holds at most 4 GiB, and this picture of " + std::to_string(spec.width) + " x " +
+           std::to_string(spec.height) + " pixels needs " + std::to_string(bmp_file_bytes(spec) >> 20) +
+           " MiB (use PNG or TIFF)";
+  return std::nullopt;
+}
+
+namespace {
+
+// The top bits of eight one-byte pixels as one byte: the first pixel in
+// the most significant bit when `first_high`, else in the least.
+std::uint8_t eight_pixels(const std::uint8_t* p, bool first_high) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  if (first_high == (std::endian::native == std::endian::little)) v = __builtin_bswap64(v);
+  // Gathers bit 7 of byte k (from the least significant) into bit k.
+  return static_cast<std::uint8_t>(((v & 0x8080808080808080ull) * 0x0002040810204081ull) >> 56);
+}
+
+}  // namespace
+
+void pack_row(const std::uint8_t* pixels, int width, bool mirror, bool negative, std::uint8_t* out) {
+  const std::uint8_t flip = negative ? 0xFF : 0x00;
+  const int full = width / 8;
+  for (int b = 0; b < full; ++b)
+    out[b] = eight_pixels(mirror ? pixels + width - 8 * (b + 1) : pixels + 8 * b, !mirror) ^ flip;
+  if (const int rest = width - 8 * full; rest > 0) {
+    unsigned byte = 0;
+    for (int k = 0; k < rest; ++k) {
+      const int x = 8 * full + k;
+      byte |= static_cast<unsigned>(pixels[mirror ? width - 1 - x : x] >> 7) << (7 - k);
+    }
+    // Bits past the width stay clear, negative or not.
+    out[full] = static_cast<std::uint8_t>((byte ^ flip) & (0xFFu << (8 - rest)));
+  }
+}
+
+struct RasterFile::Impl {
+  RasterFileSpec spec;
+  std::string path, temp;
+  int fd = -1;
+  std::FILE* file = nullptr;  // BMP and PNG
+  png_structp png = nullptr;
+  png_infop png_info = nullptr;
+  TIFF* tiff = nullptr;
+  TIFFOpenOptions* tiff_options = nullptr;
+  std::string error;  // the first failure; nothing is written after it
+  int rows_written = 0;
+  bool committed = false;
+  std::vector<std::uint8_t> padded;  // a BMP row with its padding
+
+  ~Impl() { close(); }
+
+  // Closes whatever is open, keeping the first failure.
+  void close() {
+    if (png) png_destroy_write_struct(&png, &png_info);
+    if (tiff) {
+      TIFFClose(tiff);  // also closes fd
+      tiff = nullptr;
+      fd = -1;
+    }
+    if (tiff_options) TIFFOpenOptionsFree(tiff_options), tiff_options = nullptr;
+    if (file) {
+      if (std::fclose(file) != 0 && error.empty()) error = errno_text(errno);
+      file = nullptr;
+      fd = -1;
+    }
+    if (fd >= 0) ::close(fd), fd = -1;
+    if (!committed && !temp.empty()) ::unlink(temp.c_str()), temp.clear();
+  }
+
+  void fail(std::string why) {
+    if (error.empty()) error = why.empty() ? "the file could not be written" : std::move(why);
+  }
+
+  bool write(const void* data, std::size_t n) {
+    if (std::fwrite(data, 1, n, file) == n) return true;
+    fail(errno_text(errno));
+    return false;
+  }
+
+  static void png_error(png_structp png, png_const_charp message) {
+    static_cast<Impl*>(png_get_error_ptr(png))->fail(message);
+    std::longjmp(png_jmpbuf(png), 1);
+  }
+  static void png_warning(png_structp, png_const_charp) {}
+  static int tiff_error(TIFF*, void* user, const char*, const char* format, va_list args) {
+    char message[512];
+    std::vsnprintf(message, sizeof message, format, args);
+    static_cast<Impl*>(user)->fail(message);
+    return 1;
+  }
+
+  bool open_bmp() {
+    std::vector<std::uint8_t> h;
+    const std::uint32_t ppm = static_cast<std::uint32_t>(std::lround(spec.dpi / kMetresPerInch));
+    h.push_back('B'), h.push_back('M');
+    put32(h, static_cast<std::uint32_t>(bmp_file_bytes(spec)));
+    put32(h, 0);
+    put32(h, static_cast<std::uint32_t>(kBmpHeaderBytes));
+    put32(h, 40);
+    put32(h, static_cast<std::uint32_t>(spec.width));
+    put32(h, static_cast<std::uint32_t>(spec.height));  // positive: bottom-up rows
+    put16(h, 1);
+    put16(h, 1);
+    put32(h, 0);  // no compression
+    put32(h, static_cast<std::uint32_t>(bmp_stride(spec.width) * static_cast<std::uint64_t>(spec.height)));
+    put32(h, ppm);
+    put32(h, ppm);
+    put32(h, 2);
+    put32(h, 2);
+    for (std::uint8_t v : {0, 0, 0, 0, 255, 255, 255, 0}) h.push_back(v);  // index 0 black, 1 white
+    padded.assign(bmp_stride(spec.width), 0);
+    return write(h.data(), h.size());
+  }
+
+  bool open_png() {
+    png = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, png_error, png_warning);
+    if (!png) return fail("not enough memory"), false;
+    png_info = png_create_info_struct(png);
+    if (!png_info) return fail("not enough memory"), false;
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_init_io(png, file);
+    png_set_IHDR(png, png_info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height), 1,
+                 PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    const auto ppm = static_cast<png_uint_32>(std::lround(spec.dpi / kMetresPerInch));
+    png_set_pHYs(png, png_info, ppm, ppm, PNG_RESOLUTION_METER);
+    png_write_info(png, png_info);
+    return true;
+  }
+
+  bool open_tiff() {
+    tiff_options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(tiff_options, tiff_error, this);
+    tiff = TIFFFdOpenExt(fd, temp.c_str(), "w", tiff_options);
+    if (!tiff) return fail(""), false;
+    const std::uint32_t rows_per_strip = static_cast<std::uint32_t>(
+        std::clamp<std::size_t>(kTiffStripBytes / packed_row_bytes(spec.width), 1, static_cast<std::size_t>(spec.height)));
+    const bool set = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.width)) &&
+                     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(spec.height)) &&
+                     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1) && TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+                     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4) &&
+                     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
+                     TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
+                     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+                     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rows_per_strip) &&
+                     TIFFSetField(tiff, TIFFTAG_XRESOLUTION, spec.dpi) &&
+                     TIFFSetField(tiff, TIFFTAG_YRESOLUTION, spec.dpi) &&
+                     TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
+                     TIFFSetField(tiff, TIFFTAG_SOFTWARE, "Vantor");
+    if (!set) fail("");
+    return set;
+  }
+
+  bool write_png_rows(const std::uint8_t* rows, int count) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    const std::size_t bytes = packed_row_bytes(spec.width);
+    for (int k = 0; k < count; ++k) png_write_row(png, rows + k * bytes);
+    return true;
+  }
+
+  bool finish_png() {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_write_end(png, png_info);
+    return true;
+  }
+};
+
+RasterFile::RasterFile(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+RasterFile::~RasterFile() = default;
+
+std::variant<std::unique_ptr<RasterFile>, std::string> RasterFile::create(const std::string& path,
+                                                                          const RasterFileSpec& spec) {
+  if (spec.width <= 0 || spec.height <= 0) return std::string("the picture is empty");
+  if (const auto refusal = raster_size_refusal(spec)) return *refusal;
+  auto impl = std::make_unique<Impl>();
+  impl->spec = spec;
+  impl->path = path;
+  std::string temp = path + ".tmp-XXXXXX";
+  impl->fd = ::mkstemp(temp.data());
+  if (impl->fd < 0) return errno_text(errno);
+  impl->temp = temp;
+  ::fchmod(impl->fd, file_mode(path));
+  bool opened;
+  if (spec.format == RasterFormat::Tiff) {
+    opened = impl->open_tiff();
+  } else {
+    impl->file = ::fdopen(impl->fd, "wb");
+    if (!impl->file) return errno_text(errno);
+    opened = spec.format == RasterFormat::Bmp ? impl->open_bmp() : impl->open_png();
+  }
+  if (!opened) return impl->error;
+  return std::unique_ptr<RasterFile>(new RasterFile(std::move(impl)));
+}
+
+std::optional<std::string> RasterFile::write_rows(const std::uint8_t* rows, int count) {
+  Impl& f = *impl_;
+  if (!f.error.empty()) return f.error;
+  const std::size_t bytes = packed_row_bytes(f.spec.width);
+  count = std::min(count, f.spec.height - f.rows_written);
+  switch (f.spec.format) {
+    case RasterFormat::Bmp:
+      for (int k = 0; k < count && f.error.empty(); ++k) {
+        std::memcpy(f.padded.data(), rows + k * bytes, bytes);
+        f.write(f.padded.data(), f.padded.size());
+      }
+      break;
+    case RasterFormat::Png:
+      f.write_png_rows(rows, count);
+      break;
+    case RasterFormat::Tiff:
+      for (int k = 0; k < count && f.error.empty(); ++k) {
+        // libtiff takes the row as writable; it does not change it.
+        auto* row = const_cast<std::uint8_t*>(rows + k * bytes);
+        if (TIFFWriteScanline(f.tiff, row, static_cast<std::uint32_t>(f.rows_written + k), 0) < 0) f.fail("");
+      }
+      break;
+  }
+  if (f.error.empty()) f.rows_written += count;
+  if (!f.error.empty()) return f.error;
+  return std::nullopt;
+}
+
+std::optional<std::string> RasterFile::commit() {
+  Impl& f = *impl_;
+  if (f.error.empty() && f.rows_written < f.spec.height) f.fail("the picture is incomplete");
+  if (f.error.empty() && f.spec.format == RasterFormat::Png) f.finish_png();
+  if (f.error.empty() && f.spec.format == RasterFormat::Tiff) {
+    if (!TIFFFlush(f.tiff)) f.fail("");
+  }
+  if (f.error.empty() && f.file && std::fflush(f.file) != 0) f.fail(errno_text(errno));
+  const int fd = f.file ? ::fileno(f.file) : f.fd;
+  if (f.error.empty() && fd >= 0 && ::fsync(fd) != 0) f.fail(errno_text(errno));
+  const std::string temp = f.temp;
+  if (f.error.empty()) f.committed = true;  // close keeps the temporary file
+  f.close();
+  if (!f.error.empty()) {
+    if (f.committed) ::unlink(temp.c_str());
+    f.committed = false;
+    return f.error;
+  }
+  if (std::rename(temp.c_str(), f.path.c_str()) != 0) {
+    const std::string why = errno_text(errno);
+    ::unlink(temp.c_str());
+    return why;
+  }
+  return std::nullopt;
+}
+
+}  // namespace vantor

@@ -1,0 +1,70 @@
+// 1-bit raster files written as they are drawn: BMP, PNG and TIFF with CCITT
+// Group 4 compression, row by row, in memory that does not grow with the
+// picture.  The file appears complete or not at all: it is written to a
+// temporary file beside it that replaces it on commit, and removed on any
+// failure, so an existing file is untouched.
+//
+// Rows are handed over packed, 8 pixels a byte, the leftmost pixel in the
+// most significant bit, a set bit white, (width + 7) / 8 bytes a row with
+// the bits past the width clear.  BMP stores its rows from the bottom up:
+// its rows must be handed over from the bottom row up (rows_bottom_up).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace vantor {
+
+enum class RasterFormat { Bmp, Png, Tiff };
+
+struct RasterFileSpec {
+  RasterFormat format = RasterFormat::Bmp;
+  int width = 0, height = 0;  // pixels, both > 0
+  double dpi = 96;            // written to the file's resolution fields
+};
+
+// Whether the rows go from the bottom of the picture up.
+bool rows_bottom_up(RasterFormat format);
+
+// Why the format cannot hold a picture of this size (a BMP of 4 GiB or
+// more), or nullopt.
+std::optional<std::string> raster_size_refusal(const RasterFileSpec& spec);
+
+// The bytes of one packed row.
+inline std::size_t packed_row_bytes(int width) { return (static_cast<std::size_t>(width) + 7) / 8; }
+
+// Packs a row of one-byte pixels (0x80 or more is white) into out,
+// packed_row_bytes(width) bytes; `mirror` takes the pixels from right to
+// left, `negative` exchanges black and white.
+void pack_row(const std::uint8_t* pixels, int width, bool mirror, bool negative, std::uint8_t* out);
+
+class RasterFile {
+ public:
+  // Creates the temporary file and writes the header; the reason of a
+  // failure (the folder missing or not writable, a size the format cannot
+  // hold).
+  static std::variant<std::unique_ptr<RasterFile>, std::string> create(const std::string& path,
+                                                                       const RasterFileSpec& spec);
+  // Removes the temporary file unless committed.
+  ~RasterFile();
+  RasterFile(const RasterFile&) = delete;
+  RasterFile& operator=(const RasterFile&) = delete;
+
+  // `count` packed rows, each packed_row_bytes(width) bytes, one after the
+  // other, in the file's order.  The reason of a failure (a full disk);
+  // after one, nothing more is written and commit fails.
+  std::optional<std::string> write_rows(const std::uint8_t* rows, int count);
+  // Completes the file once every row is written and puts it in place.
+  std::optional<std::string> commit();
+
+  struct Impl;
+
+ private:
+  explicit RasterFile(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vantor
