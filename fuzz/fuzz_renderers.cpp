@@ -74,14 +74,9 @@ void fuzz_incremental(fuzz::Input& in, const SurfaceChoice& choice) {
   const Polarity polarity = options & 2 ? Polarity::Inverse : Polarity::Normal;
   const std::uint16_t zoom = in.raw<std::uint16_t>();
   d.zoom = zoom & 0x8000 ? in.raw<int>() : 10 + zoom % 491;
-  for (ChannelTrack& c : d.channels) {
-    const std::uint8_t b = in.byte();
-    if (b & 0x80) {
-      c.type = static_cast<ChannelType>(b % 3);
-      c.on = b & 0x08;
-      c.edge_mode = b & 0x10 ? IncEdgeMode::User : IncEdgeMode::Default;
-    }
-  }
+  for (ChannelTrack& c : d.channels)
+    if (const std::uint8_t b = in.byte(); b & 0x80)
+      c.type = static_cast<ChannelType>(b % 3), c.on = b & 0x08, c.edge_mode = b & 0x10 ? IncEdgeMode::User : IncEdgeMode::Default;
   for (std::string* f : {&d.scale_num, &d.scale_den, &d.encoder_diameter, &d.shaft_diameter, &d.resolution})
     *f = field(in, *f);
   for (ChannelTrack& c : d.channels)

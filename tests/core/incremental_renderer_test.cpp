@@ -110,7 +110,6 @@ const GeometryCase kGeometryCases[] = {
      {1.0, 0.09375, {{{0.75, 0.875}, {0.925, 1.05}, {0.675, 0.8}}}}},
     {"no_mask_of_channel_3_off", {"CH3_ED_U", "CH3_ED=-0.3", "CH3_on=0"},
      {1.0, 0.09375, {{{0.75, 0.875}, {0.5, 0.625}, {0.675, 0.8}}}}},
-    {"index_on_channel_2_after_B", {"CH1_B", "CH2_I"}, kDefault},
     // The phase carries over from a channel that is off.
     {"index_on_channel_2_after_B_that_is_off", {"CH1_on=0", "CH1_B", "CH2_I"}, kDefault},
 };
