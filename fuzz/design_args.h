@@ -47,17 +47,14 @@ inline DesignCase design_case(Input& in) {
     a.resolution_exp = n & 0x80 ? 0.5 + 8.5 * fraction(in) : 1 + n % 11;
     a.code_type = kind & 8 ? CodeType::Binary : kind & 64 ? CodeType::GrayFull : CodeType::Grey;
     a.edge_mode = static_cast<AbsEdgeMode>(in.byte() % 3);
-    a.encoder_diameter = length(0.2, 0.7);
-    a.shaft_diameter = length(0.0, 0.15);
-    a.slot_length = length(0.002, 0.05);
-    a.edge_distance = length(-0.01, 0.05);
+    a.encoder_diameter = length(0.2, 0.7), a.shaft_diameter = length(0.0, 0.15);
+    a.slot_length = length(0.002, 0.05), a.edge_distance = length(-0.01, 0.05);
     a.balance = static_cast<std::int16_t>(in.byte() % 91 - 45);
     if (kind & 16) a.scale_num = 0.5 + fraction(in);
   } else {
     IncrementalDesign& c = d.inc;
     c.unit = unit;
-    c.encoder_diameter = std::to_string(length(0.3, 0.7));
-    c.shaft_diameter = std::to_string(length(0.0, 0.1));
+    c.encoder_diameter = std::to_string(length(0.3, 0.7)), c.shaft_diameter = std::to_string(length(0.0, 0.1));
     const std::uint8_t res = in.byte();
     c.resolution = std::to_string(1 + (res & 0x80 ? in.raw<std::uint16_t>() % 400 : res % 40));
     c.zoom = 50 + in.byte() % 100;
@@ -66,13 +63,11 @@ inline DesignCase design_case(Input& in) {
       ch.on = b % 5 != 0;
       ch.type = static_cast<ChannelType>(b / 5 % 3);
       ch.edge_mode = b & 0x80 ? IncEdgeMode::User : IncEdgeMode::Default;
-      ch.slot_length = std::to_string(length(0.005, 0.05));
-      ch.edge_distance = std::to_string(length(0.0, 0.03));
+      ch.slot_length = std::to_string(length(0.005, 0.05)), ch.edge_distance = std::to_string(length(0.0, 0.03));
       ch.balance = std::to_string(in.byte() % 91 - 45);
     }
   }
-  d.width = 40 + in.byte() % 40;
-  d.height = 30 + in.byte() % 40;
+  d.width = 40 + in.byte() % 40, d.height = 30 + in.byte() % 40;
   d.ppi = kind & 32 ? 60 + 100 * fraction(in) : 96.0;
   return d;
 }

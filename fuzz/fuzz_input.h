@@ -50,15 +50,14 @@ class Input {
   std::size_t pos_ = 0;
 };
 
-}  // namespace vantor::fuzz
-
 // A failed invariant: reported, then abort, which the fuzzer records as a
 // crash together with the input.
-#define FUZZ_CHECK(cond, detail)                                                                   \
-  do {                                                                                             \
-    if (!(cond)) {                                                                                 \
-      std::fprintf(stderr, "%s:%d: invariant failed: %s\n  %s\n", __FILE__, __LINE__, #cond,      \
-                   std::string(detail).c_str());                                                   \
-      std::abort();                                                                                \
-    }                                                                                              \
-  } while (0)
+[[noreturn]] inline void invariant_failed(const char* file, int line, const char* cond, const std::string& detail) {
+  std::fprintf(stderr, "%s:%d: invariant failed: %s\n  %s\n", file, line, cond, detail.c_str());
+  std::abort();
+}
+
+}  // namespace vantor::fuzz
+
+// An expression: detail (text) is evaluated only when cond fails.
+#define FUZZ_CHECK(cond, detail) ((cond) ? void() : ::vantor::fuzz::invariant_failed(__FILE__, __LINE__, #cond, detail))

@@ -50,24 +50,18 @@ inline float special_float(Input& in) {
 // the edges of its slack, a landmark, or anywhere on the turn; either sign.
 inline float angle(Input& in) {
   constexpr double kTwoPi = 2 * std::numbers::pi;
+  constexpr float kPi = std::numbers::pi_v<float>;
+  static constexpr double kOffsets[] = {0, 1e-7, -1e-7, 1.7e-7, 2e-6, -2e-6, 3.99e-6, 4e-6,
+                                        -4e-6, 4.01e-6, -4.01e-6, 4.5e-6, -4.5e-6, 1e-5, -1e-5, 1e-3};
+  static constexpr float kAngles[] = {0.0f, 6.2831855f, kPi, kPi / 2, 3 * kPi / 2, kPi / 4, 0.001f, 1e-7f, 1e-30f,
+                                      std::numeric_limits<float>::denorm_min()};
   const std::uint8_t kind = in.byte();
   const float sign = kind & 0x80 ? -1.0f : 1.0f;
   switch (kind % 8) {
-    case 0:
-      return in.raw<float>();
-    case 1:
-      return special_float(in);
-    case 2: {
-      static constexpr double kOffsets[] = {0, 1e-7, -1e-7, 1.7e-7, 2e-6, -2e-6, 3.99e-6, 4e-6,
-                                            -4e-6, 4.01e-6, -4.01e-6, 4.5e-6, -4.5e-6, 1e-5, -1e-5, 1e-3};
-      return sign * static_cast<float>(kTwoPi + kOffsets[in.byte() % std::size(kOffsets)]);
-    }
-    case 3: {
-      static constexpr float kAngles[] = {0.0f, 6.2831855f, std::numbers::pi_v<float>, std::numbers::pi_v<float> / 2,
-                                          3 * std::numbers::pi_v<float> / 2, std::numbers::pi_v<float> / 4, 0.001f,
-                                          1e-7f, 1e-30f, std::numeric_limits<float>::denorm_min()};
-      return sign * kAngles[in.byte() % std::size(kAngles)];
-    }
+    case 0: return in.raw<float>();
+    case 1: return special_float(in);
+    case 2: return sign * static_cast<float>(kTwoPi + kOffsets[in.byte() % std::size(kOffsets)]);
+    case 3: return sign * kAngles[in.byte() % std::size(kAngles)];
   }
   return sign * static_cast<float>(in.raw<std::uint16_t>() / 65535.0 * kTwoPi);
 }
@@ -104,8 +98,7 @@ class SurfaceProgram {
     for (int k = 0; k < 64 && !in_.empty() && error_.empty(); ++k) step();
     if (error_.empty()) read_point();
     const std::uint8_t* p = surface_.data();
-    const std::size_t n = static_cast<std::size_t>(surface_.width()) * surface_.height();
-    if (error_.empty() && std::any_of(p, p + n, [](std::uint8_t v) { return v != 0x00 && v != 0xFF; }))
+    if (error_.empty() && std::any_of(p, p + surface_.width() * surface_.height(), [](auto v) { return v != 0 && v != 0xFF; }))
       error_ = "a pixel is neither black nor white";
     if (error_.empty()) return "";
     return error_ + " [" + std::to_string(surface_.width()) + " x " + std::to_string(surface_.height()) + " at " +
@@ -115,8 +108,7 @@ class SurfaceProgram {
  private:
   static std::string fmt(double v) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.9g", v);
-    return buffer;
+    return std::string(buffer, std::snprintf(buffer, sizeof buffer, "%.9g", v));
   }
 
   static Surface make_surface(Input& in, double& ppi) {
@@ -151,10 +143,15 @@ class SurfaceProgram {
     if (error_.empty()) error_ = call_ + ": " + what;
   }
 
-  // Pixel coordinates from 2^52 on are beyond the window's exactness.
-  void note(std::initializer_list<double> pixels) {
-    for (double v : pixels)
-      if (!(std::fabs(v) < 4503599627370496.0)) window_exact_ = false;
+  // The call's text, for the report; coordinates in the current unit, of
+  // which pixels from 2^52 on are beyond the window's exactness.
+  void describe(const std::string& name, std::initializer_list<float> values, int coordinates) {
+    call_ = name + "(";
+    for (float v : values) {
+      call_ += (call_.back() == '(' ? "" : ", ") + fmt(v);
+      if (coordinates-- > 0 && !(std::fabs(v * surface_.pixels_per_unit()) < 4503599627370496.0)) window_exact_ = false;
+    }
+    call_ += ")";
   }
 
   void compare_reference() {
@@ -171,40 +168,31 @@ class SurfaceProgram {
       for (int j = 0; j < window_->height(); ++j)
         for (int i = 0; i < window_->width(); ++i)
           if (window_->pixel(i, j) != surface_.pixel(left_ + i, top_ + j))
-            return fail("window pixel (" + std::to_string(i) + ", " + std::to_string(j) + ") at (" +
-                        std::to_string(left_) + ", " + std::to_string(top_) + ") differs from the canvas");
+            return fail("window pixel (" + std::to_string(i) + ", " + std::to_string(j) + ") differs from the canvas");
     compare_reference();
   }
 
-  void checkpoint() {
-    if (!batch_) compare_reference();
-  }
-
+  // A call made alike on the surface, the window and the reference; in
+  // batch mode the pixels are read only at a read point.
   template <class Draw, class Reference>
   void issue(const Draw& draw, const Reference& reference) {
     const bool accepted = draw(surface_);
     if (window_ && draw(*window_) != accepted) return fail("the window disagrees on refusal");
     if (reference_ && reference(*reference_) != accepted)
       return fail(accepted ? "accepted; the reference refuses it" : "refused; the reference draws it");
-    checkpoint();
+    if (!batch_) compare_reference();
   }
 
   // overload: 0 circle(x, y, r), 1 with a colour, 2 with angles too.
   void circle(int overload, float x, float y, float r, Colour c, float a1, float a2) {
-    call_ = "circle(" + fmt(x) + ", " + fmt(y) + ", " + fmt(r) + (c == Colour::White ? ", white" : ", black") +
-            (overload == 2 ? ", " + fmt(a1) + ", " + fmt(a2) : "") + ")" +
-            (surface_.fill_style() == FillStyle::Solid ? " solid " : " unfilled ") +
-            (surface_.fill_colour() == Colour::White ? "white" : "black");
+    const std::string name = c == Colour::White ? "white circle" : "circle";
+    overload == 2 ? describe(name, {x, y, r, a1, a2}, 3) : describe(name, {x, y, r}, 3);
     cx_ = x, cy_ = y;
-    const double u = surface_.pixels_per_unit();
-    note({x * u, y * u, r * u});
     issue(
         [&](Surface& s) {
           return overload == 0 ? s.circle(x, y, r) : overload == 1 ? s.circle(x, y, r, c) : s.circle(x, y, r, c, a1, a2);
         },
-        [&](test::ReferenceRaster& ref) {
-          return overload == 2 ? ref.circle(x, y, r, c, a1, a2) : ref.circle(x, y, r, c);
-        });
+        [&](test::ReferenceRaster& ref) { return overload == 2 ? ref.circle(x, y, r, c, a1, a2) : ref.circle(x, y, r, c); });
   }
 
   void circle_call(int overload) {
@@ -218,9 +206,7 @@ class SurfaceProgram {
     const float x1 = coordinate(surface_.width(), cx_), y1 = coordinate(surface_.height(), cy_);
     const float x2 = coordinate(surface_.width(), cx_), y2 = coordinate(surface_.height(), cy_);
     const Colour c = with_colour ? colour(in_) : Colour::Black;
-    call_ = "line(" + fmt(x1) + ", " + fmt(y1) + ", " + fmt(x2) + ", " + fmt(y2) + ")";
-    const double u = surface_.pixels_per_unit();
-    note({x1 * u, y1 * u, x2 * u, y2 * u});
+    describe("line", {x1, y1, x2, y2}, 4);
     issue([&](Surface& s) { return with_colour ? s.line(x1, y1, x2, y2, c) : s.line(x1, y1, x2, y2); },
           [&](test::ReferenceRaster& ref) { return ref.line(x1, y1, x2, y2, c); });
   }
@@ -230,19 +216,9 @@ class SurfaceProgram {
     const float x = coordinate(surface_.width(), cx_), y = coordinate(surface_.height(), cy_);
     const int buttons = touch ? in_.byte() % 8 : 0;
     const Colour c = touch ? (buttons == 2 ? Colour::White : Colour::Black) : colour(in_);
-    call_ = (touch ? "touch_up(" + std::to_string(buttons) + ", " : std::string("pset(")) + fmt(x) + ", " + fmt(y) + ")";
-    issue(
-        [&](Surface& s) {
-          if (touch)
-            touch_up(s, buttons, x, y);
-          else
-            s.pset(x, y, c);
-          return true;
-        },
-        [&](test::ReferenceRaster& ref) {
-          if (!touch || buttons == 1 || buttons == 2) ref.pset(x, y, c);
-          return true;
-        });
+    describe(touch ? "touch_up " + std::to_string(buttons) : "pset", {x, y}, 0);
+    issue([&](Surface& s) { return (touch ? touch_up(s, buttons, x, y) : s.pset(x, y, c)), true; },
+          [&](test::ReferenceRaster& ref) { return (!touch || buttons == 1 || buttons == 2 ? ref.pset(x, y, c) : void()), true; });
   }
 
   void fill(FillStyle style, Colour c) {
@@ -278,40 +254,29 @@ class SurfaceProgram {
 
   void cls_all() {
     call_ = "cls";
-    surface_.cls();
+    surface_.cls(), window_exact_ = true;
     if (window_) window_->cls();
     if (reference_) reference_->cls();
-    window_exact_ = true;
-    checkpoint();
+    if (!batch_) compare_reference();
   }
 
   void step() {
     const std::uint8_t op = in_.byte();
     switch (op % 16) {
       case 0: {
-        const std::uint8_t b = in_.byte();
-        if (reference_) break;  // the reference keeps one unit
-        surface_.set_scale_mode(scale_mode(b));
-        if (window_) window_->set_scale_mode(scale_mode(b));
-        break;
+        const ScaleMode mode = scale_mode(in_.byte());
+        if (reference_) return;  // the reference keeps one unit
+        surface_.set_scale_mode(mode);
+        if (window_) window_->set_scale_mode(mode);
+        return;
       }
-      case 1:
-        return fill(surface_.fill_style(), colour(in_));
-      case 2:
-        return fill(in_.byte() & 1 ? FillStyle::Solid : FillStyle::Transparent, surface_.fill_colour());
-      case 3:
-        return track();
-      case 4:
-        return cls_all();
-      case 5:
-      case 6:
-        return circle_call(op % 16 - 5);
-      case 11:
-      case 12:
-        return line_call(op % 16 == 12);
-      case 13:
-      case 14:
-        return point_call(op % 16 == 14);
+      case 1: return fill(surface_.fill_style(), colour(in_));
+      case 2: return fill(in_.byte() & 1 ? FillStyle::Solid : FillStyle::Transparent, surface_.fill_colour());
+      case 3: return track();
+      case 4: return cls_all();
+      case 5: case 6: return circle_call(op % 16 - 5);
+      case 11: case 12: return line_call(op % 16 == 12);
+      case 13: case 14: return point_call(op % 16 == 14);
       case 15:
         if (in_.byte() % 2 == 0 || !window_) return read_point();
         // The window moves; its pixels are stale until the cls that follows.
@@ -319,8 +284,7 @@ class SurfaceProgram {
         top_ = in_.byte() % (surface_.height() - window_->height() + 1);
         window_->move_window(left_, top_);
         return cls_all();
-      default:
-        return circle_call(2);
+      default: return circle_call(2);
     }
   }
 

@@ -4,13 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <numbers>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "absolute/absolute_design.h"
+#include "absolute/absolute_fields.h"
 #include "absolute/absolute_renderer.h"
+#include "entries.h"
 #include "export/code_table.h"
 
 using namespace vantor;
@@ -59,65 +61,87 @@ double auto_middle(const AbsoluteDesign& d, int t) {
 }  // namespace
 
 TEST(AbsoluteDesignTest, EntriesThatCannotBeDrawnAreRefused) {
-  using E = AbsoluteEntries;
   constexpr Message kInvalid = Message::InvalidEntry, kOk = Message::None, kLimit = Message::AbsResolutionTooHigh;
-  const std::string limit = std::to_string(int(kMaxResolutionExp));
-  const std::tuple<const char*, std::function<void(E&)>, Message> cases[] = {
-      {"Res_exp not a number", [](E& e) { e.resolution_exp = "six"; }, kInvalid},
-      {"SL_in not a number, even in Auto", [](E& e) { e.slot_length = "abc"; }, kInvalid},
-      {"CH1_ED not a number in User", [](E& e) { e.edge_mode = AbsEdgeMode::User, e.edge_distance = "abc"; }, kInvalid},
-      {"CH1_ED not read in Auto", [](E& e) { e.edge_distance = "abc"; }, kOk},
-      {"S2 zero", [](E& e) { e.scale_den = "0"; }, kInvalid},
-      {"Res_exp zero in Auto", [](E& e) { e.resolution_exp = "0"; }, kInvalid},
-      {"Res_exp zero in Default", [](E& e) { e.edge_mode = AbsEdgeMode::Default, e.resolution_exp = "0"; }, kOk},
-      {"Res_exp at the limit", [&](E& e) { e.resolution_exp = limit; }, kOk},
-      {"Res_exp just above the limit", [&](E& e) { e.resolution_exp = limit + ".5"; }, kLimit},
-      {"a bad field before the limit", [](E& e) { e.resolution_exp = "40", e.scale_num = "one"; }, kInvalid},
-      {"scale ratio overflows", [](E& e) { e.scale_num = "1e300", e.scale_den = "1e-300"; }, kInvalid},
-      {"rim beyond single precision", [](E& e) { e.encoder_diameter = "1e39"; }, kInvalid},
-      {"tiny Res_exp in Auto makes the slots endless", [](E& e) { e.resolution_exp = "1e-300"; }, kInvalid},
-      {"slot beyond single precision in Default", [](E& e) { e.edge_mode = AbsEdgeMode::Default, e.slot_length = "1e300"; },
-       kInvalid},
-      {"a slot beyond single precision is not used in Auto", [](E& e) { e.slot_length = "1e300"; }, kOk},
+  const std::string limit = "Res_exp=" + std::to_string(int(kMaxResolutionExp));
+  const std::tuple<const char*, std::vector<std::string>, Message> cases[] = {
+      {"Res_exp not a number", {"Res_exp=six"}, kInvalid},
+      {"SL_in not a number, even in Auto", {"SL_in=abc"}, kInvalid},
+      {"CH1_ED not a number in User", {"CH1_ED_U", "CH1_ED=abc"}, kInvalid},
+      {"CH1_ED not read in Auto", {"CH1_ED=abc"}, kOk},
+      {"S2 zero", {"S2=0"}, kInvalid},
+      {"Res_exp zero in Auto", {"Res_exp=0"}, kInvalid},
+      {"Res_exp zero in Default", {"CH1_ED_Def", "Res_exp=0"}, kOk},
+      {"Res_exp at the limit", {limit}, kOk},
+      {"Res_exp just above the limit", {limit + ".5"}, kLimit},
+      {"a bad field before the limit", {"Res_exp=40", "S1=one"}, kInvalid},
+      {"scale ratio overflows", {"S1=1e300", "S2=1e-300"}, kInvalid},
+      {"rim beyond single precision", {"ED=1e39"}, kInvalid},
+      {"tiny Res_exp in Auto makes the slots endless", {"Res_exp=1e-300"}, kInvalid},
+      {"slot beyond single precision in Default", {"CH1_ED_Def", "SL_in=1e300"}, kInvalid},
+      {"a slot beyond single precision is not used in Auto", {"SL_in=1e300"}, kOk},
   };
-  for (const auto& [name, edit, expected] : cases) {
-    E e;
-    edit(e);
+  for (const auto& [name, entries, expected] : cases) {
+    AbsoluteEntries e;
+    ASSERT_EQ(test::enter(absolute_fields(), e, entries), "") << name;
     const auto built = build_absolute_design(e);
     EXPECT_EQ(std::holds_alternative<Message>(built) ? std::get<Message>(built) : kOk, expected) << name;
   }
 }
 
-// Binary: the k-th step of 2 pi / 2^N counter-clockwise from 3 o'clock
-// carries 2^N - 1 - k.  Grey: steps of pi / 2^N; over the first half-turn
-// the reflected Gray sequence m ^ (m >> 1), over the second the same
-// backwards.  Gray over the full turn: step k of 2 pi / 2^N carries
-// k ^ (k >> 1).  The innermost track is the most significant bit, white 1.
+// The code read from the picture at every track's middle radius in the
+// middle of every step.  Binary: the k-th step of 2 pi / 2^N
+// counter-clockwise from 3 o'clock carries 2^N - 1 - k.  Grey: steps of
+// pi / 2^N; over the first half-turn the reflected Gray sequence
+// m ^ (m >> 1), over the second the same backwards.  Gray over the full
+// turn: step k of 2 pi / 2^N carries k ^ (k >> 1).  The innermost track is
+// the most significant bit, white 1.  The code table, read from the
+// geometry of the drawing, holds the picture's codes in the middle of each
+// of its steps, and lists the same sequence from the first code edge at or
+// after 3 o'clock, a run of one code as one step: Grey's turning points at
+// 0 and at half a turn are double steps.
 TEST(AbsoluteRendererTest, DiscReadsTheCodeSequence) {
+  std::vector<std::tuple<CodeType, int, int>> cases = {{CodeType::Binary, 5, 30}, {CodeType::GrayFull, 5, -45}};
   for (CodeType code : {CodeType::Binary, CodeType::Grey, CodeType::GrayFull})
-    for (int n = 1; n <= 8; ++n) {
-      AbsoluteDesign d = design(n, code);
-      d.shaft_diameter = 0.5;  // keeps the innermost track's steps several pixels wide
-      const Drawn disc = draw(d);
-      ASSERT_TRUE(disc.accepted) << n;
-      const auto read = [&](double a) {
-        unsigned code = 0;
-        for (int t = 0; t < n; ++t) code = code << 1 | unsigned(disc.white_at(auto_middle(d, t), a));
-        return code;
-      };
-      const unsigned steps = 1u << n;
-      for (unsigned m = 0; m < steps; ++m) {
-        const unsigned back = steps - 1 - m;
-        if (code == CodeType::Binary) {
-          ASSERT_EQ(read((m + 0.5) * 2 * kPi / steps), back) << "Binary N " << n << " step " << m;
-        } else if (code == CodeType::GrayFull) {
-          ASSERT_EQ(read((m + 0.5) * 2 * kPi / steps), m ^ (m >> 1)) << "Gray N " << n << " step " << m;
-        } else {
-          ASSERT_EQ(read((m + 0.5) * kPi / steps), m ^ (m >> 1)) << "Grey N " << n << " step " << m;
-          ASSERT_EQ(read(kPi + (m + 0.5) * kPi / steps), back ^ (back >> 1)) << "Grey N " << n << " back " << m;
-        }
+    for (int n = 1; n <= 8; ++n) cases.push_back({code, n, 0});  // code, N, balance
+  for (const auto& [code, n, balance] : cases) {
+    SCOPED_TRACE(std::to_string(int(code)) + " N " + std::to_string(n) + " balance " + std::to_string(balance));
+    AbsoluteDesign d = design(n, code, AbsEdgeMode::Auto, balance);
+    d.shaft_diameter = 0.5;  // keeps the innermost track's steps several pixels wide
+    std::vector<Figure> log;
+    Drawn disc{Surface(3000, 3000, 1440), 1440, false};
+    disc.surface.set_recorder(&log);
+    ASSERT_EQ(render_absolute(d, disc.surface).message, Message::None);
+    const CodeTable table = code_table(disc_geometry(log, 1440, Unit::Inch));
+    ASSERT_EQ(table.problem, "");
+    ASSERT_EQ(table.bits, n);
+    for (const CodeStep& s : table.steps) {
+      const double a = (s.start_deg + s.end_deg) / 2 * kPi / 180, width = (s.end_deg - s.start_deg) * kPi / 180;
+      for (int t = 0; t < n; ++t) {  // bit t: track t + 1 from the rim
+        const double r = auto_middle(d, n - 1 - t);
+        if (width * r * 1440 < 4) continue;  // the slots' outlines stray half a pixel
+        ASSERT_EQ(disc.white_at(r, a), bool(s.code >> t & 1)) << "step at " << s.start_deg << " deg, track " << t + 1;
       }
     }
+    if (balance != 0) continue;
+    const bool grey = code == CodeType::Grey;
+    const unsigned steps = 1u << n;
+    std::vector<unsigned long> runs, codes;
+    for (unsigned m = 0; m < (grey ? 2 * steps : steps); ++m) {
+      const unsigned k = m < steps ? m : 2 * steps - 1 - m;
+      const unsigned long expected = code == CodeType::Binary ? steps - 1 - k : k ^ (k >> 1);
+      unsigned long read = 0;
+      for (int t = 0; t < n; ++t) read = read << 1 | unsigned(disc.white_at(auto_middle(d, t), (m + 0.5) * (grey ? kPi : 2 * kPi) / steps));
+      ASSERT_EQ(read, expected) << "step " << m;
+      if (runs.empty() || runs.back() != expected) runs.push_back(expected);
+    }
+    if (runs.size() > 1 && runs.front() == runs.back()) runs.erase(runs.begin());  // the run through 3 o'clock comes last
+    for (const CodeStep& s : table.steps) codes.push_back(s.code);
+    EXPECT_EQ(codes, runs);
+    const bool turns = grey && n > 1;  // one bit reads alike both ways
+    EXPECT_EQ(table.repeated == 0, !turns);
+    EXPECT_EQ(table.back_and_forth, turns);
+    for (std::size_t k = 0; k < table.steps.size() && !turns; ++k) EXPECT_EQ(table.steps[k].position, long(k));
+  }
 }
 
 // Lengths scaled by S1 / S2.  The outermost track ends a gap below the rim:
@@ -200,54 +224,4 @@ TEST(AbsoluteRendererTest, FractionalAndExcessiveResolutions) {
   }
   Surface corner = Surface::window_of(400, 400, 96, 0, 0, 1, 1);
   EXPECT_EQ(render_absolute(design(kMaxResolutionExp + 1, CodeType::Grey), corner).message, Message::None);
-}
-
-// The code table, read from the geometry of the drawing, against the
-// picture at every track's middle radius in the middle of every step, and
-// the sequence each code type must give.
-TEST(AbsoluteCodeTable, FollowsThePictureAndTheCode) {
-  const std::tuple<CodeType, int, int> cases[] = {  // code, N, balance
-      {CodeType::Binary, 4, 0},   {CodeType::Binary, 7, 0},   {CodeType::Grey, 4, 0},
-      {CodeType::Grey, 6, 0},     {CodeType::GrayFull, 4, 0}, {CodeType::GrayFull, 8, 0},
-      {CodeType::Binary, 5, 30},  {CodeType::GrayFull, 5, -45}};
-  for (const auto& [code, n, balance] : cases) {
-    SCOPED_TRACE(std::to_string(int(code)) + " N " + std::to_string(n) + " balance " + std::to_string(balance));
-    AbsoluteDesign d = design(n, code, AbsEdgeMode::Auto, balance);
-    d.shaft_diameter = 0.5;
-    std::vector<Figure> log;
-    Drawn disc{Surface(3000, 3000, 1440), 1440, false};
-    disc.surface.set_recorder(&log);
-    ASSERT_EQ(render_absolute(d, disc.surface).message, Message::None);
-    const CodeTable table = code_table(disc_geometry(log, 1440, Unit::Inch));
-    ASSERT_EQ(table.problem, "");
-    ASSERT_EQ(table.bits, n);
-    for (const CodeStep& s : table.steps) {
-      const double a = (s.start_deg + s.end_deg) / 2 * kPi / 180, width = (s.end_deg - s.start_deg) * kPi / 180;
-      for (int t = 0; t < n; ++t) {  // bit t: track t + 1 from the rim
-        const double r = auto_middle(d, n - 1 - t);
-        if (width * r * 1440 < 4) continue;  // the slots' outlines stray half a pixel
-        ASSERT_EQ(disc.white_at(r, a), bool(s.code >> t & 1)) << "step at " << s.start_deg << " deg, track " << t + 1;
-      }
-    }
-    if (balance != 0) continue;
-    const unsigned steps = 1u << n;
-    std::vector<unsigned long> codes;
-    for (const CodeStep& s : table.steps) codes.push_back(s.code);
-    std::vector<unsigned long> expected;
-    if (code == CodeType::Binary)
-      for (unsigned k = 0; k < steps; ++k) expected.push_back(steps - 1 - k);
-    if (code == CodeType::GrayFull)
-      for (unsigned k = 0; k < steps; ++k) expected.push_back(k ^ (k >> 1));
-    if (code == CodeType::Grey) {
-      // Forward from step 1, back to step 1: the turning points at 0 and
-      // at half a turn are double steps.
-      for (unsigned k = 1; k < steps; ++k) expected.push_back(k ^ (k >> 1));
-      for (unsigned k = steps - 1; k-- > 0;) expected.push_back(k ^ (k >> 1));
-    }
-    EXPECT_EQ(codes, expected);
-    EXPECT_EQ(table.repeated == 0, code != CodeType::Grey);
-    EXPECT_EQ(table.back_and_forth, code == CodeType::Grey);
-    for (std::size_t k = 0; k < table.steps.size(); ++k)
-      if (code != CodeType::Grey) EXPECT_EQ(table.steps[k].position, long(k));
-  }
 }

@@ -5,24 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "absolute/absolute_fields.h"
-#include "incremental/incremental_fields.h"
+#include "entries.h"
 
 namespace vantor {
 namespace {
 
-// "NAME=TEXT" or a bare "NAME"; the reason of a refusal, or "".
-template <class Values>
-std::string enter(const ControlTable<Values>& table, Values& values, const std::vector<std::string>& args) {
-  std::vector<ControlEntry> entries;
-  for (const std::string& a : args) {
-    const std::size_t eq = a.find('=');
-    entries.push_back(eq == std::string::npos ? ControlEntry{a, std::nullopt} : ControlEntry{a.substr(0, eq), a.substr(eq + 1)});
-  }
-  return enter_controls(table, values, std::span<const ControlEntry>(entries)).value_or("");
-}
+using test::enter;
 
 TEST(ControlFields, BalanceBoxAndBarAsTheWindowLeavesThem) {
   const std::tuple<std::vector<std::string>, int, std::string, int> cases[] = {  // channel, box, bar

@@ -8,10 +8,11 @@
 
 #include <array>
 #include <cmath>
-#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
+
+#include "entries.h"
 
 namespace vantor {
 namespace {
@@ -33,16 +34,15 @@ struct Geometry {
 // track has slot 0 only.  `at` paints in the order of the drawing.
 class DiscModel {
  public:
-  DiscModel(const Geometry& g, const IncrementalDesign& design, double n, std::array<double, 3> balance, double outline)
-      : g_(g), outline_(outline) {
-    const double p = kPi / n, count = n >= 1.5 ? std::floor(n - 0.5) + 1 : 1;
+  DiscModel(const Geometry& g, const IncrementalDesign& design, double outline) : g_(g), outline_(outline) {
+    const double n = std::stod(design.resolution), p = kPi / n, count = n >= 1.5 ? std::floor(n - 0.5) + 1 : 1;
     double phase = 0;
     for (int c = 0; c < 3; ++c) {
       const ChannelTrack& ch = design.channels[c];
       on_[c] = ch.on;
       if (ch.type != ChannelType::Index) phase = ch.type == ChannelType::B ? p / 2 : 0;
       for (int j = 0; j < (ch.type == ChannelType::Index ? 1 : count); ++j)
-        slots_[c].push_back({(j == 0 ? 0.001 : 2 * j * p) + phase, (2 * j + 1 + balance[c] / 90) * p + phase});
+        slots_[c].push_back({(j == 0 ? 0.001 : 2 * j * p) + phase, (2 * j + 1 + std::stod(ch.balance) / 90) * p + phase});
     }
   }
 
@@ -72,45 +72,14 @@ class DiscModel {
   std::array<std::vector<Ring>, 3> slots_;  // angles
 };
 
-using Edit = std::function<void(IncrementalDesign&)>;
-template <class... E>
-Edit all(E... edits) {
-  return [=](IncrementalDesign& d) { (edits(d), ...); };
-}
-Edit text(std::string IncrementalDesign::*field, const char* value) {
-  return [=](IncrementalDesign& d) { d.*field = value; };
-}
-Edit user_edge(int n, const char* distance) {
-  return [=](IncrementalDesign& d) { d.channels[n].edge_mode = IncEdgeMode::User, d.channels[n].edge_distance = distance; };
-}
-Edit slot_lengths(const char* l1, const char* l2, const char* l3) {
-  return [=](IncrementalDesign& d) {
-    d.channels[0].slot_length = l1, d.channels[1].slot_length = l2, d.channels[2].slot_length = l3;
-  };
-}
-Edit off(int n) {
-  return [=](IncrementalDesign& d) { d.channels[n].on = false; };
-}
-Edit types(ChannelType a, ChannelType b) {
-  return [=](IncrementalDesign& d) { d.channels[0].type = a, d.channels[1].type = b; };
-}
-IncrementalDesign edited(const Edit& edit) {
-  IncrementalDesign d = IncrementalDesign::defaults();
-  return edit(d), d;
-}
-const Edit kAsDesigned = [](IncrementalDesign&) {};
-constexpr auto kRes = &IncrementalDesign::resolution, kS1 = &IncrementalDesign::scale_num,
-               kS2 = &IncrementalDesign::scale_den, kED = &IncrementalDesign::encoder_diameter,
-               kDD = &IncrementalDesign::shaft_diameter;
-constexpr ChannelType kA = ChannelType::A, kB = ChannelType::B, kIndex = ChannelType::Index;
+using Entries = std::vector<std::string>;  // control entries, entries.h
+using test::incremental;
 
 struct GeometryCase {
   const char* name;
-  Edit edit;
+  Entries entries;
   Geometry expected;  // worked out by hand from the design's numbers
   const char* zoom_diam = "2";
-  double n = 16;
-  std::array<double, 3> balance = {0, 0, 0};
   double ppi = 600;
 };
 
@@ -119,31 +88,30 @@ struct GeometryCase {
 const Geometry kDefault{1.0, 0.09375, {{{0.75, 0.875}, {0.5, 0.625}, {0.25, 0.375}}}};
 
 const GeometryCase kGeometryCases[] = {
-    {"design_time", kAsDesigned, kDefault},
-    {"zoom_200", [](IncrementalDesign& d) { d.zoom = 200; }, {2.0, 0.1875, {{{1.5, 1.75}, {1.0, 1.25}, {0.5, 0.75}}}}, "4"},
-    {"scale_1_to_2", text(kS2, "2"), {0.5, 0.046875, {{{0.375, 0.4375}, {0.25, 0.3125}, {0.125, 0.1875}}}}, "1"},
+    {"design_time", {}, kDefault},
+    {"zoom_200", {"ZoomCTRL=200"}, {2.0, 0.1875, {{{1.5, 1.75}, {1.0, 1.25}, {0.5, 0.75}}}}, "4"},
+    {"scale_1_to_2", {"S2=2"}, {0.5, 0.046875, {{{0.375, 0.4375}, {0.25, 0.3125}, {0.125, 0.1875}}}}, "1"},
     // 2 mm across; a dense raster so the 0.125 mm tracks are 12 pixels wide.
-    {"millimetres", [](IncrementalDesign& d) { d.unit = Unit::Millimetre; }, kDefault, "2", 16, {0, 0, 0}, 2400},
-    {"channel_1_and_3_off", all(off(0), off(2)), kDefault},
-    {"balance_45_on_B_minus_45_on_A", [](IncrementalDesign& d) { d.channels[0].balance = "-45", d.channels[1].balance = "45"; },
-     kDefault, "2", 16, {-45, 45, 0}},
-    {"resolution_1", text(kRes, "1"), kDefault, "2", 1},
+    {"millimetres", {"Unit_mm"}, kDefault, "2", 2400},
+    {"channel_1_and_3_off", {"CH1_on=0", "CH3_on=0"}, kDefault},
+    {"balance_45_on_B_minus_45_on_A", {"bal_1scroll=-45", "bal_2scroll=45"}, kDefault},
+    {"resolution_1", {"RES=1"}, kDefault},
     // The slot loop's rule gives 3 slots for 2.5.
-    {"resolution_2_5", all(text(kRes, "2.5"), types(kA, kA)), kDefault, "2", 2.5},
+    {"resolution_2_5", {"RES=2.5", "CH1_A", "CH2_A"}, kDefault},
     // Slot lengths 0.05, user edge distances 0.65, 0.05, 0.05: T = 0.35, 0.25, 0.15.
     {"user_edge_distances",
-     all(slot_lengths("0.05", "0.05", "0.05"), user_edge(0, "0.65"), user_edge(1, "0.05"), user_edge(2, "0.05")),
+     {"CH1_SL=0.05", "CH2_SL=0.05", "CH3_SL=0.05", "CH1_ED_U", "CH1_ED=0.65", "CH2_ED_U", "CH2_ED=0.05", "CH3_ED_U",
+      "CH3_ED=0.05"},
      {1.0, 0.09375, {{{0.30, 0.35}, {0.20, 0.25}, {0.10, 0.15}}}}},
     // The masks of channels 1 and 2 are drawn when the channel is off,
     // channel 3's is not: with a negative edge distance the mask of channel
     // 2 (off) blackens track 1; channel 3 (off) draws none over track 2.
-    {"mask_of_channel_2_off_covers_track_1", all(user_edge(1, "-0.3"), off(1)),
+    {"mask_of_channel_2_off_covers_track_1", {"CH2_ED_U", "CH2_ED=-0.3", "CH2_on=0"},
      {1.0, 0.09375, {{{0.75, 0.875}, {0.925, 1.05}, {0.675, 0.8}}}}},
-    {"no_mask_of_channel_3_off", all(user_edge(2, "-0.3"), off(2)),
+    {"no_mask_of_channel_3_off", {"CH3_ED_U", "CH3_ED=-0.3", "CH3_on=0"},
      {1.0, 0.09375, {{{0.75, 0.875}, {0.5, 0.625}, {0.675, 0.8}}}}},
-    {"index_on_channel_2_after_B", types(kB, kIndex), kDefault},
     // The phase carries over from a channel that is off.
-    {"index_on_channel_2_after_B_that_is_off", all(off(0), types(kB, kIndex)), kDefault},
+    {"index_on_channel_2_after_B_that_is_off", {"CH1_on=0", "CH1_B", "CH2_I"}, kDefault},
 };
 
 void PrintTo(const GeometryCase& c, std::ostream* os) { *os << c.name; }
@@ -155,14 +123,14 @@ class IncrementalGeometry : public ::testing::TestWithParam<GeometryCase> {};
 // centre differs) or of the centre cross.
 TEST_P(IncrementalGeometry, MatchesTheModelAwayFromEdges) {
   const GeometryCase& c = GetParam();
-  const IncrementalDesign design = edited(c.edit);
+  const IncrementalDesign design = incremental(c.entries);
   const double u = design.unit == Unit::Inch ? c.ppi : c.ppi / 25.4, margin = 2.5;
   const int size = static_cast<int>(std::ceil(2 * c.expected.disc * u)) + 40;
   Surface s(size, size, c.ppi);
   const DrawOutcome outcome = render_incremental(design, Polarity::Normal, s);
   EXPECT_EQ(outcome.message, Message::None);
   EXPECT_EQ(outcome.zoom_diam, c.zoom_diam);
-  const DiscModel model(c.expected, design, c.n, c.balance, 1 / u);
+  const DiscModel model(c.expected, design, 1 / u);
   const double centre = size / 2.0;
   const int stride = std::max(1, size / 260);
   int black = 0, white = 0, wrong = 0;
@@ -196,20 +164,17 @@ INSTANTIATE_TEST_SUITE_P(Designs, IncrementalGeometry, ::testing::ValuesIn(kGeom
 // the channel's mask.
 TEST(IncrementalDrawing, LiteralPoints) {
   constexpr Colour W = Colour::White, B = Colour::Black;
-  const double p = kPi / 16;
-  const std::tuple<const char*, Edit, Message, std::vector<std::tuple<double, double, Colour>>> cases[] = {
-      {"design-time", kAsDesigned, Message::None,
-       {{0.5625, p / 4, B}, {0.5625, p, W}, {0.3125, p, W}, {0.3125, 3 * p, B}, {0.03, 0.0, B}, {0.03, kPi / 2, B}}},
-      {"negative shaft", text(kDD, "-0.1875"), Message::None, {{0.07, 1.0, B}, {0.01, 0.8, B}}},
-      {"resolution 2.5", text(kRes, "2.5"), Message::InvalidEntry,
-       {{0.8125, 0.2 * kPi, W}, {0.5625, 1.2 * kPi, W}, {0.5625, 1.9 * kPi, B}, {0.3, 0.3 * kPi, W}}},
+  const std::tuple<Entries, Message, std::vector<std::tuple<double, double, Colour>>> cases[] = {
+      {{}, Message::None, {{0.03, 0.0, B}, {0.03, kPi / 2, B}}},
+      {{"DD=-0.1875"}, Message::None, {{0.07, 1.0, B}, {0.01, 0.8, B}}},
+      {{"RES=2.5"}, Message::InvalidEntry, {{0.8125, 0.2 * kPi, W}, {0.5625, 1.2 * kPi, W}, {0.5625, 1.9 * kPi, B}, {0.3, 0.3 * kPi, W}}},
   };
-  for (const auto& [name, edit, message, spots] : cases) {
+  for (const auto& [entries, message, spots] : cases) {
     Surface s(1500, 1500, 600);
-    EXPECT_EQ(render_incremental(edited(edit), Polarity::Normal, s).message, message) << name;
+    EXPECT_EQ(render_incremental(incremental(entries), Polarity::Normal, s).message, message);
     for (const auto& [r, t, c] : spots)
       EXPECT_EQ(s.pixel(int(std::floor(750 + r * 600 * std::cos(t))), int(std::floor(750 - r * 600 * std::sin(t)))), c)
-          << name << ": r " << r << " t " << t;
+          << testing::PrintToString(entries) << ": r " << r << " t " << t;
   }
 }
 
@@ -217,19 +182,18 @@ TEST(IncrementalDrawing, LiteralPoints) {
 // apart from the rims of the disc (black in both) and of the shaft hole;
 // outside it both are white.  The zoom plays no part.
 TEST(IncrementalInverse, IsTheNegativeInsideTheDisc) {
-  const std::pair<Edit, double> designs[] = {  // the edit and its S1 / S2
-      {kAsDesigned, 1.0},
-      {[](IncrementalDesign& d) { d.channels[0].balance = "-45", d.channels[2].balance = "12.5", d.resolution = "7"; }, 1.0},
-      {all(user_edge(0, "0.1"), off(2), types(kIndex, kA), text(kS1, "3"), text(kS2, "4"),
-           [](IncrementalDesign& d) { d.zoom = 250; }), 0.75}};
-  for (const auto& [edit, scale] : designs) {
-    const IncrementalDesign design = edited(edit);
+  const std::pair<Entries, double> designs[] = {  // the entries and their S1 / S2
+      {{}, 1.0},
+      {{"bal_1scroll=-45", "bal_3scroll=12.5", "RES=7"}, 1.0},
+      {{"CH1_ED_U", "CH1_ED=0.1", "CH3_on=0", "CH1_I", "CH2_A", "S1=3", "S2=4", "ZoomCTRL=250"}, 0.75}};
+  for (const auto& [entries, scale] : designs) {
+    IncrementalDesign design = incremental(entries);
     Surface normal(700, 700, 300), inverse(700, 700, 300);
-    ASSERT_EQ(render_incremental(edited(all(edit, [](IncrementalDesign& d) { d.zoom = 100; })), Polarity::Normal, normal).message,
-              Message::None);
     const DrawOutcome out = render_incremental(design, Polarity::Inverse, inverse);
     ASSERT_EQ(out.message, Message::None);
     EXPECT_FALSE(out.zoom_diam.has_value());
+    design.zoom = 100;
+    ASSERT_EQ(render_incremental(design, Polarity::Normal, normal).message, Message::None);
     const double rp = static_cast<float>(scale) * 300.0, shaft = static_cast<float>(0.09375 * scale) * 300.0;
     const double cx = static_cast<double>(normal.scale_width() / 2) * 300, cy = static_cast<double>(normal.scale_height() / 2) * 300;
     int inside = 0, wrong = 0;
@@ -251,7 +215,7 @@ TEST(IncrementalInverse, IsTheNegativeInsideTheDisc) {
 
 struct FailureCase {
   const char* name;
-  Edit edit;
+  Entries entries;
   Message message;
   const char* zoom_diam;  // nullptr: not reached
   enum { PreviousImage, OnlyDisc, Cleared, Drawn } surface;
@@ -262,45 +226,43 @@ constexpr Message kNone = Message::None, kInvalid = Message::InvalidEntry, kTooL
 constexpr auto kPrevious = FailureCase::PreviousImage, kDisc = FailureCase::OnlyDisc, kDrawn = FailureCase::Drawn;
 
 const FailureCase kFailures[] = {
-    {"S2_zero", text(kS2, "0"), kInvalid, nullptr, kPrevious},
-    {"S1_letters", text(kS1, "x"), kInvalid, nullptr, kPrevious},
-    {"slot_length_empty", slot_lengths("0.125", "0.125", ""), kInvalid, nullptr, kPrevious},
-    {"diameter_decimal_comma", text(kED, "1,5"), kInvalid, nullptr, kPrevious},
-    {"radius_overflows_double", all(text(kED, "1e300"), text(kS1, "1e300")), kInvalid, nullptr, kPrevious},
+    {"S2_zero", {"S2=0"}, kInvalid, nullptr, kPrevious},
+    {"S1_letters", {"S1=x"}, kInvalid, nullptr, kPrevious},
+    {"slot_length_empty", {"CH3_SL="}, kInvalid, nullptr, kPrevious},
+    {"diameter_decimal_comma", {"ED=1,5"}, kInvalid, nullptr, kPrevious},
+    {"radius_overflows_double", {"ED=1e300", "S1=1e300"}, kInvalid, nullptr, kPrevious},
     // zoom_diam is written, then the radius does not survive the hand-over
     // in single precision: the surface has just been cleared.
-    {"radius_beyond_single_precision", text(kED, "1e300"), kInvalid, "1E+300", FailureCase::Cleared},
-    {"resolution_letters", text(kRes, "abc"), kInvalid, "2", kDisc},
-    {"resolution_zero", text(kRes, "0"), kInvalid, "2", kDisc},
-    {"user_edge_distance_letters", user_edge(1, "0.1."), kInvalid, "2", kDisc},
-    {"balance_letters", [](IncrementalDesign& d) { d.channels[2].balance = "ten"; }, kInvalid, "2", kDisc},
-    {"slot_lengths_0_5", slot_lengths("0.5", "0.5", "0.5"), kTooLong, "2", kDisc},
+    {"radius_beyond_single_precision", {"ED=1e300"}, kInvalid, "1E+300", FailureCase::Cleared},
+    {"resolution_letters", {"RES=abc"}, kInvalid, "2", kDisc},
+    {"resolution_zero", {"RES=0"}, kInvalid, "2", kDisc},
+    {"user_edge_distance_letters", {"CH2_ED_U", "CH2_ED=0.1."}, kInvalid, "2", kDisc},
+    {"balance_letters", {"bal_3scroll=ten"}, kInvalid, "2", kDisc},
+    {"slot_lengths_0_5", {"CH1_SL=0.5", "CH2_SL=0.5", "CH3_SL=0.5"}, kTooLong, "2", kDisc},
     // Regression: the sum the check once added (tracks' radii and slot
     // lengths, 1.5 here) passed this design although track 3 reaches 1 in
     // past the centre.
-    {"regression_fit_slot_lengths_0_25_0_25_0_5", slot_lengths("0.25", "0.25", "0.5"), kTooLong, "2", kDisc},
+    {"regression_fit_slot_lengths_0_25_0_25_0_5", {"CH1_SL=0.25", "CH2_SL=0.25", "CH3_SL=0.5"}, kTooLong, "2", kDisc},
     // Regression: the check once looked at track 3 only, which a negative
     // edge distance moved outwards while track 2 ran past the centre.
-    {"regression_fit_every_track", all(slot_lengths("0.125", "1", "0.125"), user_edge(2, "-1.8")), kTooLong, "2", kDisc},
-    {"fit_before_resolution", all(slot_lengths("0.5", "0.5", "0.5"), text(kRes, "abc")), kTooLong, "2", kDisc},
+    {"regression_fit_every_track", {"CH2_SL=1", "CH3_ED_U", "CH3_ED=-1.8"}, kTooLong, "2", kDisc},
+    {"fit_before_resolution", {"CH1_SL=0.5", "CH2_SL=0.5", "CH3_SL=0.5", "RES=abc"}, kTooLong, "2", kDisc},
     // Regression: a resolution in the millions drew for minutes.
-    {"regression_resolution_1e9", text(kRes, "1e9"), kTooHigh, "2", kDisc},
-    {"resolution_200000_5", text(kRes, "200000.5"), kTooHigh, "2", kDisc},
+    {"regression_resolution_1e9", {"RES=1e9"}, kTooHigh, "2", kDisc},
+    {"resolution_200000_5", {"RES=200000.5"}, kTooHigh, "2", kDisc},
     // Designs that draw without a message though not every figure shows.
-    {"track_3_inner_edge_at_the_centre", all(slot_lengths("0.25", "0.25", "0.25"), user_edge(1, "0"), user_edge(2, "0")),
-     kNone, "2", kDrawn},
-    {"negative_resolution", text(kRes, "-3"), kNone, "2", kDrawn},
-    {"shaft_larger_than_the_disc", text(kDD, "3"), kNone, "2", kDrawn},
-    {"tiny_values", all(text(kED, "1e-300"), slot_lengths("1e-310", "0", "0")), kNone, "2", kDrawn},
+    {"track_3_inner_edge_at_the_centre",
+     {"CH1_SL=0.25", "CH2_SL=0.25", "CH3_SL=0.25", "CH2_ED_U", "CH2_ED=0", "CH3_ED_U", "CH3_ED=0"}, kNone, "2", kDrawn},
+    {"negative_resolution", {"RES=-3"}, kNone, "2", kDrawn},
+    {"shaft_larger_than_the_disc", {"DD=3"}, kNone, "2", kDrawn},
+    {"tiny_values", {"ED=1e-300", "CH1_SL=1e-310", "CH2_SL=0", "CH3_SL=0"}, kNone, "2", kDrawn},
     // Channel 3's radius is beyond single precision, but it is off.
-    {"channel_3_off_far_outside", all(user_edge(2, "-1e300"), off(2)), kNone, "2", kDrawn},
-    {"greatest_resolution", text(kRes, "200000"), kNone, "2", kDrawn},
+    {"channel_3_off_far_outside", {"CH3_ED_U", "CH3_ED=-1e300", "CH3_on=0"}, kNone, "2", kDrawn},
+    {"greatest_resolution", {"RES=200000"}, kNone, "2", kDrawn},
     // Regression: the resolution bound once refused designs that draw no
     // slot loop.
-    {"regression_resolution_1e6_every_channel_off", all(text(kRes, "1000000"), off(0), off(1), off(2)), kNone, "2", kDrawn},
-    {"regression_resolution_1e6_three_index_channels",
-     all(text(kRes, "1000000"), types(kIndex, kIndex), [](IncrementalDesign& d) { d.channels[2].type = kIndex; }), kNone,
-     "2", kDrawn},
+    {"regression_resolution_1e6_every_channel_off", {"RES=1000000", "CH1_on=0", "CH2_on=0", "CH3_on=0"}, kNone, "2", kDrawn},
+    {"regression_resolution_1e6_three_index_channels", {"RES=1000000", "CH1_I", "CH2_I", "CH3_I"}, kNone, "2", kDrawn},
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
@@ -313,11 +275,9 @@ TEST_P(IncrementalFailure, LeavesWhatTheFailingStepFound) {
     SCOPED_TRACE(polarity == Polarity::Normal ? "normal" : "inverse");
     // A previous drawing in millimetres; the design is in inches.
     Surface surface(400, 400, 150);
-    ASSERT_EQ(render_incremental(edited(all([](IncrementalDesign& d) { d.unit = Unit::Millimetre; }, text(kED, "50"))),
-                                 Polarity::Normal, surface).message,
-              Message::None);
+    ASSERT_EQ(render_incremental(incremental({"Unit_mm", "ED=50"}), Polarity::Normal, surface).message, Message::None);
     const Surface before = surface;
-    const DrawOutcome out = render_incremental(edited(c.edit), polarity, surface);
+    const DrawOutcome out = render_incremental(incremental(c.entries), polarity, surface);
     EXPECT_EQ(out.message, c.message);
     const bool written = polarity == Polarity::Normal && c.zoom_diam;
     EXPECT_EQ(out.zoom_diam.has_value(), written);
