@@ -49,21 +49,17 @@ Artwork artwork(const RenderRequest& req) {
 }
 
 // Runs the program on `input` written to a file, with that file's path for
-// "@IN" and a path beside it for "@OUT"; the exit status (-1: not run),
-// standard output and error in `log` and the bytes left at "@OUT" in
-// `result`.
-int run_on(const std::string& input, const std::string& program, const std::vector<std::string>& args,
-           std::string* log, std::string* result = nullptr) {
+// "@IN" and a path beside it for "@OUT"; `out` is what it left at "@OUT",
+// or its standard output when it left nothing there.
+test::Run run_on(const std::string& input, const std::string& program, const std::vector<std::string>& args) {
   QTemporaryDir dir;
   const QString in = dir.filePath(QStringLiteral("in")), out = dir.filePath(QStringLiteral("out"));
-  if (!test::write_file(in, QByteArray::fromStdString(input))) return -1;
   QStringList a;
   for (const std::string& s : args) a << (s == "@IN" ? in : s == "@OUT" ? out : QString::fromStdString(s));
-  const test::Run r = test::run(QString::fromStdString(program), a);
-  *log = (r.out + r.err).toStdString();
-  const QString produced = QFile::exists(out) ? out : out + QStringLiteral(".pgm");  // pdftoppm adds its extension
-  if (result) *result = test::file_bytes(produced).toStdString();
-  return r.status;
+  test::Run r = test::write_file(in, QByteArray::fromStdString(input)) ? test::run(QString::fromStdString(program), a) : test::Run{};
+  for (const QString& produced : {out, out + QStringLiteral(".pgm")})  // pdftoppm adds its extension
+    if (QFile::exists(produced)) r.out = test::file_bytes(produced);
+  return r;
 }
 
 // `theirs` (black below 128) matches `ours` at every pixel whose
@@ -85,13 +81,23 @@ void expect_same_inner_pixels(const QImage& ours, const std::optional<QImage>& t
   EXPECT_GT(checked, ours.width() * ours.height() / 4);
 }
 
-// Incremental and absolute, normal and inverse, inch and mm, crop and whole.
-struct Design {
+// A design drawn by the command: incremental and absolute, normal and
+// inverse, inch and mm, crop and whole.  Or figures that the designs draw
+// only in some places or never, on a 2 x 2 in canvas at 120 dpi in `unit`.
+struct Row {
   const char* name;
   std::vector<std::string> words;
-  int slot_outlines;  // of all tracks
+  int slot_outlines = 0;  // of all tracks, in the DXF file
+  Unit unit = Unit::Inch;
+  void (*draw)(Surface&) = nullptr;
+  // When >= 0, also checked at five times the density: the subpixel at each
+  // pixel's centre is dark exactly when the pixel is, but for at most this
+  // share of the edge pixels, grey there (centre within a tenth of a pixel of
+  // an edge).  0: all pixel squares (axis lines, points), so that SVG and
+  // PDF match at every subpixel (Gerber's strokes have round ends).
+  double grey_share = -1;
 };
-const Design kDesigns[] = {
+const Row kDesigns[] = {
     {"IncrementalDefault", {"incremental", "--dpi", "300", "--crop"}, 33},
     {"IncrementalInverse", {"incremental", "--inverse", "RES=50", "--dpi", "300", "--crop"}, 101},
     {"AbsoluteGray", {"absolute", "Res_exp=8", "--dpi", "500", "--crop"}, 255},
@@ -106,21 +112,8 @@ void solid(Surface& s, Colour c) {
   s.set_fill_colour(c);
 }
 
-// Figures that the designs draw only in some places or never, on a 2 x 2 in
-// canvas at 120 dpi in the set's unit.
-struct FigureSet {
-  const char* name;
-  Unit unit;
-  void (*draw)(Surface&);
-  // When >= 0, also checked at five times the density: the subpixel at each
-  // pixel's centre is dark exactly when the pixel is, but for at most this
-  // share of the edge pixels, grey there (centre within a tenth of a pixel of
-  // an edge).  0: all pixel squares (axis lines, points), so that SVG and
-  // PDF match at every subpixel (Gerber's strokes have round ends).
-  double grey_share = -1;
-};
-const FigureSet kFigureSets[] = {
-    {"SectorsAndBeyondTheRegion", Unit::Inch,
+const Row kFigureSets[] = {
+    {"SectorsAndBeyondTheRegion", {}, 0, Unit::Inch,
      [](Surface& s) {
        solid(s, Colour::Black);
        (void)s.circle(1.0f, 1.0f, 0.8f);
@@ -142,7 +135,7 @@ const FigureSet kFigureSets[] = {
        (void)s.circle(8.0f, 8.0f, 0.5f);
        (void)s.circle(-1e4f, 1.0f, 100.0f);
      }},
-    {"OutlinesAndAxisRadii", Unit::Inch,
+    {"OutlinesAndAxisRadii", {}, 0, Unit::Inch,
      [](Surface& s) {
        s.cls();
        (void)s.circle(1, 1, 0.95f);
@@ -161,7 +154,7 @@ const FigureSet kFigureSets[] = {
        (void)s.circle(0.454f, 1.554f, 0.3f, Colour::Black, 0.0f, -kPi / 2);
      },
      0.1},
-    {"SlantedLinesAndRadii", Unit::Millimetre,
+    {"SlantedLinesAndRadii", {}, 0, Unit::Millimetre,
      [](Surface& s) {
        s.cls();
        (void)s.circle(25.4f, 25.4f, 15.2f, Colour::Black, 5.5f, -1.0f);
@@ -175,7 +168,7 @@ const FigureSet kFigureSets[] = {
        (void)s.line(34.0f, 13.0f, 42.0f, 15.0f, Colour::White);
        s.pset(38.0f, 16.0f, Colour::White);
      }},
-    {"AxisLinesAndPoints", Unit::Inch,
+    {"AxisLinesAndPoints", {}, 0, Unit::Inch,
      [](Surface& s) {
        s.cls();
        (void)s.line(1, 0.05f, 1, 1.95f);
@@ -210,16 +203,11 @@ std::optional<QImage> render_back(Format f, const Artwork& art, int scale, int m
                                                     std::string("--origin=") + origin + "x" + origin, "-w",
                                                     std::to_string(width) + "x" + std::to_string(height), "-b",
                                                     "#FFFFFF", "-f", "#000000FF", "-o", "@OUT", "@IN"};
-  std::string log, picture;
-  QImage image;
   const std::string file = f == Format::Svg ? svg_file(art) : f == Format::Pdf ? pdf_file(art) : gerber_file(art);
-  if (run_on(file, program, args, &log, &picture) != 0 ||
-      !image.loadFromData(reinterpret_cast<const uchar*>(picture.data()), int(picture.size()))) {
-    ADD_FAILURE() << program << " failed: " << log;
-    return std::nullopt;
-  }
-  if (std::abs(image.width() - width) > 1 || std::abs(image.height() - height) > 1) {
-    ADD_FAILURE() << program << " drew " << image.width() << " x " << image.height();
+  const test::Run r = run_on(file, program, args);
+  const QImage image = QImage::fromData(r.out);
+  if (r.status != 0 || std::abs(image.width() - width) > 1 || std::abs(image.height() - height) > 1) {
+    ADD_FAILURE() << program << " drew " << image.width() << " x " << image.height() << ": " << r.err.toStdString();
     return std::nullopt;
   }
   QImage page(width, height, QImage::Format_RGB32);  // transparent pixels are the white page
@@ -315,12 +303,13 @@ for e in msp.query("POLYLINE"):
 // mark is not in the file: the shaft hole is taken from Vantor's raster.
 std::optional<QImage> dxf_back(const Artwork& art, const QImage& ours, int slot_outlines, bool inverse) {
   const DxfOutcome dxf = dxf_file(art);
-  std::string out, line;
-  if (!dxf.refusal.empty() || run_on(dxf.file, "/usr/bin/python3", {"-c", kReadDxf, "@IN", std::to_string(art.length(0.05))}, &out) != 0) {
-    ADD_FAILURE() << dxf.refusal << out;
+  const test::Run r = run_on(dxf.file, "/usr/bin/python3", {"-c", kReadDxf, "@IN", std::to_string(art.length(0.05))});
+  if (!dxf.refusal.empty() || r.status != 0) {
+    ADD_FAILURE() << dxf.refusal << r.err.toStdString();
     return std::nullopt;
   }
-  std::istringstream lines(out);
+  std::string line;
+  std::istringstream lines(r.out.toStdString());
   std::getline(lines, line);
   EXPECT_EQ(line, art.unit == Unit::Millimetre ? "0 AC1009 4 1" : "0 AC1009 1 0") << "audit errors, version, units";
   std::map<std::string, QPainterPath> layers;
@@ -362,49 +351,33 @@ std::optional<QImage> dxf_back(const Artwork& art, const QImage& ours, int slot_
   return theirs;
 }
 
-template <class Row>
-std::string row_name(const ::testing::TestParamInfo<std::tuple<Row, Format>>& info) {
-  static const char* const kNames[] = {"Svg", "Pdf", "Gerber", "Dxf"};
-  return std::string(std::get<0>(info.param).name) + kNames[int(std::get<1>(info.param))];
-}
+class ReadBack : public ::testing::TestWithParam<std::tuple<Row, Format>> {};
 
-class ReadBackDesign : public ::testing::TestWithParam<std::tuple<Design, Format>> {};
-
-TEST_P(ReadBackDesign, RendersAsVantorsRaster) {
-  const auto& [design, format] = GetParam();
-  const RenderRequest req = request(design.words);
-  const Artwork art = artwork(req);
-  const QImage ours = image_of(test::drawn_region(req));
-  const auto theirs = format == Format::Dxf ? dxf_back(art, ours, design.slot_outlines, req.inverse) : read_back(format, art);
-  expect_same_inner_pixels(ours, theirs);
-}
-
-INSTANTIATE_TEST_SUITE_P(Designs, ReadBackDesign,
-                         ::testing::Combine(::testing::ValuesIn(kDesigns),
-                                            ::testing::Values(Format::Svg, Format::Pdf, Format::Gerber, Format::Dxf)),
-                         row_name<Design>);
-
-class ReadBackFigures : public ::testing::TestWithParam<std::tuple<FigureSet, Format>> {};
-
-TEST_P(ReadBackFigures, RendersAsTheSurface) {
-  const auto& [set, format] = GetParam();
-  Artwork art{.figures = {}, .geometry = {}, .dpi = 120, .canvas_width = 240, .canvas_height = 240, .region = {12, 18, 216, 210}, .unit = set.unit};
-  Surface s = Surface::window_of(240, 240, 120, art.region.left, art.region.top, art.region.width, art.region.height);
-  s.set_recorder(&art.figures);
-  s.set_scale_mode(set.unit == Unit::Millimetre ? ScaleMode::Millimetre : ScaleMode::Inch);
-  set.draw(s);
-  s.set_recorder(nullptr);
-  const QImage ours = image_of(s);
-  const auto theirs = read_back(format, art);
-  expect_same_inner_pixels(ours, theirs);
+TEST_P(ReadBack, RendersAsVantorsRaster) {
+  const auto& [row, format] = GetParam();
+  Artwork art{.figures = {}, .geometry = {}, .dpi = 120, .canvas_width = 240, .canvas_height = 240, .region = {12, 18, 216, 210}, .unit = row.unit};
+  QImage ours;
+  bool inverse = false;
+  if (row.draw) {
+    Surface s = Surface::window_of(240, 240, 120, art.region.left, art.region.top, art.region.width, art.region.height);
+    s.set_recorder(&art.figures);
+    s.set_scale_mode(row.unit == Unit::Millimetre ? ScaleMode::Millimetre : ScaleMode::Inch);
+    row.draw(s);
+    s.set_recorder(nullptr);
+    ours = image_of(s);
+  } else {
+    const RenderRequest req = request(row.words);
+    art = artwork(req), ours = image_of(test::drawn_region(req)), inverse = req.inverse;
+  }
+  expect_same_inner_pixels(ours, format == Format::Dxf ? dxf_back(art, ours, row.slot_outlines, inverse) : read_back(format, art));
   // gerbv draws arcs as chords, too coarse for this check.
-  if (set.grey_share < 0 || (format == Format::Gerber && set.grey_share > 0)) return;
+  if (row.grey_share < 0 || (format == Format::Gerber && row.grey_share > 0)) return;
 
   // At five times the density subpixel (2, 2) of pixel (i, j) is centred on
   // the pixel's centre.
   const auto big = render_back(format, art, 5);
   ASSERT_TRUE(big);
-  const bool every_subpixel = set.grey_share == 0 && format != Format::Gerber;
+  const bool every_subpixel = row.grey_share == 0 && format != Format::Gerber;
   long wrong = 0, grey = 0, edges = 0;
   for (int j = 0; j < ours.height(); ++j)
     for (int i = 0; i < ours.width(); ++i) {
@@ -418,12 +391,15 @@ TEST_P(ReadBackFigures, RendersAsTheSurface) {
       }
     }
   EXPECT_EQ(wrong, 0);
-  EXPECT_LE(grey, set.grey_share * edges);
+  EXPECT_LE(grey, row.grey_share * edges);
   EXPECT_GT(edges, 200);
 }
 
-INSTANTIATE_TEST_SUITE_P(Figures, ReadBackFigures, ::testing::Combine(::testing::ValuesIn(kFigureSets), ::testing::Values(Format::Svg, Format::Pdf, Format::Gerber)),
-                         row_name<FigureSet>);
+std::string row_name(const ::testing::TestParamInfo<std::tuple<Row, Format>>& i) {
+  return std::string(std::get<0>(i.param).name) + std::array{"Svg", "Pdf", "Gerber", "Dxf"}[int(std::get<1>(i.param))];
+}
+INSTANTIATE_TEST_SUITE_P(Designs, ReadBack, ::testing::Combine(::testing::ValuesIn(kDesigns), ::testing::Values(Format::Svg, Format::Pdf, Format::Gerber, Format::Dxf)), row_name);
+INSTANTIATE_TEST_SUITE_P(Figures, ReadBack, ::testing::Combine(::testing::ValuesIn(kFigureSets), ::testing::Values(Format::Svg, Format::Pdf, Format::Gerber)), row_name);
 
 // The Bezier curves of a 9.5 in circle at 20000 dpi stay within a
 // thousandth of a pixel of it (the page holds a piece of the rim; all of
@@ -473,65 +449,61 @@ struct ReportCase {
   int code_bits;
   const char* says;  // a line of the text
 };
+const ReportCase kReports[] = {
+    // ED 2, DD 0.1875, RES 16, every slot length and edge 0.125; the index
+    // is one slot as wide as those of A and B.
+    {{"incremental", "--dpi", "300"}, 1, 1, 0.09375, 0.125, {16, 16, 1}, kPi / 16, 64, 0, "4 x 16 = 64 counts per revolution"},
+    // Two A channels are in phase, not a quarter cycle apart.
+    {{"incremental", "CH2_A", "--mirror", "--negative"}, 1, 1, 0.09375, 0.125, {16, 16, 1}, kPi / 16, 0, 0,
+     "Film: mirrored left to right (emulsion side down), negative (black and white exchanged)"},
+    {{"incremental", "Unit_mm", "ED=40", "DD=5", "RES=24", "CH1_SL=2.5", "CH2_SL=2.5", "CH3_SL=2.5"}, 25.4, 20, 2.5, 2.5,
+     {24, 24, 1}, kPi / 24, 96, 0, "radii 15.0000 to 17.5000 mm"},
+    // Res_exp 6, Gray, Auto edge: pitch (R - 2 Rs) / (2 N), track k has
+    // 2^(N - 1 - k) slots.
+    {{"absolute", "--dpi", "300"}, 1, 1, 0.09375, (1 - 0.1875) / 12, {32, 16, 8, 4, 2, 1}, 0, 0, 6,
+     "Code read: 126 steps per revolution; each code is met twice per turn"},
+    // The Gray code over the whole turn: the innermost track's one slot is
+    // half a turn, each other track is the Grey disc's next one in.
+    {{"absolute", "gray_full_type", "--dpi", "300"}, 1, 1, 0.09375, (1 - 0.1875) / 12, {16, 8, 4, 2, 1, 1}, 0, 0, 6,
+     "Code read: 64 steps per revolution; every code is met once per turn"},
+};
 
-class DesignReport : public ::testing::TestWithParam<ReportCase> {};
-
-TEST_P(DesignReport, NumbersFollowTheDesignFormulas) {
-  const ReportCase& c = GetParam();
-  const RenderRequest req = request(c.words);
-  const DesignNumbers n = design_numbers(artwork(req));
-  ASSERT_EQ(n.problem, "");
-  const double tol = c.inch * 2e-6;
-  EXPECT_NEAR(n.rim_radius, c.rim, tol);
-  EXPECT_NEAR(n.shaft_radius, c.shaft, tol);
-  ASSERT_EQ(n.tracks.size(), c.track_slots.size());
-  double smallest = INFINITY;
-  for (std::size_t k = 0; k < c.track_slots.size(); ++k) {
-    SCOPED_TRACE("track " + std::to_string(k + 1));
-    const TrackNumbers& t = n.tracks[k];
-    const int count = c.track_slots[k];
-    const double outer = c.rim - c.pitch * (2 * k + 1), inner = outer - c.pitch, middle = (outer + inner) / 2;
-    const double w = c.slot_angle > 0 ? c.slot_angle : kPi / count, bar = 2 * kPi / count - w;
-    EXPECT_NEAR(t.outer, outer, tol);
-    EXPECT_NEAR(t.inner, inner, tol);
-    EXPECT_EQ(t.slot_count, count);
-    EXPECT_NEAR(t.slot_min, (w - 0.001) * middle, tol);
-    EXPECT_NEAR(t.slot_max, (count > 1 ? w : w - 0.001) * middle, tol);
-    EXPECT_NEAR(t.bar_min, (count > 1 ? bar : bar + 0.001) * middle, tol);
-    EXPECT_NEAR(t.bar_max, (bar + 0.001) * middle, tol);
-    EXPECT_NEAR(t.lines_per_inch, count * c.inch / (2 * kPi * middle), 1e-5 * t.lines_per_inch);
-    smallest = std::min({smallest, (w - 0.001) * middle, bar * middle, c.pitch});
+TEST(DesignReport, NumbersFollowTheDesignFormulas) {
+  for (const ReportCase& c : kReports) {
+    SCOPED_TRACE(c.says);
+    const RenderRequest req = request(c.words);
+    const DesignNumbers n = design_numbers(artwork(req));
+    ASSERT_EQ(n.problem, "");
+    const double tol = c.inch * 2e-6;
+    EXPECT_NEAR(n.rim_radius, c.rim, tol);
+    EXPECT_NEAR(n.shaft_radius, c.shaft, tol);
+    ASSERT_EQ(n.tracks.size(), c.track_slots.size());
+    double smallest = INFINITY;
+    for (std::size_t k = 0; k < c.track_slots.size(); ++k) {
+      SCOPED_TRACE("track " + std::to_string(k + 1));
+      const TrackNumbers& t = n.tracks[k];
+      const int count = c.track_slots[k];
+      const double outer = c.rim - c.pitch * (2 * k + 1), inner = outer - c.pitch, middle = (outer + inner) / 2;
+      const double w = c.slot_angle > 0 ? c.slot_angle : kPi / count, bar = 2 * kPi / count - w;
+      EXPECT_NEAR(t.outer, outer, tol);
+      EXPECT_NEAR(t.inner, inner, tol);
+      EXPECT_EQ(t.slot_count, count);
+      EXPECT_NEAR(t.slot_min, (w - 0.001) * middle, tol);
+      EXPECT_NEAR(t.slot_max, (count > 1 ? w : w - 0.001) * middle, tol);
+      EXPECT_NEAR(t.bar_min, (count > 1 ? bar : bar + 0.001) * middle, tol);
+      EXPECT_NEAR(t.bar_max, (bar + 0.001) * middle, tol);
+      EXPECT_NEAR(t.lines_per_inch, count * c.inch / (2 * kPi * middle), 1e-5 * t.lines_per_inch);
+      smallest = std::min({smallest, (w - 0.001) * middle, bar * middle, c.pitch});
+    }
+    const bool quadrature = c.quadrature_counts > 0;
+    EXPECT_EQ(std::tuple(n.quadrature_counts, n.quadrature_a, n.quadrature_b, n.code_bits, n.code_positions),
+              std::tuple(c.quadrature_counts, quadrature ? 0 : -1, quadrature ? 1 : -1, c.code_bits,
+                         c.code_bits ? 1LL << c.code_bits : 0));
+    EXPECT_NEAR(n.smallest_feature_pixels, smallest * req.dpi / c.inch, 1e-3);
+    EXPECT_FALSE(n.tiny_feature || n.into_shaft || n.overlap || n.beyond_rim || !n.warnings.empty());
+    EXPECT_NE(design_report(n).find(c.says), std::string::npos) << design_report(n);
   }
-  const bool quadrature = c.quadrature_counts > 0;
-  EXPECT_EQ(std::tuple(n.quadrature_counts, n.quadrature_a, n.quadrature_b, n.code_bits, n.code_positions),
-            std::tuple(c.quadrature_counts, quadrature ? 0 : -1, quadrature ? 1 : -1, c.code_bits,
-                       c.code_bits ? 1LL << c.code_bits : 0));
-  EXPECT_NEAR(n.smallest_feature_pixels, smallest * req.dpi / c.inch, 1e-3);
-  EXPECT_FALSE(n.tiny_feature || n.into_shaft || n.overlap || n.beyond_rim || !n.warnings.empty());
-  const std::string text = design_report(n);
-  EXPECT_NE(text.find(c.says), std::string::npos) << text;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Designs, DesignReport,
-    ::testing::Values(
-        // ED 2, DD 0.1875, RES 16, every slot length and edge 0.125; the
-        // index is one slot as wide as those of A and B.
-        ReportCase{{"incremental", "--dpi", "300"}, 1, 1, 0.09375, 0.125, {16, 16, 1}, kPi / 16, 64, 0,
-                   "4 x 16 = 64 counts per revolution"},
-        // Two A channels are in phase, not a quarter cycle apart.
-        ReportCase{{"incremental", "CH2_A", "--mirror", "--negative"}, 1, 1, 0.09375, 0.125, {16, 16, 1}, kPi / 16, 0, 0,
-                   "Film: mirrored left to right (emulsion side down), negative (black and white exchanged)"},
-        ReportCase{{"incremental", "Unit_mm", "ED=40", "DD=5", "RES=24", "CH1_SL=2.5", "CH2_SL=2.5", "CH3_SL=2.5"},
-                   25.4, 20, 2.5, 2.5, {24, 24, 1}, kPi / 24, 96, 0, "radii 15.0000 to 17.5000 mm"},
-        // Res_exp 6, Gray, Auto edge: pitch (R - 2 Rs) / (2 N), track k has
-        // 2^(N - 1 - k) slots.
-        ReportCase{{"absolute", "--dpi", "300"}, 1, 1, 0.09375, (1 - 0.1875) / 12, {32, 16, 8, 4, 2, 1}, 0, 0, 6,
-                   "Code read: 126 steps per revolution; each code is met twice per turn"},
-        // The Gray code over the whole turn: the innermost track's one slot
-        // is half a turn, each other track is the Grey disc's next one in.
-        ReportCase{{"absolute", "gray_full_type", "--dpi", "300"}, 1, 1, 0.09375, (1 - 0.1875) / 12,
-                   {16, 8, 4, 2, 1, 1}, 0, 0, 6, "Code read: 64 steps per revolution; every code is met once per turn"}));
 
 // Flags and warnings of the report, and the DXF refusal of the same disc.
 struct FlagCase {
@@ -540,60 +512,51 @@ struct FlagCase {
   const char* warning;  // in the text
   const char* refusal;  // in the DXF refusal; "" when the DXF is written
 };
+const FlagCase kFlags[] = {
+    // The index slot, (pi/16 - 0.001) rad at 0.3125 in = 0.061 in, is 1.5
+    // pixels at 24 dpi.
+    {{"incremental", "--dpi", "24"}, true, false, false, false, "The smallest feature, the slots of track 3", ""},
+    // Shaft radius 0.6 in: tracks 2 (inner 0.5) and 3 reach into it.
+    {{"incremental", "DD=1.2"}, false, true, false, false, "Track 2 reaches into the shaft hole",
+     "Track 2 of this disc (counted from the rim) reaches into the shaft hole"},
+    // Track 2 starts just where track 1 ends.
+    {{"incremental", "CH2_ED_U", "CH2_ED=0"}, false, false, true, false, "Tracks 1 and 2", "overlap or touch"},
+    {{"incremental", "CH1_ED_U", "CH1_ED=0"}, false, false, false, true, "Track 1", "reaches the rim"},
+    // pi / 2000 rad slots at 0.8125 in, the first 0.001 rad narrower.
+    {{"incremental", "RES=2000", "--dpi", "20000"}, false, false, false, false,
+     "The first slot of track 1 is 0.0004638 in (11.78 \u00b5m) wide, narrower than the others, 0.001277 in (32.43 \u00b5m)", ""},
+};
 
-class ReportFlags : public ::testing::TestWithParam<FlagCase> {};
-
-TEST_P(ReportFlags, WarnedAndRefused) {
-  const FlagCase& c = GetParam();
-  const Artwork art = artwork(request(c.words));
-  const DesignNumbers n = design_numbers(art);
-  ASSERT_EQ(n.problem, "");
-  EXPECT_EQ(std::tuple(n.tiny_feature, n.into_shaft, n.overlap, n.beyond_rim),
-            std::tuple(c.tiny, c.into_shaft, c.overlap, c.beyond_rim));
-  EXPECT_NE(design_report(n).find(std::string("Warning: ") + c.warning), std::string::npos) << design_report(n);
-  const DxfOutcome dxf = dxf_file(art);
-  EXPECT_EQ(dxf.file.empty(), *c.refusal != 0);
-  EXPECT_NE(dxf.refusal.find(c.refusal), std::string::npos) << dxf.refusal;
+TEST(ReportFlags, WarnedAndRefused) {
+  for (const FlagCase& c : kFlags) {
+    SCOPED_TRACE(c.warning);
+    const Artwork art = artwork(request(c.words));
+    const DesignNumbers n = design_numbers(art);
+    ASSERT_EQ(n.problem, "");
+    EXPECT_EQ(std::tuple(n.tiny_feature, n.into_shaft, n.overlap, n.beyond_rim),
+              std::tuple(c.tiny, c.into_shaft, c.overlap, c.beyond_rim));
+    EXPECT_NE(design_report(n).find(std::string("Warning: ") + c.warning), std::string::npos) << design_report(n);
+    const DxfOutcome dxf = dxf_file(art);
+    EXPECT_EQ(dxf.file.empty(), *c.refusal != 0);
+    EXPECT_NE(dxf.refusal.find(c.refusal), std::string::npos) << dxf.refusal;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Designs, ReportFlags,
-    ::testing::Values(
-        // The index slot, (pi/16 - 0.001) rad at 0.3125 in = 0.061 in, is
-        // 1.5 pixels at 24 dpi.
-        FlagCase{{"incremental", "--dpi", "24"}, true, false, false, false,
-                 "The smallest feature, the slots of track 3", ""},
-        // Shaft radius 0.6 in: tracks 2 (inner 0.5) and 3 reach into it.
-        FlagCase{{"incremental", "DD=1.2"}, false, true, false, false, "Track 2 reaches into the shaft hole",
-                 "Track 2 of this disc (counted from the rim) reaches into the shaft hole"},
-        // Track 2 starts just where track 1 ends.
-        FlagCase{{"incremental", "CH2_ED_U", "CH2_ED=0"}, false, false, true, false, "Tracks 1 and 2",
-                 "overlap or touch"},
-        FlagCase{{"incremental", "CH1_ED_U", "CH1_ED=0"}, false, false, false, true, "Track 1", "reaches the rim"},
-        // pi / 2000 rad slots at 0.8125 in, the first 0.001 rad narrower.
-        FlagCase{{"incremental", "RES=2000", "--dpi", "20000"}, false, false, false, false,
-                 "The first slot of track 1 is 0.0004638 in (11.78 \u00b5m) wide, narrower than the others, "
-                 "0.001277 in (32.43 \u00b5m)",
-                 ""}));
 
 // A log whose disc cannot be read is refused, not misread.
 TEST(DxfRefusal, DiscsThatAreNotAnalysedAreRefused) {
   const Artwork good = artwork(request({"incremental"}));
   ASSERT_TRUE(good.geometry.analysed());
-  const std::vector<std::pair<const char*, void (*)(std::vector<Figure>&)>> mutations{
-      {"empty", [](std::vector<Figure>& f) { f.clear(); }},
-      {"no part said", [](std::vector<Figure>& f) { for (Figure& x : f) x.part = {}; }},
-      {"unfilled disc", [](std::vector<Figure>& f) { f[1].fill_style = FillStyle::Transparent; }},
-      {"disc without area", [](std::vector<Figure>& f) { f[1].pr = 0; }},
-      {"centre mark outside the hole", [](std::vector<Figure>& f) { f.back().pr *= 50; }},
-  };
-  for (const auto& [what, apply] : mutations) {
+  for (int what = 0; what < 5; ++what) {  // empty, no part said, unfilled disc, disc without area, mark outside the hole
     Artwork art = good;
-    apply(art.figures);
+    std::vector<Figure>& f = art.figures;
+    if (what == 0) f.clear();
+    for (Figure& x : f) x.part = what == 1 ? Figure{}.part : x.part;
+    if (what == 2) f[1].fill_style = FillStyle::Transparent;
+    if (what == 3) f[1].pr = 0;
+    if (what == 4) f.back().pr *= 50;
     art.geometry = disc_geometry(art.figures, art.dpi, art.unit);
-    const DxfOutcome dxf = dxf_file(art);
-    EXPECT_EQ(dxf.file, "") << what;
-    EXPECT_NE(dxf.refusal.find("not a disc of separate concentric tracks"), std::string::npos) << what;
+    EXPECT_EQ(dxf_file(art).file, "") << what;
+    EXPECT_NE(dxf_file(art).refusal.find("not a disc of separate concentric tracks"), std::string::npos) << what;
     EXPECT_NE(design_numbers(art).problem, "") << what;
   }
 }

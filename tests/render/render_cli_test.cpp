@@ -1,7 +1,7 @@
 // vantor-render run as a program, without a display: usage errors and
 // refusals with their exit status and no file written or changed, the
 // raster files read back (BMP by the independent reader and Qt, PNG by Qt,
-// TIFF by libtiff) with their sizes, densities and pixels, progress, and writes that
+// TIFF by libtiff) with their sizes, densities and pixels, and writes that
 // fail half-way.
 #include <QDir>
 #include <QFile>
@@ -58,6 +58,65 @@ QImage tiff_image(const QString& path) {
   return image;
 }
 
+// Arguments with @ for the output file (old.bmp), the exit status and a part
+// of standard error.
+struct Refusal {
+  const char* args;
+  int status;
+  const char* says;
+};
+const Refusal kRefusals[] = {
+    {"", 2, "incremental, absolute or a design file"},
+    {"spiral -o @", 2, "\"spiral\""},
+    {"absolute RES=12 -o @", 2, "no control is named \"RES\""},
+    {"incremental ED=3", 2, "-o FILE"},
+    {"incremental --code-table @.csv", 2, "absolute discs only"},
+    {"absolute --code-table @.txt", 2, "must end in .csv or .h"},
+    {"incremental -o @ -o @", 2, "twice"},
+    {"incremental -o @.jpg", 2, ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf"},
+    {"absolute --inverse -o @", 2, "incremental discs only"},
+    {"incremental --dpi=96.5 -o @", 2, "not \"96.5\""},
+    {"incremental --zoom 2 -o @", 2, "no option \"--zoom\""},
+    {"incremental --save-design @.toml", 2, "must end in .vantor"},
+    {"@.vantor -o @", 2, "old.bmp.vantor cannot be read: No such file"},
+    {"incremental CH1_SL=0.5 CH2_SL=0.5 CH3_SL=0.5 -o @", 1, "Slot Lengths extend past the radius"},
+    {"incremental RES=300000 -o @.png", 1, "at most 200000 slots"},
+    {"absolute Res_exp=19 -o @", 1, "at most 18"},
+    {"incremental --dpi 30000 -o @", 1, "a BMP file holds at most 4 GiB"},
+    {"incremental --mirror -o @.svg", 2, "make raster files"},
+    {"absolute -o @.d/disc.gbr", 1, "could not be written"},
+    {"incremental CH2_ED_U CH2_ED=-0.05 -o @.dxf", 1, "overlap"},
+    // Regression: a report of a refused design once exited 0.
+    {"incremental ED=abc --report", 1, "Invalid Parameter Entry"},
+    // Writes that fail half-way (the file size limit, as a full disk).
+    {"ulimit -f 64|incremental --dpi 300 -o @", 1, "could not be written"},
+    {"ulimit -f 64|absolute Res_exp=12 --dpi 2400 --crop -o @.png", 1, "could not be written"},
+    {"ulimit -f 64|absolute Res_exp=12 --dpi 4000 --crop -o @.tif", 1, "could not be written"},
+};
+
+// Arguments with @ for the output file's name less its extension (old), the
+// picture's size in pixels (0 for a vector file or a code table) and the
+// file's first bytes.
+struct Written {
+  const char* args;
+  int width, height;
+  QByteArray starts;
+};
+const Written kWritten[] = {
+    {"incremental --dpi 600 -o @.bmp", picture_size(13000, 600), picture_size(9000, 600), "BM"},
+    {"incremental ZoomCTRL=250 --dpi 300 --crop -o @.bmp", 1531, 1531, "BM"},
+    {"absolute ED=3 S2=2 --dpi 1000 --crop --mirror --negative -o @.PNG", 1531, 1531, "\x89PNG\r\n\x1a\n"},
+    {"absolute Res_exp=8 --dpi 600 --crop --mirror --negative -o @.tif", 1225, 1225, "II*"},
+    {"incremental --dpi 300 -o @.tiff", picture_size(13000, 300), picture_size(9000, 300), "II*"},
+    {"absolute Res_exp=5 --dpi 1200 --crop -o @.svg", 0, 0, "<"},
+    {"absolute --report -o @.pdf", 0, 0, "%PDF-"},
+    {"incremental -o @.gbr", 0, 0, "G04 "},
+    {"incremental -o @.dxf", 0, 0, "999\n"},
+    {"absolute Res_exp=4 gray_full_type --code-table @.csv", 0, 0,
+     "start_deg,end_deg,code,bits,position\n0.000000,22.557296,0,0000,0\n"},
+    {"absolute -o @.bmp --code-table @.h", 0, 0, "/* The code table"},
+};
+
 }  // namespace
 
 class RenderCliTest : public QObject {
@@ -67,58 +126,21 @@ class RenderCliTest : public QObject {
   // Status 2 for a usage error (nothing on standard output), 1 for a
   // refusal; one line on standard error; the files there untouched and no
   // other file made.
-  void refused_data() {
-    QTest::addColumn<QString>("args");  // @ is the output file, old.bmp
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("says");  // a part of standard error
-    QTest::newRow("nothing") << "" << 2 << "incremental, absolute or a design file";
-    QTest::newRow("unknown kind") << "spiral -o @" << 2 << "\"spiral\"";
-    QTest::newRow("the other window's name") << "absolute RES=12 -o @" << 2 << "no control is named \"RES\"";
-    QTest::newRow("no -o") << "incremental ED=3" << 2 << "-o FILE";
-    QTest::newRow("code table of an incremental disc") << "incremental --code-table @.csv" << 2 << "absolute discs only";
-    QTest::newRow("code table as -o") << "absolute -o @.csv" << 2 << ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf";
-    QTest::newRow("code table, not .csv or .h") << "absolute --code-table @.txt" << 2 << "must end in .csv or .h";
-    QTest::newRow("two outputs") << "incremental -o @ -o @" << 2 << "twice";
-    QTest::newRow("unknown format") << "incremental -o @.jpg" << 2 << ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf";
-    QTest::newRow("inverse absolute") << "absolute --inverse -o @" << 2 << "incremental discs only";
-    QTest::newRow("dpi not whole") << "incremental --dpi=96.5 -o @" << 2 << "not \"96.5\"";
-    QTest::newRow("unknown option") << "incremental --zoom 2 -o @" << 2 << "no option \"--zoom\"";
-    QTest::newRow("design file without .vantor") << "incremental --save-design @.toml" << 2 << "must end in .vantor";
-    QTest::newRow("design file missing") << "@.vantor -o @" << 2 << "old.bmp.vantor cannot be read: No such file";
-    QTest::newRow("empty RES") << "incremental RES= -o @" << 1 << "Invalid Parameter Entry";
-    QTest::newRow("slots past the radius") << "incremental CH1_SL=0.5 CH2_SL=0.5 CH3_SL=0.5 -o @" << 1
-                                           << "Slot Lengths extend past the radius";
-    QTest::newRow("too many slots") << "incremental RES=300000 -o @.png" << 1 << "at most 200000 slots";
-    QTest::newRow("absolute 19 bits") << "absolute Res_exp=19 -o @" << 1 << "at most 18";
-    QTest::newRow("BMP of 4 GiB or more") << "incremental --dpi 30000 -o @" << 1 << "a BMP file holds at most 4 GiB";
-    QTest::newRow("film options of a vector file") << "incremental --mirror -o @.svg" << 2 << "make raster files";
-    QTest::newRow("Gerber, folder missing") << "absolute -o @.d/disc.gbr" << 1 << "could not be written";
-    QTest::newRow("DXF of overlapping tracks") << "incremental CH2_ED_U CH2_ED=-0.05 -o @.dxf" << 1 << "overlap";
-    // Regression: a report of a refused design once exited 0.
-    QTest::newRow("report of a refused design") << "incremental ED=abc --report" << 1 << "Invalid Parameter Entry";
-    // A write that fails half-way (the file size limit, as a full disk).
-    QTest::newRow("write fails half-way") << "ulimit -f 64|incremental --dpi 300 -o @" << 1 << "could not be written";
-    QTest::newRow("PNG write fails half-way") << "ulimit -f 64|absolute Res_exp=12 --dpi 2400 --crop -o @.png" << 1
-                                              << "could not be written";
-    QTest::newRow("TIFF write fails half-way") << "ulimit -f 64|absolute Res_exp=12 --dpi 4000 --crop -o @.tif" << 1
-                                               << "could not be written";
-  }
   void refused() {
-    QFETCH(QString, args);
-    QFETCH(int, status);
-    QFETCH(QString, says);
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("old.bmp"));
-    const QByteArray old = "BM an older file";
-    for (const char* ext : {"", ".jpg", ".png", ".svg", ".dxf"}) QVERIFY(test::write_file(file + QLatin1String(ext), old));
-    const QStringList limit = args.split(QLatin1Char('|'));
-    const test::Run r = limit.size() == 2 ? run(limit[1], file, limit[0]) : run(args, file);
-    QCOMPARE(r.status, status);
-    QVERIFY2(r.err.count('\n') == 1 && r.err.endsWith('\n') && r.err.contains(says.toUtf8()), r.err);
-    QVERIFY(status == 1 || r.out.isEmpty());
-    for (const char* ext : {"", ".jpg", ".png", ".svg", ".dxf"})
-      QCOMPARE(test::file_bytes(file + QLatin1String(ext)), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size(), 5);
+    for (const Refusal& row : kRefusals) {
+      QTemporaryDir dir;
+      const QString file = dir.filePath(QStringLiteral("old.bmp"));
+      const QByteArray old = "BM an older file";
+      const QStringList exts = {"", ".jpg", ".png", ".svg", ".dxf"};
+      for (const QString& ext : exts) QVERIFY(test::write_file(file + ext, old));
+      const QStringList limit = QString::fromUtf8(row.args).split(QLatin1Char('|'));
+      const test::Run r = limit.size() == 2 ? run(limit[1], file, limit[0]) : run(limit[0], file);
+      QVERIFY2(r.status == row.status && r.err.count('\n') == 1 && r.err.endsWith('\n') && r.err.contains(row.says) &&
+                   (row.status == 1 || r.out.isEmpty()),
+               qPrintable(QStringLiteral("%1: exit %2: %3").arg(row.args).arg(r.status).arg(r.err)));
+      for (const QString& ext : exts) QVERIFY2(test::file_bytes(file + ext) == old, row.args);
+      QVERIFY2(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size() == 5, row.args);
+    }
   }
 
   // A design file saved by the command draws the same file as its entries;
@@ -136,82 +158,42 @@ class RenderCliTest : public QObject {
 
   // The files as written over an existing one: BMP and PNG of one bit a
   // pixel at the density asked for, the picture's size or the disc's square
-  // with a margin of 1 % a side (2.04 R, the ends rounded outwards), the
-  // BMP holding the drawing's pixels; the vector files' first bytes; the
-  // report on standard output.
-  void written_data() {
-    QTest::addColumn<QString>("args");  // @ is the output file, old.<ext>
-    QTest::addColumn<int>("width");     // pixels; 0 for a vector file
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QByteArray>("starts");
-    QTest::newRow("BMP, picture") << "incremental --dpi 600 -o @.bmp" << picture_size(13000, 600)
-                                  << picture_size(9000, 600) << QByteArray("BM");
-    QTest::newRow("BMP, crop at 250 %") << "incremental ZoomCTRL=250 --dpi 300 --crop -o @.bmp" << 1531 << 1531
-                                        << QByteArray("BM");
-    QTest::newRow("PNG, crop of a 3 in disc at 1:2") << "absolute ED=3 S2=2 --dpi 1000 --crop --mirror --negative -o @.PNG" << 1531 << 1531
-                                                     << QByteArray("\x89PNG\r\n\x1a\n");
-    QTest::newRow("TIFF, crop, mirrored negative") << "absolute Res_exp=8 --dpi 600 --crop --mirror --negative -o @.tif"
-                                                   << 1225 << 1225 << QByteArray("II*");
-    QTest::newRow("TIFF (.tiff), picture") << "incremental --dpi 300 -o @.tiff" << picture_size(13000, 300)
-                                           << picture_size(9000, 300) << QByteArray("II*");
-    QTest::newRow("SVG") << "absolute Res_exp=5 --dpi 1200 --crop -o @.svg" << 0 << 0 << QByteArray("<");
-    QTest::newRow("PDF and the report") << "absolute --report -o @.pdf" << 0 << 0 << QByteArray("%PDF-");
-    QTest::newRow("Gerber") << "incremental -o @.gbr" << 0 << 0 << QByteArray("G04 ");
-    QTest::newRow("DXF") << "incremental -o @.dxf" << 0 << 0 << QByteArray("999\n");
-    QTest::newRow("code table, CSV") << "absolute Res_exp=4 gray_full_type --code-table @.csv" << 0 << 0
-                                     << QByteArray("start_deg,end_deg,code,bits,position\n0.000000,22.557296,0,0000,0\n");
-    QTest::newRow("code table, C header, and a picture") << "absolute -o @.bmp --code-table @.h" << 0 << 0
-                                                         << QByteArray("/* The code table");
-  }
+  // with a margin of 1 % a side (2.04 R, the ends rounded outwards), every
+  // pixel the drawing's (mirrored, negative as asked), the BMP read by the
+  // independent reader; the vector files' first bytes; the report on
+  // standard output.
   void written() {
-    QFETCH(QString, args);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(QByteArray, starts);
-    QTemporaryDir dir;
-    const QString base = dir.filePath(QStringLiteral("old"));
-    const QString file = base + args.mid(args.lastIndexOf(QLatin1Char('.')));
-    QVERIFY(test::write_file(file, QByteArray(5000, 'x')));
-    const test::Run r = run(args, base);
-    QCOMPARE(r.status, 0);
-    QVERIFY2(r.err.isEmpty(), r.err);
-    QCOMPARE(r.out.startsWith("Design report"), args.contains(QStringLiteral("--report")));
-    const QByteArray bytes = test::file_bytes(file);
-    QVERIFY2(bytes.startsWith(starts), bytes.left(20));
-    if (width == 0) return;
-    const double dpi = args.section(QStringLiteral("--dpi "), 1).section(QLatin1Char(' '), 0, 0).toDouble();
-    const int ppm = int(std::lround(dpi / 0.0254));
-    const QImage image = starts == "II*" ? tiff_image(file) : QImage::fromData(bytes);
-    QCOMPARE(std::tuple(image.width(), image.height(), image.dotsPerMeterX(), image.dotsPerMeterY()),
-             std::tuple(width, height, ppm, ppm));
-    if (starts != "II*") QCOMPARE(int(bytes[starts == "BM" ? 28 : 24]), 1);  // bits a pixel
-    // The program draws in bands; here the region is drawn at once.
-    std::vector<std::string> words;
-    for (const QString& a : args.split(QLatin1Char(' '))) words.push_back(a.toStdString());
-    const Surface drawn = test::drawn_region(test::render_request(words));
-    if (starts == "BM") QCOMPARE(test::differs_from(bytes, drawn), QString());
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    const bool mirror = args.contains(QStringLiteral("--mirror"));
-    const std::uint8_t negative = args.contains(QStringLiteral("--negative")) ? 0xFF : 0x00;
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        if (grey.constScanLine(y)[x] != (std::uint8_t(drawn.pixel(mirror ? width - 1 - x : x, y)) ^ negative))
-          QFAIL(qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
-  }
-
-  // --progress reports every step on a pipe, one line each (the rows of
-  // written() show that without it a pipe gets nothing).
-  void progress_lines() {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("disc.png"));
-    const test::Run r = run(QStringLiteral("absolute Res_exp=12 --dpi 2400 --crop --progress -o @"), file);
-    QCOMPARE(r.status, 0);
-    const QList<QByteArray> lines = r.err.trimmed().split('\n');
-    QVERIFY2(lines.size() >= 3, r.err);  // at least two steps and the writing
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i)
-      QVERIFY2(lines[i].startsWith("vantor-render: drawing ") && lines[i].endsWith(" %"), lines[i]);
-    QCOMPARE(lines[lines.size() - 2], QByteArray("vantor-render: drawing 100 %"));
-    QCOMPARE(lines.last(), ("vantor-render: writing " + file).toLocal8Bit());
+    for (const Written& row : kWritten) {
+      const QString args = QString::fromUtf8(row.args);
+      QTemporaryDir dir;
+      const QString base = dir.filePath(QStringLiteral("old"));
+      const QString file = base + args.mid(args.lastIndexOf(QLatin1Char('.')));
+      QVERIFY(test::write_file(file, QByteArray(5000, 'x')));
+      const test::Run r = run(args, base);
+      QVERIFY2(r.status == 0 && r.err.isEmpty(), qPrintable(args + ": " + r.err));
+      QCOMPARE(r.out.startsWith("Design report"), args.contains(QStringLiteral("--report")));
+      const QByteArray bytes = test::file_bytes(file);
+      QVERIFY2(bytes.startsWith(row.starts), row.args);
+      if (row.width == 0) continue;
+      const double dpi = args.section(QStringLiteral("--dpi "), 1).section(QLatin1Char(' '), 0, 0).toDouble();
+      const int ppm = int(std::lround(dpi / 0.0254));
+      const QImage image = row.starts == "II*" ? tiff_image(file) : QImage::fromData(bytes);
+      QCOMPARE(std::tuple(image.width(), image.height(), image.dotsPerMeterX(), image.dotsPerMeterY()),
+               std::tuple(row.width, row.height, ppm, ppm));
+      if (row.starts != "II*") QCOMPARE(int(bytes[row.starts == "BM" ? 28 : 24]), 1);  // bits a pixel
+      // The program draws in bands; here the region is drawn at once.
+      std::vector<std::string> words;
+      for (const QString& a : args.split(QLatin1Char(' '))) words.push_back(a.toStdString());
+      const Surface drawn = test::drawn_region(test::render_request(words));
+      if (row.starts == "BM") QCOMPARE(test::differs_from(bytes, drawn), QString());
+      const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+      const bool mirror = args.contains(QStringLiteral("--mirror"));
+      const std::uint8_t negative = args.contains(QStringLiteral("--negative")) ? 0xFF : 0x00;
+      for (int y = 0; y < row.height; ++y)
+        for (int x = 0; x < row.width; ++x)
+          if (grey.constScanLine(y)[x] != (std::uint8_t(drawn.pixel(mirror ? row.width - 1 - x : x, y)) ^ negative))
+            QFAIL(qPrintable(QStringLiteral("%1: pixel %2, %3").arg(args).arg(x).arg(y)));
+    }
   }
 };
 
