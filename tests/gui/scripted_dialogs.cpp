@@ -6,10 +6,12 @@
 namespace vantor::test {
 namespace {
 
+// The queue's first answer, taken from it; an empty one (Cancel) when there
+// is none.
 template <class T>
-std::optional<T> next(std::deque<std::optional<T>>& answers) {
-  if (answers.empty()) return std::nullopt;
-  const std::optional<T> answer = answers.front();
+T next(std::deque<T>& answers) {
+  if (answers.empty()) return T{};
+  T answer = std::move(answers.front());
   answers.pop_front();
   return answer;
 }
@@ -49,10 +51,7 @@ std::optional<QString> ScriptedDialogs::open_file(QWidget*, SaveDialogState& sta
 std::optional<int> ScriptedDialogs::print_setup(QWidget*, QPrinter& printer) {
   print_requests << printer.outputFileName();
   const std::optional<int> answer = next(print_answers);
-  if (answer && !print_choices.empty()) {
-    print_choices.front()(printer);
-    print_choices.pop_front();
-  }
+  if (answer && !print_choices.empty()) next(print_choices)(printer);
   return answer;
 }
 
