@@ -4,8 +4,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
 
+#include "output/picture_widget.h"
 #include "scripted_dialogs.h"
 #include "shell/window_registry.h"
 
@@ -31,6 +33,14 @@ inline void retype(QLineEdit* box, const QString& text) {
   QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(box, Qt::Key_Delete);
   QTest::keyClicks(box, text);
+}
+
+// A mouse move over the picture with those buttons held, at the centre of a
+// pixel of its client area.
+inline void move_over(PictureWidget* picture, QPoint pixel, Qt::MouseButtons held) {
+  const QPointF at = QPointF(pixel + picture->contentsRect().topLeft()) + QPointF(0.5, 0.5);
+  QMouseEvent move(QEvent::MouseMove, at, picture->mapToGlobal(at), Qt::NoButton, held, Qt::NoModifier);
+  QApplication::sendEvent(picture, &move);
 }
 
 // Lets deleteLater() of unloaded windows run.

@@ -1,14 +1,15 @@
 // The windows with the program's dialogs replaced by scripted ones: what
 // each button does, Save read back by a bitmap reader of its own, the print
 // dialog's memory, the balance boxes and bars, Export and design files
-// against vantor-render, a failure of each kind with its message, and the
-// locked boxes.
+// against vantor-render, a failure of each kind with its message, the end
+// of the program, touch-up, and the locked boxes.
 #include <QAbstractSlider>
 #include <QClipboard>
 #include <QDir>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <csignal>
@@ -331,6 +332,40 @@ class WindowTest : public QObject {
     QCOMPARE(child<QLineEdit>(form, r.box)->text(), QString::fromUtf8(r.text));
     QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"old.bin"});
     QCOMPARE(file_bytes(old), QByteArray("an older file"));
+  }
+
+  // The program ends when its last visible window closes: after the main
+  // menu's Exit, or its close box, with the windows opened from it (and
+  // an image window hidden) unloaded; a window still shown keeps it going.
+  void the_program_ends_with_its_last_visible_window() {
+    QSignalSpy ended(&reg(), &WindowRegistry::all_closed);
+    QWidget* top = reg().window(WindowId::TopForm);
+    for (const char* button : {"Command3", "Command4", "Command6"}) click(top, button);  // both forms, the about box
+    reg().image_window(WindowId::IncEncoderDraw);
+    click(top, "Command5");
+    QCOMPARE(ended.count(), 0);
+    click(reg().window(WindowId::AboutFrm), "Command1");
+    QCOMPARE(ended.count(), 1);
+    for (int i = 0; i < kWindowCount; ++i) QVERIFY(!reg().is_loaded(WindowId(i)));
+  }
+
+  // Touch-up draws black with the left button and white with the right,
+  // in any scale mode, and nothing with both or with the middle one; the
+  // side buttons held with them change nothing.
+  void touch_up_ignores_the_side_buttons() {
+    const std::pair<Qt::MouseButtons, int> kHeld[] = {{Qt::LeftButton | Qt::BackButton, 0},
+                                                      {Qt::RightButton | Qt::ForwardButton, 255},
+                                                      {Qt::LeftButton | Qt::RightButton | Qt::BackButton, -1},
+                                                      {Qt::MiddleButton, -1}};
+    auto* image = static_cast<ImageWindow*>(reg().show(WindowId::IncEncoderDraw));
+    Surface& s = image->surface();
+    for (const auto& [held, draws] : kHeld) {
+      s.set_scale_mode(draws == 0 ? ScaleMode::Millimetre : draws > 0 ? ScaleMode::Inch : ScaleMode::Twip);
+      for (int x = 0; x < s.width(); ++x) s.data()[x] = x % 2 ? 0xFF : 0x00;  // a top row of both colours
+      const Surface before = s;
+      for (int x = 0; x < s.width(); ++x) move_over(image->picture(), {x, 0}, held);
+      for (int x = 0; x < s.width(); ++x) QCOMPARE(int(s.pixel(x, 0)), draws < 0 ? int(before.pixel(x, 0)) : draws);
+    }
   }
 
   // A locked box takes nothing from the keyboard or a paste.  (A random run
