@@ -452,7 +452,8 @@ void write_from_memory(const std::filesystem::path& path, std::uintmax_t bytes) 
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) return;
   while (bytes > 0) {
-    const ssize_t written = ::write(fd, chunk.data(), static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, chunk.size())));
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, chunk.size()));
+    const ssize_t written = ::write(fd, chunk.data(), n);
     if (written <= 0) break;
     bytes -= static_cast<std::uintmax_t>(written);
   }
@@ -496,7 +497,8 @@ class TemporaryFolder {
 bool write_text(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+  out.close();
+  return !out.fail();
 }
 
 std::string formatted(const char* pattern, double value) {
@@ -531,75 +533,97 @@ std::string joined(const std::vector<std::string>& words) {
 
 const char* const kFilmColumns = "%-21s %9s %8s %8s %8s %9s %7s %12s %7s %12s %7s\n";
 
-// One workload's row: Vantor's export, the copy of its bytes, gerbv and
-// rsvg-convert; the reasons of failures go to `notes`.
+// The files of one workload in the temporary folder.
+struct FilmFiles {
+  explicit FilmFiles(const std::filesystem::path& folder, const char* extension)
+      : folder(folder), film(folder / (std::string("film.") + extension)) {}
+  std::filesystem::path folder, film, copy = folder / "copy.bin", gerber = folder / "design.gbr",
+                                      svg = folder / "design.svg", picture = folder / "peer.png";
+};
+
+// Vantor's Gerber and SVG files of the design, for the peers.
+bool write_design_files(const RenderRequest& request, const FilmFiles& files) {
+  const ArtworkOutcome recorded = record_artwork(request);
+  return recorded.message == Message::None && write_text(files.gerber, gerber_file(recorded.artwork)) &&
+         write_text(files.svg, svg_file(recorded.artwork));
+}
+
+struct FilmResult {
+  Timed vantor, copied, gerbv, rsvg;
+  double base_mib = 0;  // vantor-render --report's peak
+  std::uintmax_t film_bytes = 0;
+};
+
+FilmResult measure_film(const FilmWorkload& w, int dpi, const std::filesystem::path& render, const FilmFiles& files,
+                        const ChildLimits& limits) {
+  FilmResult r;
+  std::vector<std::string> args = w.design;
+  args.insert(args.begin(), render.string());
+  args.push_back("--report");
+  r.base_mib = run_child(args, {}, files.folder / "errors.txt").peak_mib;
+  args.back() = "-o";
+  args.push_back(files.film.string());
+  r.vantor = timed_child(args, {}, files.folder, files.film);
+  std::error_code ignored;
+  if (r.vantor.run.end == ChildRun::End::Done) r.film_bytes = std::filesystem::file_size(files.film, ignored);
+  std::filesystem::remove(files.film, ignored);
+
+  r.copied.run.end = r.film_bytes > 0 ? ChildRun::End::Done : ChildRun::End::Failed;
+  if (r.film_bytes > 0) r.copied.seconds = median_ms([&] { write_from_memory(files.copy, r.film_bytes); }) / 1000.0;
+  std::filesystem::remove(files.copy, ignored);
+
+  const std::string density = std::to_string(dpi);
+  // gerbv refuses a window (-w) of more than a few thousand pixels; without
+  // one, and with no border, it draws the file's extent at the density.
+  r.gerbv = timed_child({"gerbv", "-x", "png", "-D", density, "-B", "0", "-b", "#FFFFFF", "-f", "#000000FF", "-o",
+                         files.picture.string(), files.gerber.string()},
+                        limits, files.folder, files.picture);
+  std::filesystem::remove(files.picture, ignored);
+  r.rsvg = timed_child({"rsvg-convert", "--dpi-x", density, "--dpi-y", density, "-b", "white", "-o",
+                        files.picture.string(), files.svg.string()},
+                       limits, files.folder, files.picture);
+  std::filesystem::remove(files.picture, ignored);
+  return r;
+}
+
+void print_film_row(const char* name, const FilmResult& r, const ChildLimits& limits) {
+  const bool done = r.vantor.run.end == ChildRun::End::Done;
+  auto when_done = [&](const char* pattern, double value) { return done ? formatted(pattern, value) : "-"; };
+  std::printf(kFilmColumns, name, time_cell(r.vantor, {}).c_str(), when_done("%.1f", r.vantor.run.peak_mib).c_str(),
+              when_done("%.1f", r.vantor.run.peak_mib - r.base_mib).c_str(),
+              when_done("%.1f", r.film_bytes / (1024.0 * 1024.0)).c_str(),
+              when_done("%.3f s", r.copied.seconds).c_str(), ratio_cell(r.vantor, r.copied).c_str(),
+              time_cell(r.gerbv, limits).c_str(), ratio_cell(r.gerbv, r.vantor).c_str(),
+              time_cell(r.rsvg, limits).c_str(), ratio_cell(r.rsvg, r.vantor).c_str());
+  std::fflush(stdout);
+}
+
+// One workload's row; the reasons of failures go to `notes`.
 void film_row(const FilmWorkload& w, const std::filesystem::path& render, const std::filesystem::path& folder,
               const ChildLimits& limits, std::vector<std::string>& notes) {
   std::vector<std::string> report = w.design;
   report.push_back("--report");
   const RenderRequest request = std::get<RenderRequest>(parse_render_args(report));
-  const std::string dpi = std::to_string(request.dpi);
-  const std::filesystem::path gerber = folder / "design.gbr", svg = folder / "design.svg",
-                              film = folder / (std::string("film.") + w.extension), copy = folder / "copy.bin",
-                              picture = folder / "peer.png";
-  {
-    const ArtworkOutcome recorded = record_artwork(request);
-    if (recorded.message != Message::None || !write_text(gerber, gerber_file(recorded.artwork)) ||
-        !write_text(svg, svg_file(recorded.artwork))) {
-      notes.push_back(std::string(w.name) + ": no Gerber or SVG file of the design");
-      return;
-    }
+  const FilmFiles files(folder, w.extension);
+  if (!write_design_files(request, files)) {
+    notes.push_back(std::string(w.name) + ": no Gerber or SVG file of the design");
+    return;
   }
-
-  std::vector<std::string> export_args = w.design;
-  export_args.insert(export_args.begin(), render.string());
-  const std::vector<std::string> baseline_args = [&] {
-    std::vector<std::string> a = export_args;
-    a.push_back("--report");
-    return a;
-  }();
-  export_args.insert(export_args.end(), {"-o", film.string()});
-  const Timed vantor = timed_child(export_args, {}, folder, film);
-  const double base_mib = run_child(baseline_args, {}, folder / "errors.txt").peak_mib;
+  const FilmResult r = measure_film(w, request.dpi, render, files, limits);
   std::error_code ignored;
-  const std::uintmax_t film_bytes = vantor.run.end == ChildRun::End::Done ? std::filesystem::file_size(film, ignored) : 0;
-  std::filesystem::remove(film, ignored);
-
-  Timed copied;
-  copied.run.end = film_bytes > 0 ? ChildRun::End::Done : ChildRun::End::Failed;
-  if (film_bytes > 0) copied.seconds = median_ms([&] { write_from_memory(copy, film_bytes); }) / 1000.0;
-  std::filesystem::remove(copy, ignored);
-
-  // gerbv refuses a window (-w) of more than a few thousand pixels; without
-  // one, and with no border, it draws the file's extent at the density.
-  const Timed gerbv = timed_child({"gerbv", "-x", "png", "-D", dpi, "-B", "0", "-b", "#FFFFFF", "-f", "#000000FF",
-                                   "-o", picture.string(), gerber.string()},
-                                  limits, folder, picture);
-  std::filesystem::remove(picture, ignored);
-  const Timed rsvg = timed_child(
-      {"rsvg-convert", "--dpi-x", dpi, "--dpi-y", dpi, "-b", "white", "-o", picture.string(), svg.string()}, limits,
-      folder, picture);
-  std::filesystem::remove(picture, ignored);
-  std::filesystem::remove(gerber, ignored);
-  std::filesystem::remove(svg, ignored);
-
-  const bool done = vantor.run.end == ChildRun::End::Done;
-  std::printf(kFilmColumns, w.name, time_cell(vantor, {}).c_str(),
-              done ? formatted("%.1f", vantor.run.peak_mib).c_str() : "-",
-              done ? formatted("%.1f", vantor.run.peak_mib - base_mib).c_str() : "-",
-              done ? formatted("%.1f", film_bytes / (1024.0 * 1024.0)).c_str() : "-",
-              done ? formatted("%.3f s", copied.seconds).c_str() : "-", ratio_cell(vantor, copied).c_str(),
-              time_cell(gerbv, limits).c_str(), ratio_cell(gerbv, vantor).c_str(), time_cell(rsvg, limits).c_str(),
-              ratio_cell(rsvg, vantor).c_str());
-  std::fflush(stdout);
-  for (const auto& [who, t] : {std::pair<const char*, const Timed*>{"vantor-render", &vantor}, {"gerbv", &gerbv},
-                               {"rsvg-convert", &rsvg}})
+  std::filesystem::remove(files.gerber, ignored);
+  std::filesystem::remove(files.svg, ignored);
+  print_film_row(w.name, r, limits);
+  for (const auto& [who, t] : {std::pair<const char*, const Timed*>{"vantor-render", &r.vantor},
+                               {"gerbv", &r.gerbv},
+                               {"rsvg-convert", &r.rsvg}})
     if (t->run.end == ChildRun::End::Failed) notes.push_back(std::string(w.name) + ", " + who + ": " + t->run.why);
 }
 
 // Every film workload's row, then the failures' reasons.
 int film() {
-  const std::filesystem::path render = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vantor-render";
+  const std::filesystem::path render =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vantor-render";
   if (!std::filesystem::exists(render)) {
     std::fprintf(stderr, "vantor-bench: no %s\n", render.c_str());
     return 1;
@@ -611,7 +635,8 @@ int film() {
   }
   const ChildLimits limits = peer_limits();
   const std::vector<FilmWorkload> all = film_workloads();
-  for (const FilmWorkload& w : all) std::printf("%-21s vantor-render %s -o FILE.%s\n", w.name, joined(w.design).c_str(), w.extension);
+  for (const FilmWorkload& w : all)
+    std::printf("%-21s vantor-render %s -o FILE.%s\n", w.name, joined(w.design).c_str(), w.extension);
   std::printf("peers limited to %g s and %g GiB of address space\n\n", limits.seconds,
               limits.address_bytes / (1024.0 * 1024.0 * 1024.0));
   std::printf(kFilmColumns, "workload", "vantor", "peak MiB", "+base", "file MiB", "copy", "v/copy", "gerbv",
