@@ -16,11 +16,41 @@
 //                              windows on Qt's offscreen platform
 //   vantor-bench --writers     the vector writers on a 2^18-sector disc, per
 //                              100,000 figures, against copying their bytes
+//   vantor-bench --film        whole raster exports into a file (draw,
+//                              encode, write) by vantor-render beside
+//                              vantor-bench, as a child process: its wall
+//                              time and peak resident memory, against
+//                              writing as many bytes from memory (and
+//                              fsync), gerbv's PNG export of Vantor's Gerber
+//                              file and rsvg-convert of Vantor's SVG file of
+//                              the same design at the same density
+//
+// --film prints one table row per workload: Vantor's time (the median of
+// repeated runs under two seconds), its peak, the peak above the baseline
+// (vantor-render --report of the design: the same program, records the
+// drawing, draws no pixels), the file's size; the copy's time and Vantor's
+// time over it; each peer's time and the peer's time over Vantor's.
+// Vantor's export runs without limits.  The peers run with a time limit (VANTOR_BENCH_PEER_SECONDS, 120 s) and a
+// limit on their address space (VANTOR_BENCH_PEER_GIB, 8 GiB); a peer that
+// fails, is killed or runs out of time is reported as such.  The files go
+// into a temporary folder ($TMPDIR or /tmp) removed at the end.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -273,12 +303,358 @@ int writers() {
   return 0;
 }
 
+// --film ---------------------------------------------------------------------
+
+// One export: vantor-render's entries and options, without the output file,
+// and the raster file's extension.
+struct FilmWorkload {
+  const char* name;
+  std::vector<std::string> design;
+  const char* extension;
+};
+
+std::vector<FilmWorkload> film_workloads() {
+  const std::vector<std::string> abs10_2400 = {"absolute", "Res_exp=10", "--dpi", "2400", "--crop"};
+  const std::vector<std::string> abs12_2400 = {"absolute", "Res_exp=12", "--dpi", "2400", "--crop"};
+  const std::vector<std::string> abs16_8000 = {"absolute", "Res_exp=16", "--dpi", "8000", "--crop"};
+  const std::vector<std::string> abs16_20000 = {"absolute", "Res_exp=16", "--dpi", "20000", "--crop"};
+  const std::vector<std::string> abs16_10in_20000 = {"absolute", "ED=10",   "DD=1", "Res_exp=16",
+                                                     "--dpi",    "20000",   "--crop"};
+  return {
+      // Small enough for both peers; rsvg-convert needs minutes from 12 bits on.
+      {"abs10-2400-png", abs10_2400, "png"},
+      {"abs12-2400-png", abs12_2400, "png"},
+      {"abs12-2400-tif", abs12_2400, "tif"},
+      // Large, and within what gerbv draws: a 16,000-pixel square.
+      {"abs16-8000-png", abs16_8000, "png"},
+      {"abs16-20000-bmp", abs16_20000, "bmp"},
+      {"abs16-20000-tif", abs16_20000, "tif"},
+      {"abs16-10in-20000-tif", abs16_10in_20000, "tif"},
+  };
+}
+
+// What a child may use; 0 is no limit.
+struct ChildLimits {
+  double seconds = 0;
+  std::uint64_t address_bytes = 0;  // RLIMIT_AS
+};
+
+// How a child ended: Done is exit status 0 (and, where the caller checks,
+// the file it was to write is there).
+struct ChildRun {
+  enum class End { Done, Failed, OverTime } end = End::Done;
+  double peak_mib = 0;  // ru_maxrss
+  std::string why;      // Failed: the status and the last line the child wrote on standard error
+};
+
+// The last line that is not empty: where the programs say why they stopped.
+std::string last_line(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::string last;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) last = line;
+  return last;
+}
+
+// Runs argv (argv[0] looked up in PATH) with standard input and output on
+// /dev/null and standard error into `errors`, and waits for it, killing it
+// once over the time limit.  Its peak is ru_maxrss, which counts the
+// children it waited for too.
+ChildRun run_child(const std::vector<std::string>& argv, const ChildLimits& limits,
+                   const std::filesystem::path& errors) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  const std::string errors_path = errors.string();
+  const pid_t pid = ::fork();
+  if (pid < 0) return {ChildRun::End::Failed, 0, "fork failed"};
+  if (pid == 0) {
+    if (limits.address_bytes > 0) {
+      const rlimit cap{limits.address_bytes, limits.address_bytes};
+      ::setrlimit(RLIMIT_AS, &cap);
+    }
+    const int null = ::open("/dev/null", O_RDWR);
+    const int err = ::open(errors_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (null < 0 || err < 0) ::_exit(126);
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::dup2(err, 2);
+    ::execvp(args[0], args.data());
+    ::_exit(127);
+  }
+  ChildRun run;
+  // glibc's own pidfd_open is declared without C linkage for C++.
+  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (pidfd >= 0 && limits.seconds > 0) {
+    pollfd ended{pidfd, POLLIN, 0};
+    int ready;
+    while ((ready = ::poll(&ended, 1, static_cast<int>(limits.seconds * 1000))) < 0 && errno == EINTR) {
+    }
+    if (ready == 0) {
+      ::kill(pid, SIGKILL);
+      run.end = ChildRun::End::OverTime;
+    }
+  }
+  if (pidfd >= 0) ::close(pidfd);
+  int status = 0;
+  rusage usage{};
+  while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+  }
+  run.peak_mib = usage.ru_maxrss / 1024.0;
+  if (run.end == ChildRun::End::OverTime) return run;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return run;
+  run.end = ChildRun::End::Failed;
+  run.why = WIFSIGNALED(status) ? "killed by signal " + std::to_string(WTERMSIG(status))
+                                : "exit status " + std::to_string(WEXITSTATUS(status));
+  if (const std::string line = last_line(errors); !line.empty()) run.why += ": " + line;
+  return run;
+}
+
+bool has_bytes(const std::filesystem::path& path) {
+  std::error_code missing;
+  const std::uintmax_t bytes = std::filesystem::file_size(path, missing);
+  return !missing && bytes > 0;
+}
+
+struct Timed {
+  ChildRun run;
+  double seconds = 0;  // meaningful when run.end is Done
+};
+
+// A child's result over repeated runs (median_ms): the median time while
+// every run is Done, the largest peak; the first run that is not Done, or
+// that leaves no `output` file, ends the measuring.
+Timed timed_child(const std::vector<std::string>& argv, const ChildLimits& limits,
+                  const std::filesystem::path& folder, const std::filesystem::path& output) {
+  Timed t;
+  t.seconds = median_ms([&] {
+                if (t.run.end != ChildRun::End::Done) return;
+                std::error_code ignored;
+                std::filesystem::remove(output, ignored);
+                const double peak = t.run.peak_mib;
+                t.run = run_child(argv, limits, folder / "errors.txt");
+                t.run.peak_mib = std::max(t.run.peak_mib, peak);
+                if (t.run.end == ChildRun::End::Done && !has_bytes(output))
+                  t.run = {ChildRun::End::Failed, t.run.peak_mib, "wrote no file"};
+              }) /
+              1000.0;
+  return t;
+}
+
+// Writes `bytes` bytes from memory into a new file, 4 MiB a call, and
+// fsyncs it: the least time an export of a file this size can take.
+void write_from_memory(const std::filesystem::path& path, std::uintmax_t bytes) {
+  static const std::vector<char> chunk = [] {
+    std::vector<char> c(std::size_t{4} << 20);
+    for (std::size_t k = 0; k < c.size(); ++k) c[k] = static_cast<char>(k * 131 + (k >> 12));
+    return c;
+  }();
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) return;
+  while (bytes > 0) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, chunk.size()));
+    const ssize_t written = ::write(fd, chunk.data(), n);
+    if (written <= 0) break;
+    bytes -= static_cast<std::uintmax_t>(written);
+  }
+  ::fsync(fd);
+  ::close(fd);
+}
+
+double environment_number(const char* name, double fallback) {
+  const char* text = std::getenv(name);
+  if (!text || !*text) return fallback;
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  return *end == '\0' && value > 0 ? value : fallback;
+}
+
+ChildLimits peer_limits() {
+  return {environment_number("VANTOR_BENCH_PEER_SECONDS", 120),
+          static_cast<std::uint64_t>(environment_number("VANTOR_BENCH_PEER_GIB", 8) * 1024 * 1024 * 1024)};
+}
+
+// A folder of its own under the system's temporary folder, removed with
+// everything in it.
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    std::string name = (std::filesystem::temp_directory_path() / "vantor-bench-film-XXXXXX").string();
+    if (::mkdtemp(name.data())) path_ = name;
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+bool write_text(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
+}
+
+std::string formatted(const char* pattern, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+
+std::string time_cell(const Timed& t, const ChildLimits& limits) {
+  switch (t.run.end) {
+    case ChildRun::End::Done:
+      return formatted(t.seconds < 100 ? "%.3f s" : "%.1f s", t.seconds);
+    case ChildRun::End::OverTime:
+      return formatted("over %g s", limits.seconds);
+    case ChildRun::End::Failed:
+      break;
+  }
+  return "failed";
+}
+
+// numerator / denominator when both finished.
+std::string ratio_cell(const Timed& numerator, const Timed& denominator) {
+  if (numerator.run.end != ChildRun::End::Done || denominator.run.end != ChildRun::End::Done) return "-";
+  return formatted("%.1f", numerator.seconds / denominator.seconds);
+}
+
+std::string joined(const std::vector<std::string>& words) {
+  std::string line;
+  for (const std::string& w : words) line += (line.empty() ? "" : " ") + w;
+  return line;
+}
+
+const char* const kFilmColumns = "%-21s %9s %8s %8s %8s %9s %7s %12s %7s %12s %7s\n";
+
+// The files of one workload in the temporary folder.
+struct FilmFiles {
+  explicit FilmFiles(const std::filesystem::path& folder, const char* extension)
+      : folder(folder), film(folder / (std::string("film.") + extension)) {}
+  std::filesystem::path folder, film, copy = folder / "copy.bin", gerber = folder / "design.gbr",
+                                      svg = folder / "design.svg", picture = folder / "peer.png";
+};
+
+// Vantor's Gerber and SVG files of the design, for the peers.
+bool write_design_files(const RenderRequest& request, const FilmFiles& files) {
+  const ArtworkOutcome recorded = record_artwork(request);
+  return recorded.message == Message::None && write_text(files.gerber, gerber_file(recorded.artwork)) &&
+         write_text(files.svg, svg_file(recorded.artwork));
+}
+
+struct FilmResult {
+  Timed vantor, copied, gerbv, rsvg;
+  double base_mib = 0;  // vantor-render --report's peak
+  std::uintmax_t film_bytes = 0;
+};
+
+FilmResult measure_film(const FilmWorkload& w, int dpi, const std::filesystem::path& render, const FilmFiles& files,
+                        const ChildLimits& limits) {
+  FilmResult r;
+  std::vector<std::string> args = w.design;
+  args.insert(args.begin(), render.string());
+  args.push_back("--report");
+  r.base_mib = run_child(args, {}, files.folder / "errors.txt").peak_mib;
+  args.back() = "-o";
+  args.push_back(files.film.string());
+  r.vantor = timed_child(args, {}, files.folder, files.film);
+  std::error_code ignored;
+  if (r.vantor.run.end == ChildRun::End::Done) r.film_bytes = std::filesystem::file_size(files.film, ignored);
+  std::filesystem::remove(files.film, ignored);
+
+  r.copied.run.end = r.film_bytes > 0 ? ChildRun::End::Done : ChildRun::End::Failed;
+  if (r.film_bytes > 0) r.copied.seconds = median_ms([&] { write_from_memory(files.copy, r.film_bytes); }) / 1000.0;
+  std::filesystem::remove(files.copy, ignored);
+
+  const std::string density = std::to_string(dpi);
+  // gerbv refuses a window (-w) of more than a few thousand pixels; without
+  // one, and with no border, it draws the file's extent at the density.
+  r.gerbv = timed_child({"gerbv", "-x", "png", "-D", density, "-B", "0", "-b", "#FFFFFF", "-f", "#000000FF", "-o",
+                         files.picture.string(), files.gerber.string()},
+                        limits, files.folder, files.picture);
+  std::filesystem::remove(files.picture, ignored);
+  r.rsvg = timed_child({"rsvg-convert", "--dpi-x", density, "--dpi-y", density, "-b", "white", "-o",
+                        files.picture.string(), files.svg.string()},
+                       limits, files.folder, files.picture);
+  std::filesystem::remove(files.picture, ignored);
+  return r;
+}
+
+void print_film_row(const char* name, const FilmResult& r, const ChildLimits& limits) {
+  const bool done = r.vantor.run.end == ChildRun::End::Done;
+  auto when_done = [&](const char* pattern, double value) { return done ? formatted(pattern, value) : "-"; };
+  std::printf(kFilmColumns, name, time_cell(r.vantor, {}).c_str(), when_done("%.1f", r.vantor.run.peak_mib).c_str(),
+              when_done("%.1f", r.vantor.run.peak_mib - r.base_mib).c_str(),
+              when_done("%.1f", r.film_bytes / (1024.0 * 1024.0)).c_str(),
+              when_done("%.3f s", r.copied.seconds).c_str(), ratio_cell(r.vantor, r.copied).c_str(),
+              time_cell(r.gerbv, limits).c_str(), ratio_cell(r.gerbv, r.vantor).c_str(),
+              time_cell(r.rsvg, limits).c_str(), ratio_cell(r.rsvg, r.vantor).c_str());
+  std::fflush(stdout);
+}
+
+// One workload's row; the reasons of failures go to `notes`.
+void film_row(const FilmWorkload& w, const std::filesystem::path& render, const std::filesystem::path& folder,
+              const ChildLimits& limits, std::vector<std::string>& notes) {
+  std::vector<std::string> report = w.design;
+  report.push_back("--report");
+  const RenderRequest request = std::get<RenderRequest>(parse_render_args(report));
+  const FilmFiles files(folder, w.extension);
+  if (!write_design_files(request, files)) {
+    notes.push_back(std::string(w.name) + ": no Gerber or SVG file of the design");
+    return;
+  }
+  const FilmResult r = measure_film(w, request.dpi, render, files, limits);
+  std::error_code ignored;
+  std::filesystem::remove(files.gerber, ignored);
+  std::filesystem::remove(files.svg, ignored);
+  print_film_row(w.name, r, limits);
+  for (const auto& [who, t] : {std::pair<const char*, const Timed*>{"vantor-render", &r.vantor},
+                               {"gerbv", &r.gerbv},
+                               {"rsvg-convert", &r.rsvg}})
+    if (t->run.end == ChildRun::End::Failed) notes.push_back(std::string(w.name) + ", " + who + ": " + t->run.why);
+}
+
+// Every film workload's row, then the failures' reasons.
+int film() {
+  const std::filesystem::path render =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vantor-render";
+  if (!std::filesystem::exists(render)) {
+    std::fprintf(stderr, "vantor-bench: no %s\n", render.c_str());
+    return 1;
+  }
+  const TemporaryFolder folder;
+  if (folder.path().empty()) {
+    std::fprintf(stderr, "vantor-bench: no temporary folder\n");
+    return 1;
+  }
+  const ChildLimits limits = peer_limits();
+  const std::vector<FilmWorkload> all = film_workloads();
+  for (const FilmWorkload& w : all)
+    std::printf("%-21s vantor-render %s -o FILE.%s\n", w.name, joined(w.design).c_str(), w.extension);
+  std::printf("peers limited to %g s and %g GiB of address space\n\n", limits.seconds,
+              limits.address_bytes / (1024.0 * 1024.0 * 1024.0));
+  std::printf(kFilmColumns, "workload", "vantor", "peak MiB", "+base", "file MiB", "copy", "v/copy", "gerbv",
+              "/vantor", "rsvg-convert", "/vantor");
+  std::vector<std::string> notes;
+  for (const FilmWorkload& w : all) film_row(w, render, folder.path(), limits, notes);
+  if (!notes.empty()) std::printf("\n");
+  for (const std::string& n : notes) std::printf("%s\n", n.c_str());
+  return 0;
+}
+
 }  // namespace
 }  // namespace vantor::bench
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--click") == 0) return vantor::bench::click_to_picture(argv[0]);
   if (argc == 2 && std::strcmp(argv[1], "--writers") == 0) return vantor::bench::writers();
+  if (argc == 2 && std::strcmp(argv[1], "--film") == 0) return vantor::bench::film();
   using vantor::bench::Workload;
   const std::vector<Workload> all = vantor::bench::workloads();
   if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
