@@ -1,12 +1,11 @@
 // Whole designs read from bytes and the ways of drawing them that must give
-// the same pixels, shared by the fuzz target fuzz_renderers and the random
+// the same pixels, shared by the fuzz target fuzz_export and the random
 // differential test of the renderers (tests/core/drawing_identity_test.cpp).
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "absolute/absolute_renderer.h"
@@ -72,16 +71,16 @@ inline DesignCase design_case(Input& in) {
   return d;
 }
 
-// "" when the drawing gives the same pixels drawn on one surface (every
-// shortcut of the surface in use), by the log reference (pixel by pixel
-// from the rules), on windows of a third of the canvas, and on one window
-// moved from band to band; else the first difference.
-template <class Draw>
-std::string check_ways(int width, int height, double ppi, const Draw& draw) {
-  std::vector<Figure> log;
-  Surface drawn(width, height, ppi);
+// "" when the design gives the same pixels drawn on one surface (every
+// shortcut of the surface in use, its figures recorded in log), by the log
+// reference (pixel by pixel from the rules), on windows of a third of the
+// canvas, and on one window moved from band to band; else the first
+// difference.
+inline std::string check_ways(const DesignCase& d, std::vector<Figure>& log) {
+  const int width = d.width, height = d.height, band = height / 3 + 1;
+  Surface drawn(width, height, d.ppi);
   drawn.set_recorder(&log);
-  draw(drawn);
+  (void)d.draw(drawn);
   drawn.set_recorder(nullptr);
   const auto at = [](int i, int j) { return " differs at pixel " + std::to_string(i) + "," + std::to_string(j); };
   const test::LogReference reference(log);
@@ -91,13 +90,11 @@ std::string check_ways(int width, int height, double ppi, const Draw& draw) {
     for (int i = 0; i < width; ++i)
       if (row[i] != static_cast<std::uint8_t>(drawn.pixel(i, j))) return "the log reference" + at(i, j);
   }
-  const int band = height / 3 + 1;
-  Surface moved = Surface::window_of(width, height, ppi, 0, 0, width, band);
+  Surface moved = Surface::window_of(width, height, d.ppi, 0, 0, width, band);
   for (int top = 0; top < height; top += band) {
-    Surface window = Surface::window_of(width, height, ppi, 0, top, width, band);
-    draw(window);
+    Surface window = Surface::window_of(width, height, d.ppi, 0, top, width, band);
     moved.move_window(0, top);
-    draw(moved);
+    (void)d.draw(window), (void)d.draw(moved);
     for (const Surface* s : {&window, &moved})
       for (int j = 0; j < band && top + j < height; ++j)
         for (int i = 0; i < width; ++i)
@@ -107,7 +104,8 @@ std::string check_ways(int width, int height, double ppi, const Draw& draw) {
 }
 
 inline std::string check_ways(const DesignCase& d) {
-  return check_ways(d.width, d.height, d.ppi, [&](Surface& s) { (void)d.draw(s); });
+  std::vector<Figure> log;
+  return check_ways(d, log);
 }
 
 }  // namespace vantor::fuzz

@@ -1,7 +1,8 @@
 // Fuzzes the export writers (SVG, PDF, Gerber, DXF, the design report) with
 // figure logs: a program of surface calls from surface_args.h (arbitrary
-// floats, angles around the full turn, tracks as the renderers draw them) or
-// a design of design_args.h drawn by its renderer.  The file covers the
+// floats, angles around the full turn) or
+// a design of design_args.h drawn by its renderer, every way against the
+// log reference.  The file covers the
 // whole canvas, a rectangle within it or one far away.  It runs under a
 // decimal-comma locale when one is installed: the files' numbers must not
 // follow the locale.  How the files render is the export tests' business;
@@ -72,9 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Artwork art;
   if (design) {
     const fuzz::DesignCase d = fuzz::design_case(in);
-    Surface s(d.width, d.height, d.ppi);
-    s.set_recorder(&art.figures);
-    (void)d.draw(s);
+    const std::string error = fuzz::check_ways(d, art.figures);
+    FUZZ_CHECK(error.empty(), error);
     art.dpi = d.ppi, art.canvas_width = d.width, art.canvas_height = d.height;
     art.unit = d.absolute ? d.abs.unit : d.inc.unit;
   } else {

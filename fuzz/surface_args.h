@@ -6,8 +6,7 @@
 // window of the same canvas that receives every call too, perhaps batch
 // mode (no pixel read between calls, so that arcs and sectors wait and are
 // drawn together), then up to 64 state changes, figures with arbitrary
-// floats (NaN, infinities, huge, tiny, angles around the full turn) and
-// tracks drawn as the renderers draw them.  On a raster of at most 64 x 64
+// floats (NaN, infinities, huge, tiny, angles around the full turn).  On a raster of at most 64 x 64
 // pixels whose unit stays fixed the reference rasteriser draws every call
 // as well and must agree on every refusal and every pixel; the window must
 // hold the canvas's pixels.
@@ -23,6 +22,7 @@
 #include <numbers>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "fuzz_input.h"
 #include "reference_raster.h"
@@ -74,8 +74,7 @@ class SurfaceProgram {
     batch_ = mode & 0x40;
     const int w = surface_.width(), h = surface_.height();
     if ((mode & 0x20) && w > 0) {
-      left_ = in_.byte() % w;
-      top_ = in_.byte() % h;
+      left_ = in_.byte() % w, top_ = in_.byte() % h;
       const int ww = 1 + in_.byte() % (w - left_), wh = 1 + in_.byte() % (h - top_);
       window_.emplace(Surface::window_of(w, h, ppi_, left_, top_, ww, wh));
       window_->set_scale_mode(surface_.scale_mode());
@@ -119,25 +118,20 @@ class SurfaceProgram {
     return Surface(w, h, ppi);
   }
 
-  // A coordinate in the current unit: raw bits, a special value, the
-  // centre of the last circle, or somewhere around the raster.
-  float coordinate(int pixels, float centre) {
+  // A coordinate (pixels: the raster's size in that direction) or a radius
+  // (pixels 0) in the current unit: raw bits, a special value, the centre
+  // of the last circle, up to three pixels, or somewhere around the raster.
+  float length(int pixels, float centre) {
     const std::uint8_t kind = in_.byte();
     if (kind % 8 == 0) return in_.raw<float>();
     if (kind % 8 == 1) return special_float(in_);
-    const double t = in_.raw<std::uint16_t>() / 65535.0;
-    if (kind % 8 == 2) return centre;
-    return static_cast<float>((t * 1.5 - 0.25) * std::max(pixels, 1) / surface_.pixels_per_unit());
+    const double t = in_.raw<std::uint16_t>() / 65535.0, u = surface_.pixels_per_unit();
+    if (kind % 8 == 2) return pixels > 0 ? centre : static_cast<float>(t * 3.0 / u);
+    if (pixels > 0) return static_cast<float>((t * 1.5 - 0.25) * pixels / u);
+    return static_cast<float>(t * 1.2 * std::max({surface_.width(), surface_.height(), 1}) / u);
   }
-
-  float radius() {
-    const std::uint8_t kind = in_.byte();
-    if (kind % 8 == 0) return in_.raw<float>();
-    if (kind % 8 == 1) return special_float(in_);
-    const double t = in_.raw<std::uint16_t>() / 65535.0;
-    const double px = kind % 8 == 2 ? t * 3.0 : t * 1.2 * std::max({surface_.width(), surface_.height(), 1});
-    return static_cast<float>(px / surface_.pixels_per_unit());
-  }
+  float x() { return length(std::max(surface_.width(), 1), cx_); }
+  float y() { return length(std::max(surface_.height(), 1), cy_); }
 
   void fail(const std::string& what) {
     if (error_.empty()) error_ = call_ + ": " + what;
@@ -184,7 +178,10 @@ class SurfaceProgram {
   }
 
   // overload: 0 circle(x, y, r), 1 with a colour, 2 with angles too.
-  void circle(int overload, float x, float y, float r, Colour c, float a1, float a2) {
+  void circle_call(int overload) {
+    const float x = this->x(), y = this->y(), r = length(0, 0);
+    const Colour c = overload >= 1 ? colour(in_) : Colour::Black;
+    const float a1 = overload == 2 ? angle(in_) : 0.0f, a2 = overload == 2 ? angle(in_) : 0.0f;
     const std::string name = c == Colour::White ? "white circle" : "circle";
     overload == 2 ? describe(name, {x, y, r, a1, a2}, 3) : describe(name, {x, y, r}, 3);
     cx_ = x, cy_ = y;
@@ -195,16 +192,8 @@ class SurfaceProgram {
         [&](test::ReferenceRaster& ref) { return overload == 2 ? ref.circle(x, y, r, c, a1, a2) : ref.circle(x, y, r, c); });
   }
 
-  void circle_call(int overload) {
-    const float x = coordinate(surface_.width(), cx_), y = coordinate(surface_.height(), cy_), r = radius();
-    const Colour c = overload >= 1 ? colour(in_) : Colour::Black;
-    const float a1 = overload == 2 ? angle(in_) : 0.0f, a2 = overload == 2 ? angle(in_) : 0.0f;
-    circle(overload, x, y, r, c, a1, a2);
-  }
-
   void line_call(bool with_colour) {
-    const float x1 = coordinate(surface_.width(), cx_), y1 = coordinate(surface_.height(), cy_);
-    const float x2 = coordinate(surface_.width(), cx_), y2 = coordinate(surface_.height(), cy_);
+    const float x1 = x(), y1 = y(), x2 = x(), y2 = y();
     const Colour c = with_colour ? colour(in_) : Colour::Black;
     describe("line", {x1, y1, x2, y2}, 4);
     issue([&](Surface& s) { return with_colour ? s.line(x1, y1, x2, y2, c) : s.line(x1, y1, x2, y2); },
@@ -213,7 +202,7 @@ class SurfaceProgram {
 
   // PSet, or touch-up: buttons 1 paint black, 2 white, others nothing.
   void point_call(bool touch) {
-    const float x = coordinate(surface_.width(), cx_), y = coordinate(surface_.height(), cy_);
+    const float x = this->x(), y = this->y();
     const int buttons = touch ? in_.byte() % 8 : 0;
     const Colour c = touch ? (buttons == 2 ? Colour::White : Colour::Black) : colour(in_);
     describe(touch ? "touch_up " + std::to_string(buttons) : "pset", {x, y}, 0);
@@ -221,43 +210,16 @@ class SurfaceProgram {
           [&](test::ReferenceRaster& ref) { return (!touch || buttons == 1 || buttons == 2 ? ref.pset(x, y, c) : void()), true; });
   }
 
+  std::vector<Surface*> surfaces() { return window_ ? std::vector{&surface_, &*window_} : std::vector{&surface_}; }
+
   void fill(FillStyle style, Colour c) {
-    for (Surface* s : {&surface_, window_ ? &*window_ : nullptr})
-      if (s) s->set_fill_style(style), s->set_fill_colour(c);
+    for (Surface* s : surfaces()) s->set_fill_style(style), s->set_fill_colour(c);
     if (reference_) reference_->set_fill(style, c);
   }
 
-  // A track as the renderers draw one, about the last circle's centre: a
-  // disc that covers it, slots filled and outlined in one colour (some of
-  // them thin, overlapping, in two colours, unfilled or off the centre),
-  // and the mask that closes it.
-  void track() {
-    const Colour material = colour(in_), slot = material == Colour::Black ? Colour::White : Colour::Black;
-    const float r = radius(), cx = cx_, cy = cy_;
-    const int count = 1 + in_.byte() % 48;
-    const std::uint8_t shape = in_.byte();
-    const double step = 2 * std::numbers::pi / count;
-    const double width = shape & 0x80 ? std::ldexp(step, -(shape % 24)) : step * (0.2 + (shape % 16) / 10.0);
-    fill(FillStyle::Solid, material);
-    circle(1, cx, cy, r * 1.1f, material, 0, 0);
-    for (int k = 0; k < count && error_.empty(); ++k) {
-      const std::uint8_t how = in_.byte();
-      const double a = k * step + (k == 0 ? 0.001 : 0.0), b = std::min(a + width, 2 * std::numbers::pi);
-      fill(FillStyle::Solid, how % 8 == 0 ? material : slot);
-      const float x = how % 8 == 1 ? cx + r * 0.01f : cx;
-      circle(2, x, cy, r, slot, how % 8 == 2 ? float(a) : -float(a), -float(b));
-    }
-    const Colour mask = in_.byte() & 1 ? material : slot;
-    fill(FillStyle::Solid, mask);
-    circle(1, cx, cy, r * (in_.byte() / 255.0f), mask, 0, 0);
-  }
-
   void cls_all() {
-    call_ = "cls";
-    surface_.cls(), window_exact_ = true;
-    if (window_) window_->cls();
-    if (reference_) reference_->cls();
-    if (!batch_) compare_reference();
+    call_ = "cls", window_exact_ = true;
+    issue([](Surface& s) { return s.cls(), true; }, [](test::ReferenceRaster& r) { return r.cls(), true; });
   }
 
   void step() {
@@ -265,14 +227,12 @@ class SurfaceProgram {
     switch (op % 16) {
       case 0: {
         const ScaleMode mode = scale_mode(in_.byte());
-        if (reference_) return;  // the reference keeps one unit
-        surface_.set_scale_mode(mode);
-        if (window_) window_->set_scale_mode(mode);
+        if (!reference_)  // the reference keeps one unit
+          for (Surface* s : surfaces()) s->set_scale_mode(mode);
         return;
       }
       case 1: return fill(surface_.fill_style(), colour(in_));
       case 2: return fill(in_.byte() & 1 ? FillStyle::Solid : FillStyle::Transparent, surface_.fill_colour());
-      case 3: return track();
       case 4: return cls_all();
       case 5: case 6: return circle_call(op % 16 - 5);
       case 11: case 12: return line_call(op % 16 == 12);

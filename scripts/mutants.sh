@@ -77,7 +77,7 @@ fault inc_balance_over_180 $I \
 
 A=src/absolute
 fault abs_grey_quarter_offset $A/absolute_renderer.cpp \
-  'const double d = grey ? theta / 2 : 0.0;' 'const double d = grey ? theta / 4 : 0.0;'
+  'if (design.code_type == CodeType::Grey) d = theta / 2;' 'if (design.code_type == CodeType::Grey) d = theta / 4;'
 fault abs_track_pitch_one_slot $A/absolute_renderer.cpp \
   'e -= 2 * sl;' 'e -= sl;'
 fault abs_innermost_track_dropped $A/absolute_renderer.cpp \

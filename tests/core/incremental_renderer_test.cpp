@@ -39,8 +39,7 @@ class DiscModel {
     double phase = 0;
     for (int c = 0; c < 3; ++c) {
       const ChannelTrack& ch = design.channels[c];
-      on_[c] = ch.on;
-      if (ch.type != ChannelType::Index) phase = ch.type == ChannelType::B ? p / 2 : 0;
+      on_[c] = ch.on, phase = ch.type == ChannelType::Index ? phase : ch.type == ChannelType::B ? p / 2 : 0;
       for (int j = 0; j < (ch.type == ChannelType::Index ? 1 : count); ++j)
         slots_[c].push_back({(j == 0 ? 0.001 : 2 * j * p) + phase, (2 * j + 1 + std::stod(ch.balance) / 90) * p + phase});
     }
@@ -93,9 +92,8 @@ const GeometryCase kGeometryCases[] = {
     {"scale_1_to_2", {"S2=2"}, {0.5, 0.046875, {{{0.375, 0.4375}, {0.25, 0.3125}, {0.125, 0.1875}}}}, "1"},
     // 2 mm across; a dense raster so the 0.125 mm tracks are 12 pixels wide.
     {"millimetres", {"Unit_mm"}, kDefault, "2", 2400},
-    {"channel_1_and_3_off", {"CH1_on=0", "CH3_on=0"}, kDefault},
+    {"resolution_1_balance_45_on_B_minus_45_on_A", {"RES=1", "bal_1scroll=-45", "bal_2scroll=45"}, kDefault},
     {"balance_45_on_B_minus_45_on_A", {"bal_1scroll=-45", "bal_2scroll=45"}, kDefault},
-    {"resolution_1", {"RES=1"}, kDefault},
     // The slot loop's rule gives 3 slots for 2.5.
     {"resolution_2_5", {"RES=2.5", "CH1_A", "CH2_A"}, kDefault},
     // Slot lengths 0.05, user edge distances 0.65, 0.05, 0.05: T = 0.35, 0.25, 0.15.
@@ -111,25 +109,27 @@ const GeometryCase kGeometryCases[] = {
     {"no_mask_of_channel_3_off", {"CH3_ED_U", "CH3_ED=-0.3", "CH3_on=0"},
      {1.0, 0.09375, {{{0.75, 0.875}, {0.5, 0.625}, {0.675, 0.8}}}}},
     // The phase carries over from a channel that is off.
-    {"index_on_channel_2_after_B_that_is_off", {"CH1_on=0", "CH1_B", "CH2_I"}, kDefault},
+    {"index_on_channel_2_after_B_that_is_off_3_off", {"CH1_on=0", "CH1_B", "CH2_I", "CH3_on=0"}, kDefault},
 };
-
-void PrintTo(const GeometryCase& c, std::ostream* os) { *os << c.name; }
 
 class IncrementalGeometry : public ::testing::TestWithParam<GeometryCase> {};
 
 // Pixel centres on a grid over the disc's square, leaving out those within
 // 2.5 pixels of an edge of the model (the colour at 16 points around the
-// centre differs) or of the centre cross.
+// centre differs) or of the centre cross.  The inverse drawing ignores the
+// zoom; inside the disc it is the negative of the normal one, apart from
+// the rims of the disc (black in both) and of the shaft hole; outside it
+// both are white.
 TEST_P(IncrementalGeometry, MatchesTheModelAwayFromEdges) {
   const GeometryCase& c = GetParam();
   const IncrementalDesign design = incremental(c.entries);
   const double u = design.unit == Unit::Inch ? c.ppi : c.ppi / 25.4, margin = 2.5;
   const int size = static_cast<int>(std::ceil(2 * c.expected.disc * u)) + 40;
-  Surface s(size, size, c.ppi);
-  const DrawOutcome outcome = render_incremental(design, Polarity::Normal, s);
+  Surface s(size, size, c.ppi), inverse = s;
+  const DrawOutcome outcome = render_incremental(design, Polarity::Normal, s), inverted = render_incremental(design, Polarity::Inverse, inverse);
   EXPECT_EQ(outcome.message, Message::None);
   EXPECT_EQ(outcome.zoom_diam, c.zoom_diam);
+  EXPECT_TRUE(inverted.message == Message::None && !inverted.zoom_diam);
   const DiscModel model(c.expected, design, 1 / u);
   const double centre = size / 2.0;
   const int stride = std::max(1, size / 260);
@@ -146,72 +146,23 @@ TEST_P(IncrementalGeometry, MatchesTheModelAwayFromEdges) {
       }
       if (!certain) continue;
       (expected == Colour::Black ? black : white)++;
-      if (s.pixel(i, j) != expected && wrong++ == 0)
-        first_wrong = "r=" + std::to_string(std::hypot(px, py) / u) + " t=" + std::to_string(std::atan2(py, px));
+      const bool inside = std::hypot(px, py) < c.expected.disc * u;
+      const bool inverse_wrong = design.zoom == 100 && (inverse.pixel(i, j) == expected) == inside;
+      if ((s.pixel(i, j) != expected || inverse_wrong) && wrong++ == 0)
+        first_wrong = "r=" + std::to_string(std::hypot(px, py) / u) + " t=" + std::to_string(std::atan2(py, px)) +
+                      (inverse_wrong ? " inverse" : "");
     }
   EXPECT_EQ(wrong, 0) << first_wrong;
   EXPECT_GT(black, 2000);  // not vacuous
   EXPECT_GT(white, 2000);
+  if (design.zoom == 100) return;
+  Surface unzoomed(size, size, c.ppi);
+  render_incremental(incremental({}), Polarity::Inverse, unzoomed);
+  EXPECT_TRUE(inverse == unzoomed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, IncrementalGeometry, ::testing::ValuesIn(kGeometryCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Points in inches at angles from 3 o'clock that the model leaves out: the
-// centre cross, a negative shaft (no hole: the centre stays black), and a
-// resolution of 2.5, whose last slot of channel 2's B track ends beyond a
-// full turn: the surface refuses it and the drawing stops there, before
-// the channel's mask.
-TEST(IncrementalDrawing, LiteralPoints) {
-  constexpr Colour W = Colour::White, B = Colour::Black;
-  const std::tuple<Entries, Message, std::vector<std::tuple<double, double, Colour>>> cases[] = {
-      {{}, Message::None, {{0.03, 0.0, B}, {0.03, kPi / 2, B}}},
-      {{"DD=-0.1875"}, Message::None, {{0.07, 1.0, B}, {0.01, 0.8, B}}},
-      {{"RES=2.5"}, Message::InvalidEntry, {{0.8125, 0.2 * kPi, W}, {0.5625, 1.2 * kPi, W}, {0.5625, 1.9 * kPi, B}, {0.3, 0.3 * kPi, W}}},
-  };
-  for (const auto& [entries, message, spots] : cases) {
-    Surface s(1500, 1500, 600);
-    EXPECT_EQ(render_incremental(incremental(entries), Polarity::Normal, s).message, message);
-    for (const auto& [r, t, c] : spots)
-      EXPECT_EQ(s.pixel(int(std::floor(750 + r * 600 * std::cos(t))), int(std::floor(750 - r * 600 * std::sin(t)))), c)
-          << testing::PrintToString(entries) << ": r " << r << " t " << t;
-  }
-}
-
-// Inside the disc the inverse drawing is the negative of the normal one,
-// apart from the rims of the disc (black in both) and of the shaft hole;
-// outside it both are white.  The zoom plays no part.
-TEST(IncrementalInverse, IsTheNegativeInsideTheDisc) {
-  const std::pair<Entries, double> designs[] = {  // the entries and their S1 / S2
-      {{}, 1.0},
-      {{"bal_1scroll=-45", "bal_3scroll=12.5", "RES=7"}, 1.0},
-      {{"CH1_ED_U", "CH1_ED=0.1", "CH3_on=0", "CH1_I", "CH2_A", "S1=3", "S2=4", "ZoomCTRL=250"}, 0.75}};
-  for (const auto& [entries, scale] : designs) {
-    IncrementalDesign design = incremental(entries);
-    Surface normal(700, 700, 300), inverse(700, 700, 300);
-    const DrawOutcome out = render_incremental(design, Polarity::Inverse, inverse);
-    ASSERT_EQ(out.message, Message::None);
-    EXPECT_FALSE(out.zoom_diam.has_value());
-    design.zoom = 100;
-    ASSERT_EQ(render_incremental(design, Polarity::Normal, normal).message, Message::None);
-    const double rp = static_cast<float>(scale) * 300.0, shaft = static_cast<float>(0.09375 * scale) * 300.0;
-    const double cx = static_cast<double>(normal.scale_width() / 2) * 300, cy = static_cast<double>(normal.scale_height() / 2) * 300;
-    int inside = 0, wrong = 0;
-    for (int j = 0; j < 700; ++j)
-      for (int i = 0; i < 700; ++i) {
-        const double d = std::hypot(i + 0.5 - cx, j + 0.5 - cy);
-        const Colour n = normal.pixel(i, j), v = inverse.pixel(i, j);
-        if (d <= rp && d > rp - 1)
-          wrong += v != Colour::Black;
-        else if (d <= rp && !(d <= shaft && d > shaft - 1))
-          ++inside, wrong += v == n;
-        else if (d > rp)
-          wrong += v != Colour::White || n != Colour::White;
-      }
-    EXPECT_EQ(wrong, 0);
-    EXPECT_GT(inside, 10000);
-  }
-}
 
 struct FailureCase {
   const char* name;
@@ -226,18 +177,13 @@ constexpr Message kNone = Message::None, kInvalid = Message::InvalidEntry, kTooL
 constexpr auto kPrevious = FailureCase::PreviousImage, kDisc = FailureCase::OnlyDisc, kDrawn = FailureCase::Drawn;
 
 const FailureCase kFailures[] = {
-    {"S2_zero", {"S2=0"}, kInvalid, nullptr, kPrevious},
-    {"S1_letters", {"S1=x"}, kInvalid, nullptr, kPrevious},
-    {"slot_length_empty", {"CH3_SL="}, kInvalid, nullptr, kPrevious},
-    {"diameter_decimal_comma", {"ED=1,5"}, kInvalid, nullptr, kPrevious},
+    {"S2_zero", {"S2=0"}, kInvalid, nullptr, kPrevious}, {"slot_length_empty", {"CH3_SL="}, kInvalid, nullptr, kPrevious},
     {"radius_overflows_double", {"ED=1e300", "S1=1e300"}, kInvalid, nullptr, kPrevious},
     // zoom_diam is written, then the radius does not survive the hand-over
     // in single precision: the surface has just been cleared.
     {"radius_beyond_single_precision", {"ED=1e300"}, kInvalid, "1E+300", FailureCase::Cleared},
-    {"resolution_letters", {"RES=abc"}, kInvalid, "2", kDisc},
-    {"resolution_zero", {"RES=0"}, kInvalid, "2", kDisc},
+    {"resolution_letters", {"RES=abc"}, kInvalid, "2", kDisc}, {"balance_letters", {"bal_3scroll=ten"}, kInvalid, "2", kDisc},
     {"user_edge_distance_letters", {"CH2_ED_U", "CH2_ED=0.1."}, kInvalid, "2", kDisc},
-    {"balance_letters", {"bal_3scroll=ten"}, kInvalid, "2", kDisc},
     {"slot_lengths_0_5", {"CH1_SL=0.5", "CH2_SL=0.5", "CH3_SL=0.5"}, kTooLong, "2", kDisc},
     // Regression: the sum the check once added (tracks' radii and slot
     // lengths, 1.5 here) passed this design although track 3 reaches 1 in
@@ -253,8 +199,11 @@ const FailureCase kFailures[] = {
     // Designs that draw without a message though not every figure shows.
     {"track_3_inner_edge_at_the_centre",
      {"CH1_SL=0.25", "CH2_SL=0.25", "CH3_SL=0.25", "CH2_ED_U", "CH2_ED=0", "CH3_ED_U", "CH3_ED=0"}, kNone, "2", kDrawn},
-    {"negative_resolution", {"RES=-3"}, kNone, "2", kDrawn},
-    {"shaft_larger_than_the_disc", {"DD=3"}, kNone, "2", kDrawn},
+    {"negative_resolution", {"RES=-3"}, kNone, "2", kDrawn}, {"shaft_larger_than_the_disc", {"DD=3"}, kNone, "2", kDrawn},
+    {"negative_shaft", {"DD=-0.1875"}, kNone, "2", kDrawn},
+    // The last slot of channel 2's B track ends beyond a full turn: the
+    // surface refuses it and the drawing stops there.
+    {"resolution_2_5_with_a_B_track", {"RES=2.5"}, kInvalid, "2", kDrawn},
     {"tiny_values", {"ED=1e-300", "CH1_SL=1e-310", "CH2_SL=0", "CH3_SL=0"}, kNone, "2", kDrawn},
     // Channel 3's radius is beyond single precision, but it is off.
     {"channel_3_off_far_outside", {"CH3_ED_U", "CH3_ED=-1e300", "CH3_on=0"}, kNone, "2", kDrawn},
@@ -264,8 +213,6 @@ const FailureCase kFailures[] = {
     {"regression_resolution_1e6_every_channel_off", {"RES=1000000", "CH1_on=0", "CH2_on=0", "CH3_on=0"}, kNone, "2", kDrawn},
     {"regression_resolution_1e6_three_index_channels", {"RES=1000000", "CH1_I", "CH2_I", "CH3_I"}, kNone, "2", kDrawn},
 };
-
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class IncrementalFailure : public ::testing::TestWithParam<FailureCase> {};
 
@@ -281,21 +228,16 @@ TEST_P(IncrementalFailure, LeavesWhatTheFailingStepFound) {
     EXPECT_EQ(out.message, c.message);
     const bool written = polarity == Polarity::Normal && c.zoom_diam;
     EXPECT_EQ(out.zoom_diam.has_value(), written);
-    if (written && c.surface != kDrawn) {
-      EXPECT_EQ(*out.zoom_diam, c.zoom_diam);
-    }
+    EXPECT_TRUE(!written || c.surface == kDrawn || out.zoom_diam == c.zoom_diam) << out.zoom_diam.value_or("");
     EXPECT_EQ(surface.scale_mode(), ScaleMode::Inch);  // set before any failure
     EXPECT_TRUE(c.surface != kPrevious || surface == before);
     EXPECT_TRUE(c.surface != FailureCase::Cleared || surface == Surface(400, 400, 150));
     if (c.surface != kDisc) continue;
     // Exactly the disc of radius 1 in: black, or white with a black rim.
     int wrong = 0;
-    for (int j = 0; j < 400; ++j)
-      for (int i = 0; i < 400; ++i) {
-        const double d = std::hypot(i + 0.5 - 200, j + 0.5 - 200);
-        if (std::fabs(d - 150) >= 1.5)
-          wrong += surface.pixel(i, j) != (d > 150 || polarity == Polarity::Inverse ? Colour::White : Colour::Black);
-      }
+    for (int k = 0; k < 400 * 400; ++k)
+      if (const double d = std::hypot(k % 400 + 0.5 - 200, k / 400 + 0.5 - 200); std::fabs(d - 150) >= 1.5)
+        wrong += surface.pixel(k % 400, k / 400) != (d > 150 || polarity == Polarity::Inverse ? Colour::White : Colour::Black);
     EXPECT_EQ(wrong, 0);
   }
 }

@@ -12,6 +12,7 @@
 // pixels to the reference.
 #pragma once
 
+#include <ostream>
 #include <vector>
 
 #include "surface/figures.h"
@@ -22,6 +23,7 @@ namespace vantor::test {
 struct CanvasPixel {
   int i, j;
   bool operator==(const CanvasPixel&) const = default;
+  friend void PrintTo(const CanvasPixel& p, std::ostream* os) { *os << "(" << p.i << ", " << p.j << ")"; }
 };
 
 // The pinholes of one figure on a canvas (canvas_width x canvas_height at

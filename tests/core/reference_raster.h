@@ -1,13 +1,13 @@
 // Two references for the pixel rules of surface.h, both evaluating the
 // rules per pixel and sharing no code with the surface's rasteriser.
-//   ReferenceRaster: a slow rasteriser that applies the rules literally,
-//   every operation testing every pixel of the raster.
 //   LogReference: the pixels a figure log leaves, found pixel by pixel as
 //   "the last figure that covers the pixel decides", so that large logs on
 //   large rasters can be checked row by row.
+//   ReferenceRaster: a slow rasteriser, every call testing every pixel.
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "surface/figures.h"
@@ -27,40 +27,6 @@ struct RuleLine {
   bool covers(long long i, long long j) const;
 };
 
-class ReferenceRaster {
- public:
-  // A white raster; u is pixels per unit.
-  ReferenceRaster(int width, int height, double pixels_per_unit);
-
-  void set_fill(FillStyle style, Colour colour) {
-    fill_style_ = style;
-    fill_colour_ = colour;
-  }
-
-  void cls();
-  bool circle(float x, float y, float r, Colour c);
-  bool circle(float x, float y, float r, Colour c, float a1, float a2);
-  bool line(float x1, float y1, float x2, float y2, Colour c);
-  void pset(float x, float y, Colour c);
-
-  int width() const { return width_; }
-  int height() const { return height_; }
-  const std::vector<std::uint8_t>& pixels() const { return pixels_; }
-  Colour pixel(int i, int j) const { return static_cast<Colour>(pixels_[static_cast<std::size_t>(j) * width_ + i]); }
-
- private:
-  template <class Covered>
-  void paint(Colour c, Covered covered);
-  void pixel_line(const RuleLine& line, Colour c);
-
-  int width_;
-  int height_;
-  double u_;
-  std::vector<std::uint8_t> pixels_;
-  FillStyle fill_style_ = FillStyle::Transparent;
-  Colour fill_colour_ = Colour::Black;
-};
-
 // The final pixels of a figure log (surface/figures.h) on its canvas.  A
 // pixel takes the colour of the last figure in the log that covers it, and
 // within that figure the colour of its last part that covers it (fill, with
@@ -76,15 +42,18 @@ class LogReference {
 
   // Canvas row j, columns i0 .. i0 + out.size() - 1, as colour bytes.
   void row(std::int64_t j, std::int64_t i0, std::vector<std::uint8_t>& out) const;
+  // The colour the log's last figure gives pixel (i, j), or -1 when it
+  // does not cover it.
+  int last_colour(long long i, long long j) const { return figures_.empty() ? -1 : colour_at(figures_.back(), i, j); }
 
  private:
   struct Prepared {
     FigureKind kind;
     double X, Y, Rp;  // centre or point, radius, canvas pixels
-    double s, e;      // Arc: start and end on the arc
-    bool filled;
-    std::uint8_t colour, fill;
-    RuleLine line[2];  // Line: line[0]; Arc: the radii at a1 and a2
+    double s = 0, e = 0;  // Arc: start and end on the arc
+    bool filled = false;
+    std::uint8_t colour = 0, fill = 0;
+    RuleLine line[2] = {};  // Line: line[0]; Arc: the radii at a1 and a2
   };
 
   // Columns [lo, hi] of row j that may hold pixels of the line.
@@ -94,6 +63,40 @@ class LogReference {
   static int colour_at(const Prepared& f, long long i, long long j);
 
   std::vector<Prepared> figures_;
+};
+
+// A slow rasteriser that applies the rules literally: each call tests every
+// pixel of the raster with the log reference's rule for its one figure.
+class ReferenceRaster {
+ public:
+  // A white raster; u is pixels per unit.
+  ReferenceRaster(int width, int height, double pixels_per_unit)
+      : width_(width), height_(height), u_(pixels_per_unit), pixels_(std::size_t(width) * height, 0xFF) {}
+
+  void set_fill(FillStyle style, Colour colour) { fill_style_ = style, fill_colour_ = colour; }
+  // Each refuses what the surface refuses: a coordinate not finite in
+  // pixels, an angle beyond a full turn and its slack.
+  void cls() { draw({.kind = FigureKind::Cls, .part = {}}, {}); }
+  bool circle(float x, float y, float r, Colour c) {
+    return draw({.kind = FigureKind::Circle, .x1 = x, .y1 = y, .r = r, .colour = c, .part = {}}, {x, y, r});
+  }
+  bool circle(float x, float y, float r, Colour c, float a1, float a2);
+  bool line(float x1, float y1, float x2, float y2, Colour c) {
+    return draw({.kind = FigureKind::Line, .x1 = x1, .y1 = y1, .x2 = x2, .y2 = y2, .colour = c, .part = {}}, {x1, y1, x2, y2});
+  }
+  void pset(float x, float y, Colour c) { draw({.kind = FigureKind::PSet, .x1 = x, .y1 = y, .colour = c, .part = {}}, {}); }
+
+  const std::vector<std::uint8_t>& pixels() const { return pixels_; }
+  Colour pixel(int i, int j) const { return static_cast<Colour>(pixels_[static_cast<std::size_t>(j) * width_ + i]); }
+
+ private:
+  bool draw(Figure f, std::initializer_list<float> coordinates);
+
+  int width_, height_;
+  double u_;
+  std::vector<std::uint8_t> pixels_;
+  FillStyle fill_style_ = FillStyle::Transparent;
+  Colour fill_colour_ = Colour::Black;
 };
 
 }  // namespace vantor::test
