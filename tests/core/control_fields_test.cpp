@@ -1,7 +1,9 @@
 // Entering values by control name: the balance boxes validated as when the
 // focus leaves them, the scroll bars' echo, option groups, and the entries
 // the windows could not take (the command's own tests run the rest of the
-// usage errors through the program).
+// usage errors through the program; that each kind of entry reaches its
+// field shows in the window tests, where the window's export and the
+// command's file for the same entries must be the same).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -33,20 +35,6 @@ TEST(ControlFields, BalanceBoxAndBarAsTheWindowLeavesThem) {
       EXPECT_EQ(v.balance_bars[n], n == channel ? bar : 0) << args[0] << " channel " << n + 1;
     }
   }
-}
-
-TEST(ControlFields, EachKindReachesItsField) {
-  IncFormValues v;
-  ASSERT_EQ(enter(incremental_fields(), v, {"ED=3.5", "DD=", "Unit_mm", "CH1_I", "CH2_on=0", "CH3_SL=0.2", "CH1_ED_U", "ZoomCTRL=250"}), "");
-  IncrementalDesign expected = IncrementalDesign::defaults();
-  expected.encoder_diameter = "3.5", expected.shaft_diameter = "", expected.unit = Unit::Millimetre;
-  expected.channels[0].type = ChannelType::Index, expected.channels[1].on = false;
-  expected.channels[2].slot_length = "0.2", expected.channels[0].edge_mode = IncEdgeMode::User, expected.zoom = 250;
-  EXPECT_EQ(v.design, expected);
-  AbsoluteEntries e;
-  ASSERT_EQ(enter(absolute_fields(), e, {"Res_exp=10", "CH1_ED_U", "Bin_type", "abs_bal=-45"}), "");
-  EXPECT_EQ(std::tuple(e.resolution_exp, e.edge_mode, e.code_type, e.balance),
-            std::tuple(std::string("10"), AbsEdgeMode::User, CodeType::Binary, std::int16_t{-45}));
 }
 
 TEST(ControlFields, RefusedEntriesSayWhy) {

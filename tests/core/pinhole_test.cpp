@@ -31,14 +31,11 @@ class DesignPinholeTest : public testing::TestWithParam<Design> {};
 TEST_P(DesignPinholeTest, NoPixelInsideASlotKeepsTheDiscColour) {
   std::vector<std::string> args = GetParam().args;
   args.insert(args.end(), {"-o", "unused.bmp"});
-  const auto parsed = parse_render_args(args);
-  ASSERT_TRUE(std::holds_alternative<RenderRequest>(parsed));
-  const RenderRequest& request = std::get<RenderRequest>(parsed);
+  const RenderRequest request = std::get<RenderRequest>(parse_render_args(args));
   Surface drawing = Surface::for_picture(request.dpi);
   std::vector<Figure> log;
   drawing.set_recorder(&log);
   ASSERT_EQ(draw_disc(request, drawing).message, Message::None);
-  drawing.set_recorder(nullptr);
   EXPECT_EQ(test::drawing_pinholes(log, drawing), std::vector<test::CanvasPixel>{});
 }
 

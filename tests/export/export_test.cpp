@@ -475,8 +475,7 @@ TEST(DesignReport, NumbersFollowTheDesignFormulas) {
     const DesignNumbers n = design_numbers(artwork(req));
     ASSERT_EQ(n.problem, "");
     const double tol = c.inch * 2e-6;
-    EXPECT_NEAR(n.rim_radius, c.rim, tol);
-    EXPECT_NEAR(n.shaft_radius, c.shaft, tol);
+    for (const auto& [got, want] : {std::pair{n.rim_radius, c.rim}, {n.shaft_radius, c.shaft}}) EXPECT_NEAR(got, want, tol);
     ASSERT_EQ(n.tracks.size(), c.track_slots.size());
     double smallest = INFINITY;
     for (std::size_t k = 0; k < c.track_slots.size(); ++k) {
@@ -485,13 +484,11 @@ TEST(DesignReport, NumbersFollowTheDesignFormulas) {
       const int count = c.track_slots[k];
       const double outer = c.rim - c.pitch * (2 * k + 1), inner = outer - c.pitch, middle = (outer + inner) / 2;
       const double w = c.slot_angle > 0 ? c.slot_angle : kPi / count, bar = 2 * kPi / count - w;
-      EXPECT_NEAR(t.outer, outer, tol);
-      EXPECT_NEAR(t.inner, inner, tol);
       EXPECT_EQ(t.slot_count, count);
-      EXPECT_NEAR(t.slot_min, (w - 0.001) * middle, tol);
-      EXPECT_NEAR(t.slot_max, (count > 1 ? w : w - 0.001) * middle, tol);
-      EXPECT_NEAR(t.bar_min, (count > 1 ? bar : bar + 0.001) * middle, tol);
-      EXPECT_NEAR(t.bar_max, (bar + 0.001) * middle, tol);
+      const std::pair<double, double> lengths[] = {  // outer, inner radius, slot and bar from ... to
+          {t.outer, outer}, {t.inner, inner}, {t.slot_min, (w - 0.001) * middle}, {t.slot_max, (count > 1 ? w : w - 0.001) * middle},
+          {t.bar_min, (count > 1 ? bar : bar + 0.001) * middle}, {t.bar_max, (bar + 0.001) * middle}};
+      for (const auto& [got, want] : lengths) EXPECT_NEAR(got, want, tol);
       EXPECT_NEAR(t.lines_per_inch, count * c.inch / (2 * kPi * middle), 1e-5 * t.lines_per_inch);
       smallest = std::min({smallest, (w - 0.001) * middle, bar * middle, c.pitch});
     }
