@@ -363,7 +363,6 @@ TEST_P(ReadBack, RendersAsVantorsRaster) {
     s.set_recorder(&art.figures);
     s.set_scale_mode(row.unit == Unit::Millimetre ? ScaleMode::Millimetre : ScaleMode::Inch);
     row.draw(s);
-    s.set_recorder(nullptr);
     ours = image_of(s);
   } else {
     const RenderRequest req = request(row.words);

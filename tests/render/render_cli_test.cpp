@@ -1,11 +1,12 @@
 // vantor-render run as a program, without a display: usage errors and
 // refusals with their exit status and no file written or changed, the
 // raster files read back (BMP by the independent reader and Qt, PNG by Qt,
-// TIFF by libtiff) with their sizes, densities and pixels, and writes that
-// fail half-way.
+// TIFF by libtiff) with their sizes, densities and pixels, progress, and
+// writes that fail half-way.
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <tiffio.h>
@@ -103,7 +104,7 @@ struct Written {
   QByteArray starts;
 };
 const Written kWritten[] = {
-    {"incremental --dpi 600 -o @.bmp", picture_size(13000, 600), picture_size(9000, 600), "BM"},
+    {"incremental --dpi 600 --progress -o @.bmp", picture_size(13000, 600), picture_size(9000, 600), "BM"},
     {"incremental ZoomCTRL=250 --dpi 300 --crop -o @.bmp", 1531, 1531, "BM"},
     {"absolute ED=3 S2=2 --dpi 1000 --crop --mirror --negative -o @.PNG", 1531, 1531, "\x89PNG\r\n\x1a\n"},
     {"absolute Res_exp=8 --dpi 600 --crop --mirror --negative -o @.tif", 1225, 1225, "II*"},
@@ -161,8 +162,10 @@ class RenderCliTest : public QObject {
   // with a margin of 1 % a side (2.04 R, the ends rounded outwards), every
   // pixel the drawing's (mirrored, negative as asked), the BMP read by the
   // independent reader; the vector files' first bytes; the report on
-  // standard output.
+  // standard output; with --progress a line a step on standard error (a
+  // pipe), then one for the writing, and without it nothing there.
   void written() {
+    static const QRegularExpression steps(QStringLiteral("^(.+: drawing +\\d+ %\n)*.+: drawing 100 %\n.+: writing .+old\\.bmp\n$"));
     for (const Written& row : kWritten) {
       const QString args = QString::fromUtf8(row.args);
       QTemporaryDir dir;
@@ -170,14 +173,14 @@ class RenderCliTest : public QObject {
       const QString file = base + args.mid(args.lastIndexOf(QLatin1Char('.')));
       QVERIFY(test::write_file(file, QByteArray(5000, 'x')));
       const test::Run r = run(args, base);
-      QVERIFY2(r.status == 0 && r.err.isEmpty(), qPrintable(args + ": " + r.err));
+      QVERIFY2(r.status == 0 && (args.contains(u"--progress") ? steps.match(QString::fromUtf8(r.err)).hasMatch() : r.err.isEmpty()),
+               qPrintable(args + ": " + r.err));
       QCOMPARE(r.out.startsWith("Design report"), args.contains(QStringLiteral("--report")));
       const QByteArray bytes = test::file_bytes(file);
       QVERIFY2(bytes.startsWith(row.starts), row.args);
       if (row.width == 0) continue;
-      const double dpi = args.section(QStringLiteral("--dpi "), 1).section(QLatin1Char(' '), 0, 0).toDouble();
-      const int ppm = int(std::lround(dpi / 0.0254));
-      const QImage image = row.starts == "II*" ? tiff_image(file) : QImage::fromData(bytes);
+      const int ppm = int(std::lround(args.section(QStringLiteral("--dpi "), 1).section(u' ', 0, 0).toDouble() / 0.0254));
+      const QImage image = (row.starts == "II*" ? tiff_image(file) : QImage::fromData(bytes)).convertToFormat(QImage::Format_Grayscale8);
       QCOMPARE(std::tuple(image.width(), image.height(), image.dotsPerMeterX(), image.dotsPerMeterY()),
                std::tuple(row.width, row.height, ppm, ppm));
       if (row.starts != "II*") QCOMPARE(int(bytes[row.starts == "BM" ? 28 : 24]), 1);  // bits a pixel
@@ -186,12 +189,11 @@ class RenderCliTest : public QObject {
       for (const QString& a : args.split(QLatin1Char(' '))) words.push_back(a.toStdString());
       const Surface drawn = test::drawn_region(test::render_request(words));
       if (row.starts == "BM") QCOMPARE(test::differs_from(bytes, drawn), QString());
-      const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
       const bool mirror = args.contains(QStringLiteral("--mirror"));
       const std::uint8_t negative = args.contains(QStringLiteral("--negative")) ? 0xFF : 0x00;
       for (int y = 0; y < row.height; ++y)
         for (int x = 0; x < row.width; ++x)
-          if (grey.constScanLine(y)[x] != (std::uint8_t(drawn.pixel(mirror ? row.width - 1 - x : x, y)) ^ negative))
+          if (image.constScanLine(y)[x] != (std::uint8_t(drawn.pixel(mirror ? row.width - 1 - x : x, y)) ^ negative))
             QFAIL(qPrintable(QStringLiteral("%1: pixel %2, %3").arg(args).arg(x).arg(y)));
     }
   }
