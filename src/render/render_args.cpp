@@ -1,6 +1,7 @@
 #include "render/render_args.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -69,6 +70,15 @@ std::string control_list(const ControlTable<Values>& table, Values defaults) {
   return out;
 }
 
+// The options that switch something on: given at most once, with no value.
+struct Switch {
+  std::string_view name;
+  bool RenderRequest::*field;
+};
+const Switch kSwitches[] = {{"--inverse", &RenderRequest::inverse}, {"--crop", &RenderRequest::crop},
+                            {"--mirror", &RenderRequest::mirror},   {"--negative", &RenderRequest::negative},
+                            {"--report", &RenderRequest::report},   {"--progress", &RenderRequest::progress}};
+
 }  // namespace
 
 std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_render_args(
@@ -107,28 +117,12 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
       if (i + 1 < args.size()) return args[++i];
       return std::nullopt;
     };
-    if ((a == "--inverse" || a == "--crop" || a == "--progress" || a == "--report" || a == "--mirror" ||
-         a == "--negative") &&
-        attached) {
-      return UsageError{a + " takes no value"};
-    } else if (a == "--mirror") {
-      if (request.mirror) return UsageError{"--mirror is given twice"};
-      request.mirror = true;
-    } else if (a == "--negative") {
-      if (request.negative) return UsageError{"--negative is given twice"};
-      request.negative = true;
-    } else if (a == "--inverse") {
-      if (request.inverse) return UsageError{"--inverse is given twice"};
-      request.inverse = true;
-    } else if (a == "--report") {
-      if (request.report) return UsageError{"--report is given twice"};
-      request.report = true;
-    } else if (a == "--progress") {
-      if (request.progress) return UsageError{"--progress is given twice"};
-      request.progress = true;
-    } else if (a == "--crop") {
-      if (request.crop) return UsageError{"--crop is given twice"};
-      request.crop = true;
+    const auto* const on_off = std::find_if(std::begin(kSwitches), std::end(kSwitches),
+                                            [&a](const Switch& s) { return s.name == a; });
+    if (on_off != std::end(kSwitches)) {
+      if (attached) return UsageError{a + " takes no value"};
+      if (request.*on_off->field) return UsageError{a + " is given twice"};
+      request.*on_off->field = true;
     } else if (a == "--dpi") {
       if (have_dpi) return UsageError{"--dpi is given twice"};
       const std::optional<std::string> text = value();
