@@ -105,6 +105,7 @@ struct RasterFile::Impl {
   std::string error;  // the first failure; nothing is written after it
   int rows_written = 0;
   bool committed = false;
+  std::vector<std::uint8_t> packed;  // a band's rows in the file's order
   std::vector<std::uint8_t> padded;  // a BMP row with its padding
 
   ~Impl() { close(); }
@@ -252,11 +253,18 @@ std::variant<std::unique_ptr<RasterFile>, std::string> RasterFile::create(const 
   return std::unique_ptr<RasterFile>(new RasterFile(std::move(impl)));
 }
 
-std::optional<std::string> RasterFile::write_rows(const std::uint8_t* rows, int count) {
+std::optional<std::string> RasterFile::write_band(const std::uint8_t* pixels, int count) {
   Impl& f = *impl_;
   if (!f.error.empty()) return f.error;
-  const std::size_t bytes = packed_row_bytes(f.spec.width);
-  count = std::min(count, f.spec.height - f.rows_written);
+  const int width = f.spec.width;
+  const std::size_t bytes = packed_row_bytes(width);
+  count = std::max(0, std::min(count, f.spec.height - f.rows_written));
+  f.packed.resize(bytes * static_cast<std::size_t>(count));
+  const bool bottom_up = rows_bottom_up(f.spec.format);
+  for (int k = 0; k < count; ++k)
+    pack_row(pixels + static_cast<std::size_t>(bottom_up ? count - 1 - k : k) * width, width, f.spec.mirror,
+             f.spec.negative, f.packed.data() + bytes * k);
+  const std::uint8_t* rows = f.packed.data();
   switch (f.spec.format) {
     case RasterFormat::Bmp:
       for (int k = 0; k < count && f.error.empty(); ++k) {

@@ -4,10 +4,10 @@
 // temporary file beside it that replaces it on commit, and removed on any
 // failure, so an existing file is untouched.
 //
-// Rows are handed over packed, 8 pixels a byte, the leftmost pixel in the
-// most significant bit, a set bit white, (width + 7) / 8 bytes a row with
-// the bits past the width clear.  BMP stores its rows from the bottom up:
-// its rows must be handed over from the bottom row up (rows_bottom_up).
+// Rows are handed over as bands of one-byte pixels (0x80 or more white), top
+// row first within a band, and packed here, 8 pixels a byte.  BMP stores its
+// rows from the bottom up: its bands must be handed over from the bottom
+// band up (rows_bottom_up).
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,9 @@ struct RasterFileSpec {
   RasterFormat format = RasterFormat::Bmp;
   int width = 0, height = 0;  // pixels, both > 0
   double dpi = 96;            // written to the file's resolution fields
+  // Film: the picture mirrored left to right (emulsion side down), black and
+  // white exchanged.
+  bool mirror = false, negative = false;
 };
 
 // Whether the rows go from the bottom of the picture up.
@@ -53,10 +56,10 @@ class RasterFile {
   RasterFile(const RasterFile&) = delete;
   RasterFile& operator=(const RasterFile&) = delete;
 
-  // `count` packed rows, each packed_row_bytes(width) bytes, one after the
-  // other, in the file's order.  The reason of a failure (a full disk);
-  // after one, nothing more is written and commit fails.
-  std::optional<std::string> write_rows(const std::uint8_t* rows, int count);
+  // The next band of `rows` rows of `width` one-byte pixels each, its top
+  // row first.  The reason of a failure (a full disk); after one, nothing
+  // more is written and commit fails.
+  std::optional<std::string> write_band(const std::uint8_t* pixels, int rows);
   // Completes the file once every row is written and puts it in place.
   std::optional<std::string> commit();
 

@@ -28,8 +28,8 @@ RasterFormat raster_format(FileFormat format) {
   return format == FileFormat::Png ? RasterFormat::Png : format == FileFormat::Tiff ? RasterFormat::Tiff : RasterFormat::Bmp;
 }
 
-// The region drawn band by band, each band packed and written as soon as it
-// is drawn, in the file's order of rows.
+// The region drawn band by band, each band written as soon as it is drawn,
+// in the file's order of bands.
 ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& progress) {
   const DiscJob job(request);
 
@@ -45,14 +45,12 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
   const PixelRect region = job.region(recorded.geometry);
   std::vector<Figure>().swap(recorded.figures);  // not needed for the pixels
   const RasterFileSpec spec{raster_format(request.format), region.width, region.height,
-                            static_cast<double>(request.dpi)};
+                            static_cast<double>(request.dpi), request.mirror, request.negative};
   auto created = RasterFile::create(request.output, spec);
   if (std::string* reason = std::get_if<std::string>(&created)) return failed(*reason);
   RasterFile& file = *std::get<std::unique_ptr<RasterFile>>(created);
 
   const bool bottom_up = rows_bottom_up(spec.format);
-  const std::size_t row_bytes = packed_row_bytes(region.width);
-  std::vector<std::uint8_t> packed;
   BandPlan plan(region.width, region.height, band_start_seconds);
   std::optional<Surface> band;
   for (int rows; (rows = plan.next_rows()) > 0;) {
@@ -64,14 +62,7 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
     else
       band->move_window(region.left, region.top + top);
     if (const Message m = job.draw(*band); m != Message::None) return {ExportOutcome::Kind::Refused, m, {}};
-    packed.resize(row_bytes * static_cast<std::size_t>(rows));
-    const std::uint8_t* pixels = band->data();
-    for (int k = 0; k < rows; ++k) {
-      const int row = bottom_up ? rows - 1 - k : k;
-      pack_row(pixels + static_cast<std::size_t>(row) * region.width, region.width, request.mirror, request.negative,
-               packed.data() + row_bytes * k);
-    }
-    if (const auto reason = file.write_rows(packed.data(), rows)) return failed(*reason);
+    if (const auto reason = file.write_band(band->data(), rows)) return failed(*reason);
     plan.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - band_start).count());
     if (progress.drawn &&
         !progress.drawn(static_cast<std::uint64_t>(plan.rows_done()), static_cast<std::uint64_t>(region.height)))

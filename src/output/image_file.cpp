@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <vector>
 
 #include "export/raster_file.h"
 
@@ -48,12 +47,7 @@ std::optional<QString> write_bitmap(const Surface& surface, const QString& path)
                                     {RasterFormat::Bmp, w, h, surface.pixels_per_inch()});
   if (const std::string* reason = std::get_if<std::string>(&created)) return QString::fromStdString(*reason);
   RasterFile& file = *std::get<std::unique_ptr<RasterFile>>(created);
-  std::vector<std::uint8_t> row(packed_row_bytes(w));
-  const std::uint8_t* pixels = surface.data();
-  for (int y = h - 1; y >= 0; --y) {  // BMP rows go from the bottom up
-    pack_row(pixels + static_cast<std::size_t>(y) * w, w, false, false, row.data());
-    if (const auto reason = file.write_rows(row.data(), 1)) return QString::fromStdString(*reason);
-  }
+  if (const auto reason = file.write_band(surface.data(), h)) return QString::fromStdString(*reason);
   if (const auto reason = file.commit()) return QString::fromStdString(*reason);
   return std::nullopt;
 }
