@@ -39,8 +39,10 @@ struct Artwork {
   int canvas_width = 0, canvas_height = 0;
   PixelRect region;  // the canvas pixels the file covers
   Unit unit = Unit::Inch;
-  // The film options of a raster file (ExportRequest): the writers of the
-  // vector formats draw the disc as it is.
+  // The film options (ExportRequest), which every writer applies: mirror,
+  // x mirrored about the region's middle (the file reads as the picture
+  // seen from behind); negative, dark and clear exchanged over the whole
+  // region.
   bool mirror = false, negative = false;
 
   // Canvas pixels to the file's unit, measured from the region's left or

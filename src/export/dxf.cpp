@@ -1,5 +1,6 @@
 #include "export/dxf.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -85,38 +86,33 @@ class Writer {
 
 using Vertex = Writer::Vertex;
 
-std::vector<Vertex> circle(double r) { return {{r, 0, 1.0}, {-r, 0, 1.0}}; }
-
-// The arc of radius r from angle a over `sweep` (negative: clockwise) as
-// vertices with bulges, in pieces of at most a half turn; the arc's last
-// point is not included.
-void arc(std::vector<Vertex>& out, double r, double a, double sweep) {
-  const int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / kPi - 1e-9)));
-  const double step = sweep / pieces;
-  const double bulge = std::tan(step / 4);
-  for (int k = 0; k < pieces; ++k) {
-    const double t = a + k * step;
-    out.push_back({r * std::cos(t), r * std::sin(t), bulge});
+// The outline as vertices with bulges, x mirrored when asked (a bulge's
+// sign follows the sense of its arc).  An arc is in pieces of at most half
+// a turn; each arc's end is a vertex whose straight segment leads to the
+// next arc.  An outline of full circles (the rim, the shaft hole, a slot
+// that is the whole ring) is one polyline per circle.
+std::vector<std::vector<Vertex>> polylines(const DiscOutline& o, bool mirror) {
+  const double sx = mirror ? -1.0 : 1.0;
+  std::vector<std::vector<Vertex>> out;
+  const bool circles = std::all_of(o.arcs.begin(), o.arcs.end(),
+                                   [](const OutlineArc& a) { return std::fabs(a.sweep) >= 2 * kPi; });
+  if (circles) {
+    for (const OutlineArc& a : o.arcs) out.push_back({{a.radius, 0, 1.0}, {-a.radius, 0, 1.0}});
+    return out;
   }
-}
-
-void slot_outlines(Writer& w, const DiscTrack& track, const AngleInterval& slot) {
-  const double sweep = slot.sweep();
-  if (slot.full_turn()) {
-    w.polyline("SLOTS", circle(track.outer));
-    if (track.inner > 0) w.polyline("SLOTS", circle(track.inner));
-    return;
+  std::vector<Vertex>& v = out.emplace_back();
+  for (const OutlineArc& a : o.arcs) {
+    if (a.radius > 0) {
+      const int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(a.sweep) / kPi - 1e-9)));
+      const double step = a.sweep / pieces;
+      for (int k = 0; k < pieces; ++k) {
+        const double t = a.start + k * step;
+        v.push_back({sx * a.radius * std::cos(t), a.radius * std::sin(t), sx * std::tan(step / 4)});
+      }
+    }
+    v.push_back({sx * a.radius * std::cos(a.end()), a.radius * std::sin(a.end()), 0});
   }
-  std::vector<Vertex> v;
-  arc(v, track.outer, slot.start, sweep);
-  v.push_back({track.outer * std::cos(slot.end), track.outer * std::sin(slot.end), 0});
-  if (track.inner > 0) {
-    arc(v, track.inner, slot.end, -sweep);
-    v.push_back({track.inner * std::cos(slot.start), track.inner * std::sin(slot.start), 0});
-  } else {
-    v.push_back({0, 0, 0});
-  }
-  w.polyline("SLOTS", v);
+  return out;
 }
 
 std::string length_text(double v, Unit unit) { return number(v, 4) + " " + unit_name(unit); }
@@ -165,12 +161,18 @@ DxfOutcome dxf_file(const Artwork& artwork) {
   const bool mm = artwork.unit == Unit::Millimetre;
   Writer w(artwork.unit);
   w.group(999, std::string("Vantor code disc: outlines at true size in ") + (mm ? "millimetres" : "inches") +
-                   ", origin at the disc centre, y up");
+                   ", origin at the disc centre, y up" +
+                   (artwork.mirror ? ", mirrored left to right (emulsion side down)" : ""));
   w.group(999, "Layers: RIM the disc's outer edge, SHAFT the shaft hole, SLOTS one closed outline per slot");
-  w.group(999, disc.inverse ? "Inverse drawing: the disc inside RIM is open (clear) except the slots and the "
-                              "shaft hole, which are dark"
-                            : "Normal drawing: the slots and the shaft hole are open (clear), the rest of the "
-                              "disc inside RIM is dark");
+  // The slots and the shaft hole are dark on a clear disc when exactly one
+  // of the inverse drawing and the negative holds; the negative darkens
+  // what lies outside RIM too.
+  const bool dark_slots = disc.inverse != artwork.negative;
+  w.group(999, std::string(disc.inverse ? "Inverse drawing" : "Normal drawing") +
+                   (artwork.negative ? ", negative: " : ": ") +
+                   (dark_slots ? "the slots and the shaft hole are dark, the rest of the disc inside RIM is clear"
+                               : "the slots and the shaft hole are clear, the rest of the disc inside RIM is dark") +
+                   (artwork.negative ? "; outside RIM is dark" : "; outside RIM is clear"));
 
   const double r = disc.rim_radius;
   w.group(0, "SECTION");
@@ -219,10 +221,9 @@ DxfOutcome dxf_file(const Artwork& artwork) {
 
   w.group(0, "SECTION");
   w.group(2, "ENTITIES");
-  w.polyline("RIM", circle(r));
-  if (disc.shaft_radius > 0) w.polyline("SHAFT", circle(disc.shaft_radius));
-  for (const DiscTrack& track : disc.tracks)
-    for (const AngleInterval& slot : track.slot_arcs) slot_outlines(w, track, slot);
+  for (const DiscOutline& o : disc_outlines(disc).outlines)
+    for (const std::vector<Vertex>& v : polylines(o, artwork.mirror))
+      w.polyline(o.part == DiscPart::Disc ? "RIM" : o.part == DiscPart::ShaftHole ? "SHAFT" : "SLOTS", v);
   w.group(0, "ENDSEC");
   w.group(0, "EOF");
   out.file = std::move(w.text());

@@ -2,8 +2,9 @@
 // and laser shops take it: only closed, zero-width POLYLINEs (arcs as vertex
 // bulges, full circles as two half-circle vertices), no hatching.
 //
-// The file holds, at true size in the design's unit ($INSUNITS and
-// $MEASUREMENT state it), with the disc centre at (0, 0) and y up:
+// The file holds the outlines of disc_outlines (geometry/disc_geometry.h),
+// at true size in the design's unit ($INSUNITS and $MEASUREMENT state it),
+// with the disc centre at (0, 0) and y up:
 //   layer RIM    the disc's outer edge;
 //   layer SHAFT  the shaft hole (absent when the shaft has no radius);
 //   layer SLOTS  one outline per slot: an annular sector (outer arc
@@ -13,8 +14,10 @@
 // In the normal drawing the slots and the shaft hole are open (clear) and
 // the disc between them is dark.  In the inverse drawing the same outlines
 // bound the other areas: the disc inside RIM is open except the slots and
-// the shaft hole, which are dark.  The file's leading comments say which.
-// The centre mark inside the shaft hole is a drawing aid and is not written.
+// the shaft hole, which are dark.  The negative exchanges dark and clear,
+// outside RIM as well; the mirror negates x (and every bulge).  The file's
+// leading comments say which areas are dark.  The centre mark inside the
+// shaft hole is a drawing aid and is not written.
 #pragma once
 
 #include <string>

@@ -40,12 +40,16 @@ class Writer {
         left_(art.region.left),
         top_(art.region.top),
         right_(static_cast<double>(art.region.left) + art.region.width),
-        bottom_(static_cast<double>(art.region.top) + art.region.height) {
+        bottom_(static_cast<double>(art.region.top) + art.region.height),
+        mirror_(art.mirror),
+        exchange_(art.negative) {
     out_.reserve(1024 + art.figures.size() * 160);
   }
 
   void header();
   void figure(const Figure& f);
+  void negative_page();
+  void outlines(const DiscOutlines& outlines);
   std::string finish();
 
  private:
@@ -63,9 +67,10 @@ class Writer {
     out_.append(buf, r.ec == std::errc() ? r.ptr : buf);
   }
   static std::int64_t units(double v) { return std::llround(std::clamp(v, -kFarUnits, kFarUnits)); }
-  // Canvas pixel coordinates (y downward) to the file's (y upward).
+  // Canvas pixel coordinates (y downward) to the file's (y upward), x
+  // mirrored about the region's middle when asked.
   Point at(double px, double py) const {
-    return {units((px - left_) * units_per_pixel_), units((bottom_ - py) * units_per_pixel_)};
+    return {units((mirror_ ? right_ - px : px - left_) * units_per_pixel_), units((bottom_ - py) * units_per_pixel_)};
   }
   // The point at `angle` (counter-clockwise on screen from 3 o'clock) on the
   // circle of radius r about (cx, cy), canvas pixels.
@@ -95,9 +100,11 @@ class Writer {
     op(p, "D01*\n");
   }
   void flash(Point p) { op(p, "D03*\n"); }
-  // A counter-clockwise arc from the current point `from` to `to` about c.
-  void arc(Point from, Point to, Point c) {
-    interpolation(3);
+  // An arc from the current point `from` to `to` about c, counter-clockwise
+  // on screen (clockwise in the file when mirrored) or, with `clockwise`,
+  // the other way.
+  void arc(Point from, Point to, Point c, bool clockwise) {
+    interpolation(clockwise != mirror_ ? 2 : 3);
     put("X");
     put_int(to.x);
     put("Y");
@@ -113,7 +120,7 @@ class Writer {
   void interpolation(int g) {
     if (g == interpolation_) return;
     interpolation_ = g;
-    put(g == 1 ? "G01*\n" : "G03*\n");
+    put(g == 1 ? "G01*\n" : g == 2 ? "G02*\n" : "G03*\n");
   }
   void aperture(int d) {
     if (d == aperture_) return;
@@ -122,8 +129,10 @@ class Writer {
     put_int(d);
     put("*\n");
   }
-  void polarity(Colour c) {
-    const int p = c == Colour::Black ? 1 : 2;
+  // Dark for Black, clear for White, exchanged in the negative unless
+  // `as_is` (what lies outside the region stays clear).
+  void polarity(Colour c, bool as_is = false) {
+    const int p = (c == Colour::Black) != (exchange_ && !as_is) ? 1 : 2;
     if (p == polarity_) return;
     polarity_ = p;
     drawn_radii_.clear();
@@ -143,7 +152,7 @@ class Writer {
   void sector(double cx, double cy, double r, double start, double sweep, double end, Colour c);
   void arc_stroke(double cx, double cy, double r, double start, double sweep, double end, Colour c);
   void line(double x0, double y0, double x1, double y1, Colour c);
-  void rectangle(double x0, double y0, double x1, double y1, Colour c);
+  void rectangle(double x0, double y0, double x1, double y1, Colour c, bool as_is = false);
 
   void circle_figure(const Figure& f);
   void arc_figure(const Figure& f);
@@ -166,6 +175,7 @@ class Writer {
   const Artwork& art_;
   const double units_per_pixel_;
   const double left_, top_, right_, bottom_;
+  const bool mirror_, exchange_;
   std::string out_;
   int interpolation_ = 0;
   int aperture_ = 0;
@@ -206,13 +216,13 @@ void Writer::header() {
   put("G75*\n");
 }
 
-// Arcs from `first` (the point at `start`) through `sweep` radians to the
-// point at `end`, in pieces of at most a quarter turn.  A full turn ends on
-// `first` itself.
+// Arcs from `first` (the point at `start`) through `sweep` radians (negative:
+// clockwise) to the point at `end`, in pieces of at most a quarter turn.  A
+// full turn ends on `first` itself.
 void Writer::arc_path(double cx, double cy, double r, double start, double sweep, double end, Point first) {
   const Point c = at(cx, cy);
-  const int pieces = std::max(1, static_cast<int>(std::ceil(sweep / (std::numbers::pi / 2) - 1e-9)));
-  const bool full = sweep >= raster::kTwoPi;
+  const int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (std::numbers::pi / 2) - 1e-9)));
+  const bool full = std::fabs(sweep) >= raster::kTwoPi;
   Point from = first;
   for (int k = 1; k <= pieces; ++k) {
     Point to;
@@ -220,7 +230,7 @@ void Writer::arc_path(double cx, double cy, double r, double start, double sweep
       to = at_angle(cx, cy, r, start + sweep * k / pieces);
     else
       to = full ? first : at_angle(cx, cy, r, end);
-    arc(from, to, c);
+    arc(from, to, c, sweep < 0);
     from = to;
   }
 }
@@ -301,8 +311,8 @@ void Writer::line(double x0, double y0, double x1, double y1, Colour c) {
   extent(std::min(ax, bx) - 0.5, std::min(ay, by) - 0.5, std::max(ax, bx) + 0.5, std::max(ay, by) + 0.5);
 }
 
-void Writer::rectangle(double x0, double y0, double x1, double y1, Colour c) {
-  polarity(c);
+void Writer::rectangle(double x0, double y0, double x1, double y1, Colour c, bool as_is) {
+  polarity(c, as_is);
   region_begin();
   const Point first = at(x0, y0);
   move(first);
@@ -396,15 +406,55 @@ void Writer::figure(const Figure& f) {
   }
 }
 
+// The negative's page: the whole region dark, under everything.
+void Writer::negative_page() { rectangle(left_, top_, right_, bottom_, Colour::White); }
+
+// The disc's outlines (disc_outlines): a dark disc is one dark region and
+// the shaft hole and each slot a clear region over it; on a clear disc the
+// shaft hole and the slots are dark regions and the rim is the disc
+// figure's one-pixel outline.  An outline is one contour: each arc about
+// the disc centre (a slot's inner arc clockwise, G02), joined by straight
+// segments.
+void Writer::outlines(const DiscOutlines& outlines) {
+  const DiscGeometry& g = art_.geometry;
+  const auto disc = std::find_if(art_.figures.begin(), art_.figures.end(),
+                                 [](const Figure& f) { return f.part.part == DiscPart::Disc; });
+  const Colour fill = disc->fill_colour;
+  const double cx = g.centre_px, cy = g.centre_py, pixels = 1.0 / art_.length(1.0);
+  for (const DiscOutline& o : outlines.outlines) {
+    if (o.part == DiscPart::Disc && fill != Colour::Black) continue;
+    polarity(o.part == DiscPart::Disc ? fill : fill == Colour::Black ? Colour::White : Colour::Black);
+    region_begin();
+    Point first{}, last{};
+    for (std::size_t k = 0; k < o.arcs.size(); ++k) {
+      const OutlineArc& a = o.arcs[k];
+      const double r = a.radius * pixels;
+      const Point p = at_angle(cx, cy, r, a.start);
+      if (k == 0) first = p, move(p);
+      else if (!(p == last)) draw(p);
+      last = p;
+      if (r > 0 && a.sweep != 0) {
+        arc_path(cx, cy, r, a.start, a.sweep, a.end(), p);
+        last = std::fabs(a.sweep) >= raster::kTwoPi ? p : at_angle(cx, cy, r, a.end());
+      }
+    }
+    if (!(last == first)) draw(first);
+    region_end();
+  }
+  const double r = g.rim_radius * pixels;
+  extent(cx - r, cy - r, cx + r, cy + r);
+  if (disc->colour != fill) arc_stroke(cx, cy, disc->pr, 0.0, raster::kTwoPi, 0.0, disc->colour);
+}
+
 std::string Writer::finish() {
   // Clear what was drawn outside the region.
   if (ext_x0_ < left_ || ext_y0_ < top_ || ext_x1_ > right_ || ext_y1_ > bottom_) {
     const double x0 = std::min(ext_x0_, left_) - 1.0, x1 = std::max(ext_x1_, right_) + 1.0;
     const double y0 = std::min(ext_y0_, top_) - 1.0, y1 = std::max(ext_y1_, bottom_) + 1.0;
-    if (ext_x0_ < left_) rectangle(x0, y0, left_, y1, Colour::White);
-    if (ext_x1_ > right_) rectangle(right_, y0, x1, y1, Colour::White);
-    if (ext_y0_ < top_) rectangle(left_, y0, right_, top_, Colour::White);
-    if (ext_y1_ > bottom_) rectangle(left_, bottom_, right_, y1, Colour::White);
+    if (ext_x0_ < left_) rectangle(x0, y0, left_, y1, Colour::White, true);
+    if (ext_x1_ > right_) rectangle(right_, y0, x1, y1, Colour::White, true);
+    if (ext_y0_ < top_) rectangle(left_, y0, right_, top_, Colour::White, true);
+    if (ext_y1_ > bottom_) rectangle(left_, bottom_, right_, y1, Colour::White, true);
   }
   put("M02*\n");
   return std::move(out_);
@@ -415,6 +465,13 @@ std::string Writer::finish() {
 std::string gerber_file(const Artwork& art) {
   Writer w(art);
   w.header();
+  if (art.negative) w.negative_page();
+  if (const DiscOutlines outlines = disc_outlines(art.geometry); outlines.separate()) {
+    w.outlines(outlines);
+    for (const Figure& f : art.figures)
+      if (f.part.part == DiscPart::CentreMark) w.figure(f);
+    return w.finish();
+  }
   // A cls clears everything before it; the file starts clear.
   std::size_t first = 0;
   for (std::size_t i = art.figures.size(); i-- > 0;)

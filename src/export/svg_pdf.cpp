@@ -59,20 +59,49 @@ struct Point {
 // circle about (cx, cy), in y-downward coordinates.
 Point on_circle(double cx, double cy, double r, double t) { return {cx + r * std::cos(t), cy - r * std::sin(t)}; }
 
+// How a path is painted: filled with the nonzero or the even-odd rule, or
+// stroked one canvas pixel wide.
+enum class Paint { NonZero, EvenOdd, Stroke };
+
+Colour other(Colour c) { return c == Colour::Black ? Colour::White : Colour::Black; }
+
+// A path's text goes on in a new path beyond this many bytes: rsvg-convert
+// (libxml2) refuses an attribute of more than 10,000,000 bytes.
+constexpr std::size_t kSvgPathBytes = 8000000;
+
 // Path text in SVG's syntax.  Coordinates come in canvas pixels from the
-// region's top-left corner and are written in the artwork's unit.
+// region's top-left corner and are written in the artwork's unit, to a
+// ten-thousandth of a pixel but no finer than 1 nm (7 decimals of an inch,
+// 6 of a millimetre).  `exchange`: every colour is written as the other.
 class SvgPath {
  public:
-  SvgPath(std::string& out, double unit_per_pixel) : out_(out), scale_(unit_per_pixel) {
+  SvgPath(std::string& out, double unit_per_pixel, Unit unit, bool exchange)
+      : out_(out), scale_(unit_per_pixel), exchange_(exchange) {
     const double pixels_per_unit = 1.0 / unit_per_pixel;
     decimals_ = static_cast<int>(std::ceil(std::log10(pixels_per_unit / kPixelQuantum) - 1e-9));
-    decimals_ = std::clamp(decimals_, 0, 17);
+    decimals_ = std::clamp(decimals_, 0, unit == Unit::Millimetre ? 6 : 7);
   }
-  void begin(Colour c) {
+  void begin(Colour c, Paint paint = Paint::NonZero) {
     closed_ = false;
-    out_ += c == Colour::Black ? "<path fill=\"#000000\" d=\"" : "<path fill=\"#FFFFFF\" d=\"";
+    begun_ = out_.size();
+    const char* colour = (c == Colour::Black) != exchange_ ? "#000000" : "#FFFFFF";
+    if (paint == Paint::Stroke) {
+      out_ += "<path fill=\"none\" stroke=\"";
+      out_ += colour;
+      out_ += "\" stroke-width=\"";
+      num(1.0);
+    } else {
+      out_ += "<path fill=\"";
+      out_ += colour;
+      if (paint == Paint::EvenOdd) out_ += "\" fill-rule=\"evenodd";
+    }
+    out_ += "\" d=\"";
   }
   void end() { out_ += "\"/>\n"; }
+  // Whether the path has grown long enough to go on in a new one.
+  bool long_path() const { return out_.size() - begun_ > kSvgPathBytes; }
+  void begin_centre_mark() { out_ += "<g id=\"centre-mark\">\n"; }
+  void end_centre_mark() { out_ += "</g>\n"; }
   // After Z the current point is the closed subpath's start, and a
   // command other than M starts a new subpath there: the sectors of one
   // centre need no M of their own.
@@ -125,7 +154,9 @@ class SvgPath {
 
   std::string& out_;
   double scale_;
+  bool exchange_;
   int decimals_ = 6;
+  std::size_t begun_ = 0;
   Point start_{0, 0};
   bool closed_ = false;
 };
@@ -143,9 +174,17 @@ constexpr double kMaxBezierAngle = kPi / 16.0;
 
 class PdfPath {
  public:
-  explicit PdfPath(std::string& out) : out_(out) {}
-  void begin(Colour c) { out_ += c == Colour::Black ? "0 g\n" : "1 g\n"; }
-  void end() { out_ += "f\n"; }
+  PdfPath(std::string& out, bool exchange) : out_(out), exchange_(exchange) {}
+  void begin(Colour c, Paint paint = Paint::NonZero) {
+    const bool black = (c == Colour::Black) != exchange_;
+    paint_ = paint;
+    if (paint == Paint::Stroke) out_ += black ? "0 G 1 w\n" : "1 G 1 w\n";
+    else out_ += black ? "0 g\n" : "1 g\n";
+  }
+  void end() { out_ += paint_ == Paint::NonZero ? "f\n" : paint_ == Paint::EvenOdd ? "f*\n" : "S\n"; }
+  bool long_path() const { return false; }
+  void begin_centre_mark() { out_ += "/CentreMark BMC\n"; }
+  void end_centre_mark() { out_ += "EMC\n"; }
   void move(Point p) {
     pt(p);
     out_ += "m\n";
@@ -186,6 +225,8 @@ class PdfPath {
     out_ += ' ';
   }
   std::string& out_;
+  bool exchange_;
+  Paint paint_ = Paint::NonZero;
 };
 
 static_assert(kPixelQuantum == 1.0e-4, "PdfPath writes 4 decimals");
@@ -228,7 +269,7 @@ class Painter {
 
  private:
   void run(Colour c) {
-    if (open_ && c == colour_) return;
+    if (open_ && c == colour_ && !path_.long_path()) return;
     finish();
     path_.begin(c);
     open_ = true;
@@ -379,11 +420,63 @@ class Painter {
   std::unordered_map<std::uint64_t, std::array<std::int64_t, 4>> lines_;
 };
 
+// The disc's outlines (disc_outlines) as paths, in canvas pixels.  A dark
+// disc is one path filled even-odd: the rim with the shaft hole and the
+// slots as holes.  On a clear disc the dark path is the shaft hole and the
+// slots, and the rim is the disc figure's one-pixel outline, as drawn.  A
+// path that grows too long goes on in another, of the holes' colour.
+template <class Path>
+void paint_outlines(const Artwork& art, const DiscOutlines& outlines, Path& path) {
+  const DiscGeometry& g = art.geometry;
+  const auto disc = std::find_if(art.figures.begin(), art.figures.end(),
+                                 [](const Figure& f) { return f.part.part == DiscPart::Disc; });
+  const Colour fill = disc->fill_colour, hole = other(fill);
+  const double cx = g.centre_px - art.region.left, cy = g.centre_py - art.region.top;
+  const double pixels = 1.0 / art.length(1.0);  // per unit
+  std::vector<const DiscOutline*> dark;
+  for (const DiscOutline& o : outlines.outlines)
+    if (o.part != DiscPart::Disc || fill == Colour::Black) dark.push_back(&o);
+  for (std::size_t n = 0; n < dark.size(); ++n) {
+    if (n == 0) path.begin(Colour::Black, Paint::EvenOdd);
+    else if (path.long_path()) path.end(), path.begin(hole, Paint::EvenOdd);
+    const std::vector<OutlineArc>& arcs = dark[n]->arcs;
+    for (std::size_t k = 0; k < arcs.size(); ++k) {
+      const OutlineArc& a = arcs[k];
+      const Point p = on_circle(cx, cy, a.radius * pixels, a.start);
+      if (k == 0) path.move(p);
+      else path.line(p);
+      if (a.radius > 0 && a.sweep != 0) path.arc(cx, cy, a.radius * pixels, a.start, a.end());
+    }
+    path.close();
+  }
+  if (!dark.empty()) path.end();
+  if (disc->colour != fill) {
+    const double r = std::max(disc->pr - 0.5, 0.0);
+    path.begin(disc->colour, Paint::Stroke);
+    path.move(on_circle(cx, cy, r, 0.0));
+    path.arc(cx, cy, r, 0.0, kTwoPi);
+    path.close();
+    path.end();
+  }
+}
+
+// The drawing: its outlines and then the centre mark as drawn when the disc
+// has separate outlines, else every figure in painter's order.
 template <class Path>
 void paint(const Artwork& art, Path& path) {
   Painter<Path> painter(art, path);
-  for (const Figure& f : art.figures) painter.figure(f);
+  const DiscOutlines outlines = disc_outlines(art.geometry);
+  if (!outlines.separate()) {
+    for (const Figure& f : art.figures) painter.figure(f);
+    painter.finish();
+    return;
+  }
+  paint_outlines(art, outlines, path);
+  path.begin_centre_mark();
+  for (const Figure& f : art.figures)
+    if (f.part.part == DiscPart::CentreMark) painter.figure(f);
   painter.finish();
+  path.end_centre_mark();
 }
 
 }  // namespace
@@ -404,8 +497,21 @@ std::string svg_file(const Artwork& art) {
   out += ' ';
   append_exact(out, art.height());
   out += "\" fill-rule=\"nonzero\">\n";
-  SvgPath path(out, art.length(1.0));
+  if (art.negative) {
+    out += "<rect width=\"";
+    append_exact(out, art.width());
+    out += "\" height=\"";
+    append_exact(out, art.height());
+    out += "\" fill=\"#000000\"/>\n";
+  }
+  if (art.mirror) {
+    out += "<g transform=\"matrix(-1 0 0 1 ";
+    append_exact(out, art.width());
+    out += " 0)\">\n";
+  }
+  SvgPath path(out, art.length(1.0), art.unit, art.negative);
   paint(art, path);
+  if (art.mirror) out += "</g>\n";
   out += "</svg>\n";
   return out;
 }
@@ -417,13 +523,16 @@ std::string pdf_file(const Artwork& art) {
   std::string content;
   content.reserve(4096 + art.figures.size() * 128);
   content += "q\n";
-  append_exact(content, points_per_pixel);
+  append_exact(content, art.mirror ? -points_per_pixel : points_per_pixel);
   content += " 0 0 ";
   append_exact(content, -points_per_pixel);
-  content += " 0 ";
+  content += ' ';
+  append_exact(content, art.mirror ? page_w : 0.0);
+  content += ' ';
   append_exact(content, page_h);
   content += " cm\n";
-  PdfPath path(content);
+  if (art.negative) content += "0 g 0 0 " + std::to_string(art.region.width) + ' ' + std::to_string(art.region.height) + " re f\n";
+  PdfPath path(content, art.negative);
   paint(art, path);
   content += "Q\n";
 

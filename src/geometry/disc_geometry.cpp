@@ -170,4 +170,31 @@ DiscGeometry disc_geometry(const std::vector<Figure>& log, double dpi, Unit unit
   return Reader(dpi, unit).read(log);
 }
 
+DiscOutlines disc_outlines(const DiscGeometry& disc) {
+  DiscOutlines out;
+  if (!disc.analysed()) out.problem = disc.problem;
+  else if (!disc.overlaps.empty()) out.problem = "tracks overlap or touch";
+  else if (!disc.into_shaft.empty()) out.problem = "a track reaches into the shaft hole";
+  else if (!disc.beyond_rim.empty()) out.problem = "a track reaches the rim";
+  if (!out.separate()) return out;
+
+  out.outlines.push_back({DiscPart::Disc, -1, {{disc.rim_radius, 0, kTwoPi}}});
+  if (disc.shaft_radius > 0) out.outlines.push_back({DiscPart::ShaftHole, -1, {{disc.shaft_radius, 0, kTwoPi}}});
+  for (std::size_t k = 0; k < disc.tracks.size(); ++k) {
+    const DiscTrack& t = disc.tracks[k];
+    for (const AngleInterval& slot : t.slot_arcs) {
+      DiscOutline& o = out.outlines.emplace_back(DiscOutline{DiscPart::Slot, static_cast<int>(k), {}});
+      if (slot.full_turn()) {
+        o.arcs.push_back({t.outer, 0, kTwoPi});
+        if (t.inner > 0) o.arcs.push_back({t.inner, kTwoPi, -kTwoPi});
+        continue;
+      }
+      const double sweep = slot.sweep();
+      o.arcs.push_back({t.outer, slot.start, sweep});
+      o.arcs.push_back({t.inner, slot.start + sweep, t.inner > 0 ? -sweep : 0});
+    }
+  }
+  return out;
+}
+
 }  // namespace vantor

@@ -78,4 +78,44 @@ struct DiscGeometry {
 // a filled disc, a disc without area, a centre mark outside the shaft hole.
 DiscGeometry disc_geometry(const std::vector<Figure>& log, double dpi, Unit unit);
 
+// An arc about the disc centre, in the unit of the geometry: from angle
+// `start` (radians, counter-clockwise from 3 o'clock, y up) over `sweep`
+// (positive counter-clockwise, negative clockwise, at most a full turn each
+// way).  Radius 0 is the centre itself.
+struct OutlineArc {
+  double radius = 0, start = 0, sweep = 0;
+  double end() const { return start + sweep; }
+};
+
+// A closed outline: its arcs in order, each joined to the next, and the
+// last to the first, by a straight edge (none where the ends meet).  Every
+// outline is counter-clockwise as a whole: filled with the even-odd rule, an
+// outline inside another is a hole in it.
+struct DiscOutline {
+  DiscPart part = DiscPart::Disc;  // Disc (the rim), ShaftHole or Slot
+  int track = -1;                  // Slot: its index into DiscGeometry::tracks
+  std::vector<OutlineArc> arcs;
+};
+
+// The disc as it is made: the rim, the shaft hole and every slot, each one
+// closed outline, none crossing another.  A slot is an annular sector: its
+// outer arc counter-clockwise, a radial edge, its inner arc clockwise back,
+// a radial edge (a slot through angle 0 is one outline; a track without
+// inner radius gives sectors from the centre).  A slot that is the whole
+// ring is its outer circle counter-clockwise and its inner circle
+// clockwise, joined by an edge there and back along angle 0.
+struct DiscOutlines {
+  // Empty when the outlines describe the drawing; else why they do not,
+  // and `outlines` is empty.
+  std::string problem;
+  std::vector<DiscOutline> outlines;  // the rim, the shaft hole (if any), the slots track by track
+  bool separate() const { return problem.empty(); }
+};
+
+// The outlines of an analysed geometry whose tracks neither meet each other
+// nor reach into the shaft hole or to the rim.  The one-pixel outlines that
+// the picture draws on the rim and inside the shaft hole are not part of
+// them: the radii are the figures' own.
+DiscOutlines disc_outlines(const DiscGeometry& disc);
+
 }  // namespace vantor

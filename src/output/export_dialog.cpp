@@ -138,11 +138,12 @@ void ExportDialog::set_choice(const ExportChoice& c) {
   enable_options();
 }
 
-// The film options make raster files; a code table has no pixels.
+// The film options apply to every artwork format; a code table has no
+// picture.
 void ExportDialog::enable_options() {
   const FileFormatInfo& f = format_info(static_cast<FileFormat>(format_->currentData().toInt()));
-  mirror_->setEnabled(f.raster);
-  negative_->setEnabled(f.raster);
+  mirror_->setEnabled(!f.code_table);
+  negative_->setEnabled(!f.code_table);
   dpi_->setEnabled(!f.code_table);
   crop_->setEnabled(!f.code_table);
 }
@@ -153,9 +154,9 @@ ExportChoice ExportDialog::choice() const {
   c.dpi = dpi_->value();
   c.crop = crop_->isChecked();
   c.inverse = offers_inverse_ && inverse_->isChecked();
-  const bool raster = format_info(c.format).raster;
-  c.mirror = raster && mirror_->isChecked();
-  c.negative = raster && negative_->isChecked();
+  const bool artwork = !format_info(c.format).code_table;
+  c.mirror = artwork && mirror_->isChecked();
+  c.negative = artwork && negative_->isChecked();
   const QString typed = path_->text().trimmed();
   c.path = typed.isEmpty() ? QString() : QFileInfo(QDir(folder_), typed).absoluteFilePath();
   return c;

@@ -179,8 +179,6 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
     return UsageError{"--inverse draws incremental discs only"};
   if (!request.code_table.empty() && request.kind == DiscKind::Incremental)
     return UsageError{"--code-table is for absolute discs only"};
-  if ((request.mirror || request.negative) && have_output && !format_info(request.format).raster)
-    return UsageError{"--mirror and --negative make raster files (" + extension_list(FormatGroup::Raster) + ")"};
   const std::optional<std::string> refused =
       request.kind == DiscKind::Incremental
           ? enter_controls(incremental_fields(), request.incremental, std::span<const ControlEntry>(entries))
@@ -221,9 +219,10 @@ std::string render_usage() {
       "  -o FILE, --output FILE\n"
       "              the file to write; its extension gives the format: .bmp,\n"
       "              .png and .tif (CCITT Group 4) 1 bit a pixel, .svg and .pdf\n"
-      "              exact figures in drawing order, .gbr Gerber RS-274X (dark and\n"
-      "              clear polarity), .dxf R12 outlines of the open areas and the\n"
-      "              rim; all at true size\n"
+      "              the disc as one path of closed outlines (rim, shaft hole,\n"
+      "              slots), .gbr Gerber RS-274X (the disc dark, the shaft hole and\n"
+      "              slots clear regions), .dxf R12 outlines of the open areas and\n"
+      "              the rim; all at true size\n"
       "  --dpi P     pixels per inch, 1 to " + integer_text(kMaxDpi) + "; the picture area stays 13000 x 9000\n"
       "              twips (default 96: the file the window saves, pixel for pixel);\n"
       "              in vector files the outlines are one such pixel wide\n"
@@ -231,8 +230,8 @@ std::string render_usage() {
       "              diameter; the pixels are those of the whole picture\n"
       "  --inverse   the inverse drawing (incremental only)\n"
       "  --mirror    film emulsion side down: the picture mirrored left to right\n"
-      "              (raster files)\n"
-      "  --negative  black and white exchanged (raster files)\n"
+      "              (every artwork format)\n"
+      "  --negative  black and white exchanged (every artwork format)\n"
       "  --report    the design report on standard output: each track's radii,\n"
       "              slots, slot and bar widths, counts and lines per inch, the\n"
       "              smallest feature against the pixel size at --dpi\n"

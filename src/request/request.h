@@ -66,7 +66,7 @@ struct ExportRequest : DiscRequest {
   std::string output;  // the file, in the platform's encoding
   FileFormat format = FileFormat::Bmp;
   // Film: the picture mirrored left to right (emulsion side down), black and
-  // white exchanged.  Raster formats only.
+  // white exchanged.  Every artwork format; not the code tables.
   bool mirror = false;
   bool negative = false;
 };

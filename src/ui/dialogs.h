@@ -42,7 +42,7 @@ struct ExportChoice {
   bool crop = true;
   bool inverse = false;  // offered by the incremental window only
   QString path;          // absolute, with the format's extension
-  bool mirror = false;   // film options, raster formats only
+  bool mirror = false;   // film options, artwork formats only
   bool negative = false;
   bool operator==(const ExportChoice&) const = default;
 };
