@@ -114,6 +114,8 @@ fault geometry_mask_narrows_wrong_way $G \
   't.inner = std::max(t.inner, m);' 't.inner = std::min(t.inner, m);'
 fault geometry_wrap_needs_three_pieces $G \
   'if (merged.size() >= 2 && merged.front().start <= 0.0' 'if (merged.size() > 2 && merged.front().start <= 0.0'
+fault outline_inner_arc_same_direction $G \
+  't.inner > 0 ? -sweep : 0' 't.inner > 0 ? sweep : 0'
 
 E=src/export
 fault pdf_bezier_quarter_turns $E/svg_pdf.cpp \
@@ -133,9 +135,17 @@ fault gerber_arc_centre_offset_sign $E/gerber.cpp \
 fault gerber_stroke_on_inner_edge $E/gerber.cpp \
   'const double mid = r - 0.5;' 'const double mid = r - 1.0;'
 fault dxf_bulge_half_angle $E/dxf.cpp \
-  'const double bulge = std::tan(step / 4);' 'const double bulge = std::tan(step / 2);'
-fault dxf_inner_arc_same_direction $E/dxf.cpp \
-  'arc(v, track.inner, slot.end, -sweep);' 'arc(v, track.inner, slot.end, sweep);'
+  'sx * std::tan(step / 4)' 'sx * std::tan(step / 2)'
+fault dxf_mirror_bulge_kept $E/dxf.cpp \
+  'sx * std::tan(step / 4)' 'std::tan(step / 4)'
+fault gerber_clockwise_arcs_counter_clockwise $E/gerber.cpp \
+  'interpolation(clockwise != mirror_ ? 2 : 3);' 'interpolation(mirror_ ? 2 : 3);'
+fault svg_outlines_nonzero $E/svg_pdf.cpp \
+  'if (paint == Paint::EvenOdd) out_ += "\" fill-rule=\"evenodd";' 'if (paint == Paint::EvenOdd) out_ += "\" fill-rule=\"nonzero";'
+fault pdf_outlines_nonzero $E/svg_pdf.cpp \
+  'paint_ == Paint::EvenOdd ? "f*\n"' 'paint_ == Paint::EvenOdd ? "f\n"'
+fault svg_negative_colours_kept $E/svg_pdf.cpp \
+  'const char* colour = (c == Colour::Black) != exchange_ ?' 'const char* colour = (c == Colour::Black) ?'
 fault report_lines_per_unit $E/design_report.cpp \
   '(kTwoPi * (n.middle / per_inch(unit)))' '(kTwoPi * (n.middle * per_inch(unit)))'
 fault report_quadrature_loose $E/design_report.cpp \

@@ -1,7 +1,8 @@
 // Every export file read back by its usual reader (rsvg-convert, pdftoppm,
 // gerbv, ezdxf) has the pixels that Vantor draws: the designs' files away
-// from edges (DXF outlines filled here), hand-drawn figures also at pixel
-// centres, and nothing outside the region.  What the readers forgive is
+// from edges (DXF outlines filled here), mirrored and negative as asked,
+// each written as the disc's outlines (counted in the file), hand-drawn
+// figures also at pixel centres, and nothing outside the region.  What the readers forgive is
 // checked in the files: the PDF's curves, the Gerber file's arcs, regions
 // and line strokes.  The design report's numbers against the design
 // formulas, its warnings, and the DXF refusals of discs with those flags.
@@ -12,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -87,7 +89,7 @@ void expect_same_inner_pixels(const QImage& ours, const std::optional<QImage>& t
 struct Row {
   const char* name;
   std::vector<std::string> words;
-  int slot_outlines = 0;  // of all tracks, in the DXF file
+  int slot_outlines = 0;  // of all tracks, in every vector file
   Unit unit = Unit::Inch;
   void (*draw)(Surface&) = nullptr;
   // When >= 0, also checked at five times the density: the subpixel at each
@@ -105,6 +107,9 @@ const Row kDesigns[] = {
     // Bit 1.5 of 2.5 bits with full balance ends its last slot past a turn,
     // so that slot runs through angle 0.
     {"AbsoluteSlotThroughZero", {"absolute", "Res_exp=2.5", "abs_bal=45", "--dpi", "300", "--crop"}, 4},
+    // Against the picture mirrored and inverted; slots wide enough that an
+    // arc bent the wrong way shows.
+    {"MirroredNegative", {"incremental", "RES=6", "--mirror", "--negative", "--dpi", "300", "--crop"}, 13},
 };
 
 void solid(Surface& s, Colour c) {
@@ -185,6 +190,10 @@ const Row kFigureSets[] = {
 
 enum class Format { Svg, Pdf, Gerber, Dxf };
 
+std::string file_of(Format f, const Artwork& art) {
+  return f == Format::Svg ? svg_file(art) : f == Format::Pdf ? pdf_file(art) : gerber_file(art);
+}
+
 // The file rendered by its reader at `scale` times the artwork's density:
 // the region's pixels, with `margin` more on every side (Gerber only).  A
 // page one pixel larger or smaller (its size rounded in points) is cropped
@@ -203,8 +212,7 @@ std::optional<QImage> render_back(Format f, const Artwork& art, int scale, int m
                                                     std::string("--origin=") + origin + "x" + origin, "-w",
                                                     std::to_string(width) + "x" + std::to_string(height), "-b",
                                                     "#FFFFFF", "-f", "#000000FF", "-o", "@OUT", "@IN"};
-  const std::string file = f == Format::Svg ? svg_file(art) : f == Format::Pdf ? pdf_file(art) : gerber_file(art);
-  const test::Run r = run_on(file, program, args);
+  const test::Run r = run_on(file_of(f, art), program, args);
   const QImage image = QImage::fromData(r.out);
   if (r.status != 0 || std::abs(image.width() - width) > 1 || std::abs(image.height() - height) > 1) {
     ADD_FAILURE() << program << " drew " << image.width() << " x " << image.height() << ": " << r.err.toStdString();
@@ -216,22 +224,27 @@ std::optional<QImage> render_back(Format f, const Artwork& art, int scale, int m
   return page.convertToFormat(QImage::Format_Grayscale8);
 }
 
-// The Gerber file's count of line strokes (D01 in linear mode outside a
-// region); a failure for each fault that gerbv forgives: an arc whose end
-// lies off the circle through its start about its centre by more than the
-// rounding of the points (2 sqrt 2 units of the last digit), a region not
-// closed, no M02 at the end.
-long gerber_line_strokes(const std::string& file) {
+// The Gerber file's line strokes (D01 in linear mode outside a region) and
+// its regions with arcs both ways (a slot: outer arc counter-clockwise,
+// inner arc clockwise); a failure for each fault that gerbv forgives: an
+// arc whose end lies off the circle through its start about its centre by
+// more than the rounding of the points (2 sqrt 2 units of the last digit),
+// a region not closed, no M02 at the end.
+struct GerberCounts {
+  long line_strokes = 0, two_way_regions = 0;
+};
+GerberCounts gerber_counts(const std::string& file) {
   std::istringstream in(file);
-  long lines = 0;
+  GerberCounts n;
   std::int64_t x = 0, y = 0, start_x = 0, start_y = 0;
-  bool arc_mode = false, in_region = false;
+  int mode = 1, ways = 0;  // G01, G02, G03; arcs in the region: bit 0 G02, bit 1 G03
+  bool in_region = false;
   for (std::string c; std::getline(in, c, '*');) {
     std::erase_if(c, [](char ch) { return ch == '%' || ch == '\n'; });
-    if (c == "G01" || c == "G03") arc_mode = c == "G03";
-    if (c == "G36") in_region = true, start_x = x, start_y = y;
+    if (c == "G01" || c == "G02" || c == "G03") mode = c[2] - '0';
+    if (c == "G36") in_region = true, start_x = x, start_y = y, ways = 0;
     if (c == "G37" && (x != start_x || y != start_y)) ADD_FAILURE() << "region not closed";
-    if (c == "G37") in_region = false;
+    if (c == "G37") in_region = false, n.two_way_regions += ways == 3;
     if (c.empty() || (c[0] != 'X' && c[0] != 'Y' && c[0] != 'I')) continue;
     auto field = [&c](char letter, std::int64_t otherwise) {
       const std::size_t p = c.find(letter);
@@ -239,8 +252,9 @@ long gerber_line_strokes(const std::string& file) {
     };
     const std::int64_t nx = field('X', x), ny = field('Y', y);
     if (c.ends_with("D02") && in_region) start_x = nx, start_y = ny;
-    if (c.ends_with("D01") && !arc_mode && !in_region) ++lines;
-    if (c.ends_with("D01") && arc_mode) {
+    if (c.ends_with("D01") && mode == 1 && !in_region) ++n.line_strokes;
+    if (c.ends_with("D01") && mode > 1) {
+      ways |= mode - 1;
       const double cx = static_cast<double>(x + field('I', 0)), cy = static_cast<double>(y + field('J', 0));
       if (std::fabs(std::hypot(x - cx, y - cy) - std::hypot(nx - cx, ny - cy)) > 2 * std::sqrt(2.0))
         ADD_FAILURE() << "arc ends off its circle: " << c;
@@ -248,7 +262,19 @@ long gerber_line_strokes(const std::string& file) {
     x = nx, y = ny;
   }
   if (in_region || !file.ends_with("M02*\n")) ADD_FAILURE() << "a region left open or no M02* at the end";
-  return lines;
+  return n;
+}
+
+// A design's outlines in its file: the closed subpaths before the centre
+// mark (SVG, PDF: the rim, the shaft hole, the slots; painted figures close
+// far more), the Gerber regions traced both ways (the slots).
+long outlines_in(Format f, const std::string& file) {
+  if (f == Format::Gerber) return gerber_counts(file).two_way_regions;
+  const std::string head = file.substr(0, file.find(f == Format::Svg ? "<g id=\"centre-mark\">" : "/CentreMark BMC"));
+  const std::string close = f == Format::Svg ? "Z" : "\nh\n";
+  long n = 0;
+  for (std::size_t at = head.find(close); at != std::string::npos; at = head.find(close, at + 1)) ++n;
+  return n;
 }
 
 // The file read back at the artwork's density.  Gerber, which has no page,
@@ -258,7 +284,7 @@ long gerber_line_strokes(const std::string& file) {
 std::optional<QImage> read_back(Format format, const Artwork& art) {
   if (format != Format::Gerber) return render_back(format, art, 1);
   const PixelRect& g = art.region;
-  const long strokes = gerber_line_strokes(gerber_file(art));
+  const long strokes = gerber_counts(gerber_file(art)).line_strokes;
   long lines = 0;
   const auto inside = [&](double px, double py) { return px >= g.left && py >= g.top && px < g.left + g.width && py < g.top + g.height; };
   for (const Figure& f : art.figures) {
@@ -302,6 +328,7 @@ for e in msp.query("POLYLINE"):
 // disc, in the inverse drawing on the disc outside the slots.  The centre
 // mark is not in the file: the shaft hole is taken from Vantor's raster.
 std::optional<QImage> dxf_back(const Artwork& art, const QImage& ours, int slot_outlines, bool inverse) {
+  const double centre_x = art.figures.at(1).px1 - art.region.left;
   const DxfOutcome dxf = dxf_file(art);
   const test::Run r = run_on(dxf.file, "/usr/bin/python3", {"-c", kReadDxf, "@IN", std::to_string(art.length(0.05))});
   if (!dxf.refusal.empty() || r.status != 0) {
@@ -335,7 +362,7 @@ std::optional<QImage> dxf_back(const Artwork& art, const QImage& ours, int slot_
     QImage& im = image[layer] = QImage(art.region.width, art.region.height, QImage::Format_Grayscale8);
     im.fill(255);
     QPainter painter(&im);  // the file's origin is the disc centre, y up
-    painter.translate(art.figures.at(1).px1 - art.region.left, art.figures.at(1).py1 - art.region.top);
+    painter.translate(art.mirror ? art.region.width - centre_x : centre_x, art.figures.at(1).py1 - art.region.top);
     painter.scale(1 / art.length(1.0), -1 / art.length(1.0));
     painter.fillPath(path, Qt::black);
   }
@@ -345,7 +372,7 @@ std::optional<QImage> dxf_back(const Artwork& art, const QImage& ours, int slot_
     for (int i = 0; i < ours.width(); ++i) {
       const bool on_disc = at(image["RIM"], i, j) == 0, in_slot = at(image["SLOTS"], i, j) == 0;
       slot_pixels += in_slot;
-      if (at(image["SHAFT"], i, j) != 0) theirs.scanLine(j)[i] = !on_disc || (in_slot != inverse) ? 255 : 0;
+      if (at(image["SHAFT"], i, j) != 0) theirs.scanLine(j)[i] = (on_disc && in_slot == inverse) != art.negative ? 0 : 255;
     }
   EXPECT_GT(slot_pixels, 1000);
   return theirs;
@@ -366,7 +393,9 @@ TEST_P(ReadBack, RendersAsVantorsRaster) {
     ours = image_of(s);
   } else {
     const RenderRequest req = request(row.words);
-    art = artwork(req), ours = image_of(test::drawn_region(req)), inverse = req.inverse;
+    art = artwork(req), ours = image_of(test::drawn_region(req)).mirrored(req.mirror, false), inverse = req.inverse;
+    if (req.negative) ours.invertPixels();
+    if (format != Format::Dxf) EXPECT_EQ(outlines_in(format, file_of(format, art)), row.slot_outlines + (format == Format::Gerber ? 0 : 2));
   }
   expect_same_inner_pixels(ours, format == Format::Dxf ? dxf_back(art, ours, row.slot_outlines, inverse) : read_back(format, art));
   // gerbv draws arcs as chords, too coarse for this check.
