@@ -89,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     art.unit = s.scale_mode() == ScaleMode::Millimetre ? Unit::Millimetre : Unit::Inch;
   }
   art.region = region(where, art.canvas_width, art.canvas_height);
+  art.mirror = where[0] & 8, art.negative = where[0] & 16;  // the film options, apart from the region's kind
   art.geometry = disc_geometry(art.figures, art.dpi, art.unit);
 
   check_file(svg_file(art), art.figures.size(), true, "</svg>\n");

@@ -1,19 +1,37 @@
 // SVG and PDF files of an Artwork: one page that is exactly the artwork's
-// region at true size, the figures painted in their order (artwork.h).
+// region at true size.
 //
-// Both files describe only filled areas, with the nonzero rule: a figure's
-// fill, its outline (the band between radii pr - 1 and pr along its arc,
-// i.e. the one-pixel stroke centred on pr - 0.5, squared off along radii at
-// the arc's ends) and its radius lines and lines (the one-pixel stroke
-// between the end pixels' centres, with square caps, so the end pixels are
-// covered) are outlines traced counter-clockwise on screen.  Consecutive
-// areas of one colour are therefore one path whose fill is their union,
-// which keeps the painter's order and the files short.  An outline lying
-// inside the fill of its own figure in the same colour is left out, and a
-// line repeated within one path is written once.
+// A disc with separate outlines (disc_outlines, geometry/disc_geometry.h)
+// is written as it is made: one dark path filled with the even-odd rule,
+// the rim with the shaft hole and every slot as holes (in the inverse
+// drawing the dark path is the slots and the shaft hole, and the rim is a
+// one-pixel stroke, as the picture has it), then the centre mark as drawn
+// (in SVG the group "centre-mark", in PDF the marked content /CentreMark).
+// No figures overlap.  An SVG path that grows beyond about 8 MB goes on in
+// a new path in the holes' colour (rsvg-convert refuses an attribute over
+// 10,000,000 bytes).  The shaft hole is the figure's radius, without the
+// one-pixel outline the picture draws inside it.
+//
+// Any other drawing (tracks that meet, reach into the shaft hole or the
+// rim; figures that are no disc) is painted in the figures' order (artwork.h)
+// with filled areas only, nonzero rule: a figure's fill, its outline (the
+// band between radii pr - 1 and pr along its arc, i.e. the one-pixel stroke
+// centred on pr - 0.5, squared off along radii at the arc's ends) and its
+// radius lines and lines (the one-pixel stroke between the end pixels'
+// centres, with square caps, so the end pixels are covered) are outlines
+// traced counter-clockwise on screen.  Consecutive areas of one colour are
+// therefore one path whose fill is their union, which keeps the painter's
+// order and the files short.  An outline lying inside the fill of its own
+// figure in the same colour is left out, and a line repeated within one
+// path is written once.
+//
+// Film options: the mirror is a transformation of the whole page (x to
+// width - x); the negative is a dark page under everything with every
+// colour exchanged.
 //
 // Numbers are written in the C locale's form (digits, an optional '-' and
-// '.', never an exponent or a comma), rounded to 1/10000 of a canvas pixel.
+// '.', never an exponent or a comma), rounded to 1/10000 of a canvas pixel
+// (SVG: no finer than 1 nm, 7 decimals of an inch or 6 of a millimetre).
 #pragma once
 
 #include <string>
