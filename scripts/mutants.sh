@@ -146,6 +146,12 @@ fault pdf_outlines_nonzero $E/svg_pdf.cpp \
   'paint_ == Paint::EvenOdd ? "f*\n"' 'paint_ == Paint::EvenOdd ? "f\n"'
 fault svg_negative_colours_kept $E/svg_pdf.cpp \
   'const char* colour = (c == Colour::Black) != exchange_ ?' 'const char* colour = (c == Colour::Black) ?'
+fault svg_decimals_uncapped $E/svg_pdf.cpp \
+  'unit == Unit::Millimetre ? 6 : 7);' '17);'
+fault svg_long_path_never_split $E/svg_pdf.cpp \
+  'kSvgPathBytes = 8000000;' 'kSvgPathBytes = 80000000;'
+fault gerber_mirror_x_kept $E/gerber.cpp \
+  'units((mirror_ ? right_ - px : px - left_) * units_per_pixel_)' 'units((px - left_) * units_per_pixel_)'
 fault report_lines_per_unit $E/design_report.cpp \
   '(kTwoPi * (n.middle / per_inch(unit)))' '(kTwoPi * (n.middle * per_inch(unit)))'
 fault report_quadrature_loose $E/design_report.cpp \
