@@ -321,7 +321,7 @@ std::vector<FilmWorkload> film_workloads() {
   const std::vector<std::string> abs16_10in_20000 = {"absolute", "ED=10",   "DD=1", "Res_exp=16",
                                                      "--dpi",    "20000",   "--crop"};
   return {
-      // Small enough for both peers; rsvg-convert needs minutes from 12 bits on.
+      // Small designs at a moderate density.
       {"abs10-2400-png", abs10_2400, "png"},
       {"abs12-2400-png", abs12_2400, "png"},
       {"abs12-2400-tif", abs12_2400, "tif"},
