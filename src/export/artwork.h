@@ -22,6 +22,7 @@
 //     matches the raster at P away from edges.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ struct Artwork {
   // The film options of a raster file (ExportRequest): the writers of the
   // vector formats draw the disc as it is.
   bool mirror = false, negative = false;
+  // The edge compensation the figures include (micrometres), and the process
+  // the design report checks against.
+  double bias_um = 0;
+  std::optional<Process> process{};
 
   // Canvas pixels to the file's unit, measured from the region's left or
   // top edge (lengths: `length`).
@@ -54,11 +59,12 @@ struct Artwork {
 
 // The drawing of the request (its design, polarity, density and crop) as
 // Artwork.  A design that the window would refuse gives the window's message
-// and no artwork.  The figures are recorded on a one-pixel window of the
+// and no artwork, and so does a bias the disc cannot take (its refusal).  The figures are recorded on a one-pixel window of the
 // canvas, so recording costs next to nothing but the calls.
 struct ArtworkOutcome {
   Message message = Message::None;
-  Artwork artwork;  // meaningful when message is Message::None
+  std::string refusal;  // the bias's (DiscRecording), with message None
+  Artwork artwork;      // meaningful when message is None and refusal empty
 };
 ArtworkOutcome record_artwork(const ExportRequest& request);
 
