@@ -89,6 +89,10 @@ const Refusal kRefusals[] = {
     {"incremental CH2_ED_U CH2_ED=-0.05 -o @.dxf", 1, "overlap"},
     // Regression: a report of a refused design once exited 0.
     {"incremental ED=abc --report", 1, "Invalid Parameter Entry"},
+    {"incremental --check -o @", 2, "--check needs --process NAME"},
+    {"incremental --process film:feature=x -o @", 2, "feature takes a number above 0"},
+    {"incremental CH2_ED_U CH2_ED=0.05 --bias 1000 --report -o @.svg", 1,
+     "A bias of 1000.0 \u00b5m joins the slots of track 2 (counted from the rim) to those of track 1."},
     // Writes that fail half-way (the file size limit, as a full disk).
     {"ulimit -f 64|incremental --dpi 300 -o @", 1, "could not be written"},
     {"ulimit -f 64|absolute Res_exp=12 --dpi 2400 --crop -o @.png", 1, "could not be written"},
@@ -111,6 +115,7 @@ const Written kWritten[] = {
     {"incremental --dpi 300 -o @.tiff", picture_size(13000, 300), picture_size(9000, 300), "II*"},
     {"absolute Res_exp=5 --dpi 1200 --crop -o @.svg", 0, 0, "<"},
     {"absolute --report -o @.pdf", 0, 0, "%PDF-"},
+    {"absolute Res_exp=6 --bias -40 --dpi 1000 --crop -o @.bmp", 2041, 2041, "BM"},
     {"incremental -o @.gbr", 0, 0, "G04 "},
     {"incremental -o @.dxf", 0, 0, "999\n"},
     {"absolute Res_exp=4 gray_full_type --code-table @.csv", 0, 0,
@@ -141,6 +146,33 @@ class RenderCliTest : public QObject {
                qPrintable(QStringLiteral("%1: exit %2: %3").arg(row.args).arg(r.status).arg(r.err)));
       for (const QString& ext : exts) QVERIFY2(test::file_bytes(file + ext) == old, row.args);
       QVERIFY2(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size() == 5, row.args);
+    }
+  }
+
+  // --check: status 1 when a feature fails, the file written all the same;
+  // the failures on standard error, or with --report in the report alone.
+  void check() {
+    struct Row {
+      const char* args;
+      int status;
+      const char* out;  // what standard output starts with
+      const char* err;  // what standard error starts with
+    };
+    const Row rows[] = {
+        {"incremental --process film --check -o @", 0, "", ""},
+        {"absolute Res_exp=16 --dpi 2000 --process film --check -o @", 1, "", "Process: film (photoplotted film): feature 16 \u00b5m"},
+        {"absolute Res_exp=16 --dpi 2000 --process film --check --report -o @", 1, "Design report", ""},
+        {"absolute Res_exp=16 --dpi 2000 --process film --report -o @", 0, "Design report", ""},
+    };
+    for (const Row& row : rows) {
+      QTemporaryDir dir;
+      const QString file = dir.filePath(QStringLiteral("disc.png"));
+      const test::Run r = run(QString::fromUtf8(row.args), file);
+      QVERIFY2(r.status == row.status && r.out.startsWith(row.out) && r.err.startsWith(row.err) && (*row.err != 0) == !r.err.isEmpty(),
+               qPrintable(QStringLiteral("%1: exit %2: %3").arg(row.args).arg(r.status).arg(r.err)));
+      const QByteArray failures = *row.err ? r.err : r.out;
+      QCOMPARE(failures.contains("Fails: the narrowest slot of track 1 at its inner radius"), row.args[0] == 'a');
+      QVERIFY(test::file_bytes(file).startsWith("\x89PNG"));
     }
   }
 
