@@ -75,10 +75,12 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   form->addRow(QString(), negative_);
 
   process_ = new QComboBox;
+  process_->setObjectName(QStringLiteral("Process"));
   process_->addItem(QStringLiteral("None (no check)"), -1);
   for (const ProcessPreset& p : process_presets())
     process_->addItem(QStringLiteral("%1, %2").arg(qtext(p.name), qtext(p.title)), static_cast<int>(p.kind));
   figures_ = new QLineEdit;
+  figures_->setObjectName(QStringLiteral("ProcessFigures"));
   figures_->setToolTip(QStringLiteral("The process's figures, KEY=VALUE separated by commas (micrometres, or dots "
                                       "per inch for dpi); the report checks the design against them."));
   auto* process_row = new QHBoxLayout;
@@ -88,6 +90,7 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   process_label->setBuddy(process_);
   form->addRow(process_label, process_row);
   bias_ = new QDoubleSpinBox;
+  bias_->setObjectName(QStringLiteral("Bias"));
   bias_->setRange(-10000, 10000);
   bias_->setDecimals(1);
   bias_->setSuffix(QStringLiteral(" \u00b5m"));
