@@ -544,9 +544,11 @@ TEST(ReportFlags, WarnedAndRefused) {
 // plain drawing's bars' middles bound them): `along` is the slot's length
 // at the middle radius (the pixels within h of it over 2 h), `across` its
 // extent across the track (all its pixels over `along`: an annular sector
-// of angle a between ri and ro has a m (ro - ri) of them, m the middle).
+// of angle a between ri and ro has a m (ro - ri) of them, m the middle);
+// `shaft` is the shaft hole's clear radius, from its clear pixels' area.
 struct Slots {
   std::vector<double> along, across;
+  double shaft = 0;
 };
 Slots track_one(std::vector<std::string> words, const char* bias, const DiscTrack* plain = nullptr) {
   QTemporaryDir dir;
@@ -557,6 +559,7 @@ Slots track_one(std::vector<std::string> words, const char* bias, const DiscTrac
   EXPECT_EQ(export_file(req).kind, ExportOutcome::Kind::Written);
   const QImage im = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_Grayscale8);
   const DiscTrack& t = plain ? *plain : art.geometry.tracks.at(0);
+  const double cx = art.geometry.centre_px - art.region.left, cy = art.geometry.centre_py - art.region.top;
   const double inner = t.inner * art.dpi, outer = t.outer * art.dpi, middle = (inner + outer) / 2, h = 30, margin = 20;
   std::vector<double> bounds;  // the bars' middles, increasing from the first slot's start
   for (std::size_t k = 0; k < t.slot_arcs.size(); ++k) {
@@ -565,11 +568,12 @@ Slots track_one(std::vector<std::string> words, const char* bias, const DiscTrac
   }
   std::sort(bounds.begin(), bounds.end());
   std::vector<long> all(bounds.size()), band(bounds.size());
+  long shaft = 0;  // clear pixels within 1.5 shaft radii: the hole less its centre mark
   for (int y = 0; y < im.height(); ++y)
     for (int x = 0; x < im.width(); ++x) {
-      const double dx = x + 0.5 - (art.geometry.centre_px - art.region.left);
-      const double dy = art.geometry.centre_py - art.region.top - (y + 0.5);
+      const double dx = x + 0.5 - cx, dy = cy - (y + 0.5);
       const double r = std::hypot(dx, dy);
+      shaft += r < 1.5 * art.geometry.shaft_radius * art.dpi && at(im, x, y) > 128;
       if (r < inner - margin || r > outer + margin || at(im, x, y) < 128) continue;
       double angle = std::atan2(dy, dx);
       if (angle < 0) angle += 2 * kPi;
@@ -577,7 +581,7 @@ Slots track_one(std::vector<std::string> words, const char* bias, const DiscTrac
       ++all[k];
       band[k] += std::fabs(r - middle) <= h;
     }
-  Slots s;
+  Slots s{.along = {}, .across = {}, .shaft = std::sqrt(shaft / kPi)};
   for (std::size_t k = 0; k < bounds.size(); ++k) {
     s.along.push_back(band[k] / (2 * h));
     s.across.push_back(all[k] / s.along.back());
@@ -586,7 +590,8 @@ Slots track_one(std::vector<std::string> words, const char* bias, const DiscTrac
 }
 
 // Along the track and across it, the slots of track 1 grow by twice the
-// bias, outward and inward, on both kinds of disc: on average within half a
+// bias and the shaft hole's radius by the bias, outward and inward, on both
+// kinds of disc: on average within half a
 // pixel, each slot across the track within a pixel and along it within two
 // (its one-pixel radius outlines fall on either side of an edge as the
 // edge's phase in the pixel grid has it, worst near the diagonals).
@@ -612,6 +617,7 @@ TEST(Bias, SlotsGrowByTwiceTheBias) {
     EXPECT_NEAR(mean_across, 0, 0.5);
     EXPECT_LT(worst_across, 1.0);
     EXPECT_LT(worst_along, 2.0);  // a slot's radius outlines: up to a pixel on each side
+    EXPECT_NEAR(biased.shaft - plain.shaft, grown / 2, 1.0);
   }
 }
 
