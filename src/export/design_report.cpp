@@ -249,8 +249,9 @@ DesignNumbers design_numbers(const Artwork& artwork) {
 std::string check_text(const DesignNumbers& r) {
   if (!r.process) return {};
   const ProcessRules rules = process_rules(*r.process);
-  std::string s = "Process: " + process_description(*r.process) + "; clear features at least " + um(rules.open_um) +
-                  ", dark features at least " + um(rules.dark_um) + "\n";
+  std::string s = "Process: " + process_description(*r.process) + "\nMinimums: clear features " + um(rules.open_um) +
+                  ", dark features " + um(rules.dark_um) + ", each also 2 pixels (" +
+                  um(2 * kMicrometresPerInch / r.dpi) + ")\n";
   const std::size_t failed = r.check_failures.size();
   if (failed == 0)
     s += "Check: passes, all " + std::to_string(r.checked_features) +

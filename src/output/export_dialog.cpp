@@ -148,6 +148,13 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   connect(figures_, &QLineEdit::textChanged, timer, qOverload<>(&QTimer::start));
   connect(bias_, &QDoubleSpinBox::valueChanged, timer, qOverload<>(&QTimer::start));
   connect(process_, &QComboBox::activated, this, &ExportDialog::process_changed);
+  // The other polarity changes the proposal of a process that spreads the
+  // dark, unless the bias was edited.
+  connect(inverse_, &QCheckBox::toggled, this, [this](bool inverse) {
+    const auto chosen = process();
+    const auto* p = std::get_if<std::optional<Process>>(&chosen);
+    if (p && *p && bias_->value() == proposed_bias(**p, !inverse)) bias_->setValue(proposed_bias(**p, inverse));
+  });
   connect(format_, &QComboBox::currentIndexChanged, this, &ExportDialog::format_changed);
   connect(browse, &QPushButton::clicked, this, &ExportDialog::browse);
   connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept_if_sure);
@@ -215,7 +222,7 @@ void ExportDialog::process_changed() {
   }
   const Process p = std::get<Process>(process_with_figures(static_cast<ProcessKind>(kind), {}));
   figures_->setText(QString::fromStdString(figures_text(p)));
-  bias_->setValue(process_rules(p).proposed_bias_um);
+  bias_->setValue(proposed_bias(p, inverse_->isChecked()));
   update_report();
 }
 

@@ -90,10 +90,16 @@ ProcessRules process_rules(const Process& process) {
       r.dark_rule = name + ": the thinnest line, " + um(f[2]) + ", and 2 dots at " + general_text(f[0]) + " dpi (" +
                     um(dots) + ")";
       r.proposed_bias_um = f[1];
+      r.spreads_dark = true;
       break;
     }
   }
   return r;
+}
+
+double proposed_bias(const Process& process, bool inverse_drawing) {
+  const ProcessRules r = process_rules(process);
+  return inverse_drawing && r.spreads_dark ? -r.proposed_bias_um : r.proposed_bias_um;
 }
 
 std::variant<Process, std::string> process_with_figures(ProcessKind kind, std::string_view text) {
@@ -147,9 +153,11 @@ std::string figures_text(const Process& process) {
 std::string process_description(const Process& process) {
   const ProcessPreset& preset = preset_of(process.kind);
   std::string s = std::string(preset.name) + " (" + std::string(preset.title) + "):";
-  for (std::size_t i = 0; i < preset.figures.size(); ++i)
-    s += (i ? ", " : " ") + std::string(preset.figures[i].key) + " " + general_text(process.figures[i]) + " " +
-         std::string(preset.figures[i].unit);
+  for (std::size_t i = 0; i < preset.figures.size(); ++i) {
+    const ProcessFigure& f = preset.figures[i];
+    const std::string value = general_text(process.figures[i]);
+    s += (i ? ", " : " ") + (f.key == "dpi" ? value + " dpi" : std::string(f.key) + " " + value + " " + std::string(f.unit));
+  }
   return s;
 }
 

@@ -46,9 +46,15 @@ struct ProcessRules {
   // Each rule as the check names it: "etch: at least 1.1 x thickness
   // (110.0 µm) and 76.2 µm".
   std::string open_rule, dark_rule;
+  // The bias proposed for clear slots (the normal drawing).  A kerf widens
+  // what the laser cuts whatever the artwork's colours; toner spreads the
+  // dark, so that dark slots take the opposite.
   double proposed_bias_um = 0;
+  bool spreads_dark = false;
 };
 ProcessRules process_rules(const Process& process);
+// The bias the process proposes for the slots of a drawing of that polarity.
+double proposed_bias(const Process& process, bool inverse_drawing);
 
 // A preset's figures edited by "KEY=VALUE,..." (blanks around items
 // allowed; empty: the preset's figures), or the sentence that says why the
@@ -60,7 +66,7 @@ std::variant<Process, std::string> parse_process(std::string_view text);
 
 // "kerf=200, web=500": what process_with_figures reads back.
 std::string figures_text(const Process& process);
-// "laser (laser-cut sheet): kerf 200 µm, web 500 µm"
+// "laser (laser-cut sheet): kerf 200 µm, web 500 µm"; "toner (...): 600 dpi, ..."
 std::string process_description(const Process& process);
 // "film, etch, laser, pcb or toner"
 std::string process_names();

@@ -52,7 +52,8 @@ TEST(Process, MinimumsFromTheFigures) {
     const ProcessRules rules = process_rules(p);
     EXPECT_NEAR(rules.open_um, row.open, 1e-9) << row.text;
     EXPECT_NEAR(rules.dark_um, row.dark, 1e-9) << row.text;
-    EXPECT_EQ(rules.proposed_bias_um, row.bias) << row.text;
+    EXPECT_EQ(proposed_bias(p, false), row.bias) << row.text;
+    EXPECT_EQ(proposed_bias(p, true), p.kind == ProcessKind::Toner ? -row.bias : row.bias) << row.text;  // toner spreads the dark
     // The figures as the dialog shows them read back to the same process.
     const auto again = parse_process(std::string(preset_of(p.kind).name) + ":" + figures_text(p));
     EXPECT_EQ(std::get<Process>(again), p) << row.text;
