@@ -76,7 +76,11 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
 }
 
 ExportOutcome export_vector(const ExportRequest& request, const ExportProgress& progress) {
-  const ArtworkOutcome recorded = record_artwork(request);
+  // A code table is what the sensors read on the disc as made: the bias is
+  // what the process takes away again.
+  ExportRequest as_made = request;
+  if (format_info(request.format).code_table) as_made.bias_um = 0;
+  const ArtworkOutcome recorded = record_artwork(as_made);
   if (recorded.message != Message::None) return {ExportOutcome::Kind::Refused, recorded.message, {}};
   if (!recorded.refusal.empty()) return {ExportOutcome::Kind::Refused, Message::None, recorded.refusal};
   if (progress.drawn && !progress.drawn(1, 2)) return {ExportOutcome::Kind::Cancelled, Message::None, {}};
