@@ -159,6 +159,22 @@ fault report_quadrature_loose $E/design_report.cpp \
 fault report_code_bits_shift $E/design_report.cpp \
   '(1LL << (count - 1 - k))' '(1LL << (count - k))'
 
+B=src/geometry/bias.cpp
+fault bias_sides_not_turned $B \
+  'const double turn = b / middle;' 'const double turn = 0;'
+fault bias_mask_grows $B \
+  'f.r = static_cast<float>(f.r - b);' 'f.r = static_cast<float>(f.r + b);'
+fault bias_shaft_stays $B \
+  'if (f.r > 0) f.r = static_cast<float>(f.r + b);' 'if (f.r > 0) f.r = static_cast<float>(f.r);'
+fault bias_refusal_in_inches_always $B \
+  '(unit == Unit::Millimetre ? 1000.0 : kMicrometresPerInch)' 'kMicrometresPerInch'
+fault check_slots_always_clear $E/design_report.cpp \
+  'slot * t.inner, t.slots_open);' 'slot * t.inner, true);'
+fault check_bar_at_middle_radius $E/design_report.cpp \
+  'bar * t.inner, !t.slots_open);' 'bar * (t.inner + t.outer) / 2, !t.slots_open);'
+fault process_etch_floor_forgotten src/request/process.cpp \
+  'r.open_um = std::max(1.1 * f[0], kEtchFloorUm);' 'r.open_um = 1.1 * f[0];'
+
 # --- options -----------------------------------------------------------------
 
 build=${MUTANTS_BUILD:-build}

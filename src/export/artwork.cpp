@@ -7,7 +7,8 @@ ArtworkOutcome record_artwork(const ExportRequest& request) {
   DiscRecording recorded = job.record();
   ArtworkOutcome out;
   out.message = recorded.message;
-  if (out.message != Message::None) return out;
+  out.refusal = std::move(recorded.refusal);
+  if (out.message != Message::None || !out.refusal.empty()) return out;
   out.artwork.figures = std::move(recorded.figures);
   out.artwork.geometry = std::move(recorded.geometry);
   out.artwork.dpi = request.dpi;
@@ -17,6 +18,8 @@ ArtworkOutcome record_artwork(const ExportRequest& request) {
   out.artwork.unit = request.unit();
   out.artwork.mirror = request.mirror;
   out.artwork.negative = request.negative;
+  out.artwork.bias_um = request.bias_um;
+  out.artwork.process = request.process;
   return out;
 }
 

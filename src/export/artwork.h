@@ -22,6 +22,7 @@
 //     matches the raster at P away from edges.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ struct Artwork {
   // seen from behind); negative, dark and clear exchanged over the whole
   // region.
   bool mirror = false, negative = false;
+  // The edge compensation the figures include (micrometres), and the process
+  // the design report checks against.
+  double bias_um = 0;
+  std::optional<Process> process{};
 
   // Canvas pixels to the file's unit, measured from the region's left or
   // top edge (lengths: `length`).
@@ -56,11 +61,12 @@ struct Artwork {
 
 // The drawing of the request (its design, polarity, density and crop) as
 // Artwork.  A design that the window would refuse gives the window's message
-// and no artwork.  The figures are recorded on a one-pixel window of the
+// and no artwork, and so does a bias the disc cannot take (its refusal).  The figures are recorded on a one-pixel window of the
 // canvas, so recording costs next to nothing but the calls.
 struct ArtworkOutcome {
   Message message = Message::None;
-  Artwork artwork;  // meaningful when message is Message::None
+  std::string refusal;  // the bias's (DiscRecording), with message None
+  Artwork artwork;      // meaningful when message is None and refusal empty
 };
 ArtworkOutcome record_artwork(const ExportRequest& request);
 

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "export/code_table.h"
+#include "geometry/bias.h"
 #include "geometry/disc_geometry.h"
 
 namespace vantor {
@@ -39,7 +40,7 @@ std::string density(double dpi) {
 }
 
 double per_inch(Unit u) { return u == Unit::Millimetre ? kMillimetresPerInch : 1.0; }
-double micrometres(double v, Unit u) { return v * (u == Unit::Millimetre ? 1000.0 : 25400.0); }
+double micrometres(double v, Unit u) { return v * (u == Unit::Millimetre ? 1000.0 : kMicrometresPerInch); }
 const char* unit_name(Unit u) { return u == Unit::Millimetre ? "mm" : "in"; }
 
 // "0.1250 in (3175.0 µm)"
@@ -95,6 +96,59 @@ bool in_quadrature(const DiscTrack& a, const DiscTrack& b) {
 
 std::string track_label(int i) { return "track " + std::to_string(i + 1); }
 
+// "16.0 µm"
+std::string um(double v) {
+  char buf[400];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v == 0 ? 0.0 : v, std::chars_format::fixed, 1);
+  return std::string(buf, r.ptr) + " \u00b5m";
+}
+
+// The check of the disc against r.process (set) and two pixels at r.dpi.
+void check(const DiscGeometry& disc, DesignNumbers& r) {
+  const ProcessRules rules = process_rules(*r.process);
+  const double pixels_um = 2 * kMicrometresPerInch / r.dpi;
+  const std::string pixel_rule = "two pixels at " + density(r.dpi) + " pixels per inch";
+  const auto measure = [&](std::string what, double length, bool open) {
+    ++r.checked_features;
+    CheckFailure f{what + (open ? " (clear)" : " (dark)"), micrometres(length, r.unit), {}};
+    const double minimum = open ? rules.open_um : rules.dark_um;
+    if (f.size_um < minimum) f.missed.emplace_back(minimum, open ? rules.open_rule : rules.dark_rule);
+    if (f.size_um < pixels_um) f.missed.emplace_back(pixels_um, pixel_rule);
+    if (!f.missed.empty()) r.check_failures.push_back(std::move(f));
+  };
+  // The disc between the tracks is dark on the normal drawing.
+  const bool background_open = disc.inverse;
+  std::vector<int> by_radius;
+  for (int i = 0; i < static_cast<int>(disc.tracks.size()); ++i) {
+    const DiscTrack& t = disc.tracks[i];
+    by_radius.push_back(i);
+    double slot = kTwoPi, bar = kTwoPi;
+    for (std::size_t k = 0; k < t.slot_arcs.size(); ++k) {
+      slot = std::min(slot, t.slot_arcs[k].sweep());
+      if (t.slot_arcs[k].full_turn()) continue;
+      double gap = t.slot_arcs[(k + 1) % t.slot_arcs.size()].start - t.slot_arcs[k].end;
+      if (gap <= 0) gap += kTwoPi;
+      bar = std::min(bar, gap);
+    }
+    const std::string of = " of " + track_label(i);
+    if (slot < kTwoPi) measure("the narrowest slot" + of + " at its inner radius", slot * t.inner, t.slots_open);
+    if (bar < kTwoPi) measure("the narrowest bar" + of + " at its inner radius", bar * t.inner, !t.slots_open);
+    measure("the radial width of the slots" + of, t.outer - t.inner, t.slots_open);
+  }
+  std::sort(by_radius.begin(), by_radius.end(),
+            [&disc](int a, int b) { return disc.tracks[a].outer > disc.tracks[b].outer; });
+  for (std::size_t k = 0; k < by_radius.size(); ++k) {
+    const DiscTrack& t = disc.tracks[by_radius[k]];
+    const std::string name = track_label(by_radius[k]);
+    if (k == 0) measure("the gap between the rim and " + name, disc.rim_radius - t.outer, background_open);
+    if (k + 1 < by_radius.size())
+      measure("the gap between " + name + " and " + track_label(by_radius[k + 1]),
+              t.inner - disc.tracks[by_radius[k + 1]].outer, background_open);
+    else if (disc.shaft_radius > 0)
+      measure("the gap between " + name + " and the shaft hole", t.inner - disc.shaft_radius, background_open);
+  }
+}
+
 }  // namespace
 
 DesignNumbers design_numbers(const Artwork& artwork) {
@@ -109,6 +163,8 @@ DesignNumbers design_numbers(const Artwork& artwork) {
   r.dpi = artwork.dpi;
   r.mirror = artwork.mirror;
   r.negative = artwork.negative;
+  r.bias_um = artwork.bias_um;
+  r.process = artwork.process;
   r.rim_radius = disc.rim_radius;
   r.shaft_radius = disc.shaft_radius;
   r.inverse = disc.inverse;
@@ -186,7 +242,30 @@ DesignNumbers design_numbers(const Artwork& artwork) {
                          fmt(r.tracks[i].outer, 4) + " " + unit_name(u) + " is not inside the rim radius " +
                          fmt(r.rim_radius, 4) + " " + unit_name(u) + ".");
   }
+  if (r.process) check(disc, r);
   return r;
+}
+
+std::string check_text(const DesignNumbers& r) {
+  if (!r.process) return {};
+  const ProcessRules rules = process_rules(*r.process);
+  std::string s = "Process: " + process_description(*r.process) + "\nMinimums: clear features " + um(rules.open_um) +
+                  ", dark features " + um(rules.dark_um) + ", each also 2 pixels (" +
+                  um(2 * kMicrometresPerInch / r.dpi) + ")\n";
+  const std::size_t failed = r.check_failures.size();
+  if (failed == 0)
+    s += "Check: passes, all " + std::to_string(r.checked_features) +
+         " features hold the process's minimums and 2 pixels at " + density(r.dpi) + " pixels per inch\n";
+  else
+    s += "Check: fails, " + std::to_string(failed) + " of " + std::to_string(r.checked_features) +
+         (failed == 1 ? " features misses a minimum\n" : " features miss a minimum\n");
+  for (const CheckFailure& f : r.check_failures) {
+    s += "Fails: " + f.what + ", " + um(f.size_um);
+    for (std::size_t k = 0; k < f.missed.size(); ++k)
+      s += std::string(k ? "; " : ": ") + "below " + um(f.missed[k].first) + " (" + f.missed[k].second + ")";
+    s += "\n";
+  }
+  return s;
 }
 
 std::string design_report(const DesignNumbers& r) {
@@ -202,6 +281,8 @@ std::string design_report(const DesignNumbers& r) {
   s += "Density: " + density(r.dpi) + " pixels per inch, 1 pixel = " + length(per_inch(u) / r.dpi, u) + "\n";
   s += std::string("Film: ") + (r.mirror ? "mirrored left to right (emulsion side down)" : "not mirrored") + ", " +
        (r.negative ? "negative (black and white exchanged)" : "positive") + "\n";
+  if (r.bias_um != 0)
+    s += "Bias: " + bias_text(r.bias_um) + " on every edge of the slots and the shaft hole (the numbers below include it)\n";
   if (r.tracks.empty()) s += "Tracks: none\n";
   for (std::size_t i = 0; i < r.tracks.size(); ++i) {
     const TrackNumbers& t = r.tracks[i];
@@ -236,6 +317,7 @@ std::string design_report(const DesignNumbers& r) {
     s += "Smallest feature: " + length(r.smallest_feature, u) + ", " + r.smallest_feature_what + ", " +
          fmt(r.smallest_feature_pixels, 2) + " pixels at " + density(r.dpi) + " pixels per inch\n";
   for (const std::string& w : r.warnings) s += "Warning: " + w + "\n";
+  if (r.process) s += "\n" + check_text(r);
   return s;
 }
 

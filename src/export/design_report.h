@@ -7,7 +7,9 @@
 // text.  Numbers are written without the locale ("0.0625").
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/artwork.h"
@@ -26,6 +28,14 @@ struct TrackNumbers {
   int bars = 0;
   double bar_min = 0, bar_max = 0;
   double lines_per_inch = 0;  // slots / (2 pi middle), the middle in inches
+};
+
+// A feature that misses a minimum of the check: its size and each minimum
+// it falls below with the rule that sets it.
+struct CheckFailure {
+  std::string what;  // "the narrowest slot of track 3 at its inner radius (clear)"
+  double size_um = 0;
+  std::vector<std::pair<double, std::string>> missed;  // (minimum in µm, rule)
 };
 
 struct DesignNumbers {
@@ -64,13 +74,26 @@ struct DesignNumbers {
   bool overlap = false;       // tracks overlap or touch
   bool beyond_rim = false;    // a track reaches the rim
   std::vector<std::string> warnings;  // one sentence each, as in the text
+
+  double bias_um = 0;  // the edge compensation the numbers include
+  // The manufacturability check, when a process is chosen: every track's
+  // narrowest slot and bar at its inner radius and its radial width, and the
+  // gaps between the rim, the tracks and the shaft hole, each against the
+  // process's narrowest clear or dark feature (as the drawing's polarity
+  // makes it) and against two pixels at dpi.
+  std::optional<Process> process;
+  int checked_features = 0;
+  std::vector<CheckFailure> check_failures;  // empty: every feature passes
+  bool check_failed() const { return process && !check_failures.empty(); }
 };
 
 DesignNumbers design_numbers(const Artwork& artwork);
 
 // The report's text, lines ending in '\n'; the reason when the drawing
-// cannot be analysed.
+// cannot be analysed.  With a process it ends in the check's verdict.
 std::string design_report(const DesignNumbers& numbers);
 std::string design_report(const Artwork& artwork);
+// The check's lines alone: the verdict and a line for each failure.
+std::string check_text(const DesignNumbers& numbers);
 
 }  // namespace vantor

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -73,6 +74,30 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   negative_ = new QCheckBox(QStringLiteral("&Negative (black and white exchanged)"));
   form->addRow(QString(), negative_);
 
+  process_ = new QComboBox;
+  process_->setObjectName(QStringLiteral("Process"));
+  process_->addItem(QStringLiteral("None (no check)"), -1);
+  for (const ProcessPreset& p : process_presets())
+    process_->addItem(QStringLiteral("%1, %2").arg(qtext(p.name), qtext(p.title)), static_cast<int>(p.kind));
+  figures_ = new QLineEdit;
+  figures_->setObjectName(QStringLiteral("ProcessFigures"));
+  figures_->setToolTip(QStringLiteral("The process's figures, KEY=VALUE separated by commas (micrometres, or dots "
+                                      "per inch for dpi); the report checks the design against them."));
+  auto* process_row = new QHBoxLayout;
+  process_row->addWidget(process_);
+  process_row->addWidget(figures_, 1);
+  auto* process_label = new QLabel(QStringLiteral("&Process:"));
+  process_label->setBuddy(process_);
+  form->addRow(process_label, process_row);
+  bias_ = new QDoubleSpinBox;
+  bias_->setObjectName(QStringLiteral("Bias"));
+  bias_->setRange(-10000, 10000);
+  bias_->setDecimals(1);
+  bias_->setSuffix(QStringLiteral(" \u00b5m"));
+  bias_->setToolTip(QStringLiteral("Edge compensation: every edge of the slots and the shaft hole moved outward "
+                                   "(negative: inward) in the file; a process proposes one."));
+  form->addRow(QStringLiteral("&Bias:"), bias_);
+
   path_ = new QLineEdit;
   path_->setMinimumWidth(360);
   auto* browse = new QPushButton(QStringLiteral("&Browse…"));
@@ -120,6 +145,16 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   connect(inverse_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
   connect(mirror_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
   connect(negative_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
+  connect(figures_, &QLineEdit::textChanged, timer, qOverload<>(&QTimer::start));
+  connect(bias_, &QDoubleSpinBox::valueChanged, timer, qOverload<>(&QTimer::start));
+  connect(process_, &QComboBox::activated, this, &ExportDialog::process_changed);
+  // The other polarity changes the proposal of a process that spreads the
+  // dark, unless the bias was edited.
+  connect(inverse_, &QCheckBox::toggled, this, [this](bool inverse) {
+    const auto chosen = process();
+    const auto* p = std::get_if<std::optional<Process>>(&chosen);
+    if (p && *p && bias_->value() == proposed_bias(**p, !inverse)) bias_->setValue(proposed_bias(**p, inverse));
+  });
   connect(format_, &QComboBox::currentIndexChanged, this, &ExportDialog::format_changed);
   connect(browse, &QPushButton::clicked, this, &ExportDialog::browse);
   connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept_if_sure);
@@ -134,6 +169,10 @@ void ExportDialog::set_choice(const ExportChoice& c) {
   inverse_->setChecked(c.inverse);
   mirror_->setChecked(c.mirror);
   negative_->setChecked(c.negative);
+  process_->setCurrentIndex(std::max(0, process_->findData(c.process ? static_cast<int>(c.process->kind) : -1)));
+  figures_->setText(c.process ? QString::fromStdString(figures_text(*c.process)) : QString());
+  figures_->setEnabled(c.process.has_value());
+  bias_->setValue(c.bias_um);
   path_->setText(c.path);
   enable_options();
 }
@@ -157,9 +196,35 @@ ExportChoice ExportDialog::choice() const {
   const bool artwork = !format_info(c.format).code_table;
   c.mirror = artwork && mirror_->isChecked();
   c.negative = artwork && negative_->isChecked();
+  auto chosen = process();
+  if (auto* p = std::get_if<std::optional<Process>>(&chosen)) c.process = *p;
+  c.bias_um = bias_->value();
   const QString typed = path_->text().trimmed();
   c.path = typed.isEmpty() ? QString() : QFileInfo(QDir(folder_), typed).absoluteFilePath();
   return c;
+}
+
+std::variant<std::optional<Process>, std::string> ExportDialog::process() const {
+  const int kind = process_->currentData().toInt();
+  if (kind < 0) return std::optional<Process>();
+  auto read = process_with_figures(static_cast<ProcessKind>(kind), figures_->text().toStdString());
+  if (auto* why = std::get_if<std::string>(&read)) return std::move(*why);
+  return std::optional<Process>(std::get<Process>(read));
+}
+
+// A process chosen brings its own figures and proposes its bias.
+void ExportDialog::process_changed() {
+  const int kind = process_->currentData().toInt();
+  figures_->setEnabled(kind >= 0);
+  if (kind < 0) {
+    figures_->clear();
+    update_report();
+    return;
+  }
+  const Process p = std::get<Process>(process_with_figures(static_cast<ProcessKind>(kind), {}));
+  figures_->setText(QString::fromStdString(figures_text(p)));
+  bias_->setValue(proposed_bias(p, inverse_->isChecked()));
+  update_report();
 }
 
 void ExportDialog::format_changed() {
@@ -187,12 +252,21 @@ void ExportDialog::browse() {
 }
 
 void ExportDialog::update_report() {
+  if (const auto chosen = process(); const auto* why = std::get_if<std::string>(&chosen)) {
+    report_view_->setPlainText(QString::fromStdString(*why));
+    return;
+  }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   report_view_->setPlainText(report_(choice()));
   QApplication::restoreOverrideCursor();
 }
 
 void ExportDialog::accept_if_sure() {
+  if (const auto chosen = process(); const auto* why = std::get_if<std::string>(&chosen)) {
+    QMessageBox::warning(this, app_title(), QString::fromStdString(*why));
+    figures_->setFocus();
+    return;
+  }
   const ExportChoice c = choice();
   if (c.path.isEmpty()) {
     QMessageBox::warning(this, app_title(), QStringLiteral("Give the file to export to."));
@@ -261,6 +335,8 @@ ExportRequest export_request(const DiscRequest& base, const ExportChoice& choice
   r.crop = choice.crop;
   r.mirror = choice.mirror;
   r.negative = choice.negative;
+  r.process = choice.process;
+  r.bias_um = choice.bias_um;
   r.inverse = base.kind == DiscKind::Incremental && choice.inverse;
   r.output = QFile::encodeName(choice.path).toStdString();
   return r;
@@ -285,7 +361,10 @@ void export_with_dialog(QWidget* parent, Dialogs& dialogs, ExportDialogState& st
     case ExportOutcome::Kind::Cancelled:
       return;
     case ExportOutcome::Kind::Refused:
-      dialogs.message(parent, app_title(), qtext(message_text(outcome.message)), MessageButtons::Ok);
+      dialogs.message(parent, app_title(),
+                      outcome.message != Message::None ? qtext(message_text(outcome.message))
+                                                       : QString::fromStdString(outcome.reason),
+                      MessageButtons::Ok);
       return;
     case ExportOutcome::Kind::Failed:
       dialogs.message(parent, app_title(),

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
+#include <variant>
 
 #include "request/request.h"
 #include "ui/dialogs.h"
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -35,6 +38,9 @@ class ExportDialog : public QDialog {
   void browse();
   void update_report();
   void accept_if_sure();
+  void process_changed();
+  // The process as the controls hold it, or why its figures do not read.
+  std::variant<std::optional<Process>, std::string> process() const;
 
   ExportReport report_;
   QString folder_;
@@ -45,6 +51,9 @@ class ExportDialog : public QDialog {
   QCheckBox* inverse_;
   QCheckBox* mirror_;
   QCheckBox* negative_;
+  QComboBox* process_;
+  QLineEdit* figures_;
+  QDoubleSpinBox* bias_;
   QLineEdit* path_;
   QPlainTextEdit* report_view_;
 };

@@ -39,11 +39,13 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
   const auto probe_start = std::chrono::steady_clock::now();
   DiscRecording recorded = job.record();
   if (recorded.message != Message::None) return {ExportOutcome::Kind::Refused, recorded.message, {}};
+  if (!recorded.refusal.empty()) return {ExportOutcome::Kind::Refused, Message::None, recorded.refusal};
   const double band_start_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - probe_start).count();
 
   const PixelRect region = job.region(recorded.geometry);
-  std::vector<Figure>().swap(recorded.figures);  // not needed for the pixels
+  // Not needed for the pixels unless a bias changed them.
+  if (request.bias_um == 0) std::vector<Figure>().swap(recorded.figures);
   const RasterFileSpec spec{raster_format(request.format), region.width, region.height,
                             static_cast<double>(request.dpi), request.mirror, request.negative};
   auto created = RasterFile::create(request.output, spec);
@@ -61,7 +63,7 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
       band = job.band(region, top, rows);
     else
       band->move_window(region.left, region.top + top);
-    if (const Message m = job.draw(*band); m != Message::None) return {ExportOutcome::Kind::Refused, m, {}};
+    if (const Message m = job.draw(*band, recorded); m != Message::None) return {ExportOutcome::Kind::Refused, m, {}};
     if (const auto reason = file.write_band(band->data(), rows)) return failed(*reason);
     plan.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - band_start).count());
     if (progress.drawn &&
@@ -74,8 +76,13 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
 }
 
 ExportOutcome export_vector(const ExportRequest& request, const ExportProgress& progress) {
-  const ArtworkOutcome recorded = record_artwork(request);
+  // A code table is what the sensors read on the disc as made: the bias is
+  // what the process takes away again.
+  ExportRequest as_made = request;
+  if (format_info(request.format).code_table) as_made.bias_um = 0;
+  const ArtworkOutcome recorded = record_artwork(as_made);
   if (recorded.message != Message::None) return {ExportOutcome::Kind::Refused, recorded.message, {}};
+  if (!recorded.refusal.empty()) return {ExportOutcome::Kind::Refused, Message::None, recorded.refusal};
   if (progress.drawn && !progress.drawn(1, 2)) return {ExportOutcome::Kind::Cancelled, Message::None, {}};
   std::string bytes;
   switch (request.format) {
@@ -134,8 +141,12 @@ ExportOutcome export_file(const ExportRequest& request, const ExportProgress& pr
 ReportOutcome export_report(const ExportRequest& request) {
   const ArtworkOutcome recorded = record_artwork(request);
   if (recorded.message != Message::None)
-    return {recorded.message, std::string(message_text(recorded.message)) + "\n"};
-  return {Message::None, design_report(recorded.artwork)};
+    return {recorded.message, {}, std::string(message_text(recorded.message)) + "\n", {}};
+  if (!recorded.refusal.empty()) return {Message::None, recorded.refusal, recorded.refusal + "\n", {}};
+  const DesignNumbers numbers = design_numbers(recorded.artwork);
+  ReportOutcome out{Message::None, {}, design_report(numbers), {}};
+  if (numbers.check_failed()) out.check_failures = check_text(numbers);
+  return out;
 }
 
 }  // namespace vantor

@@ -18,7 +18,8 @@ namespace vantor {
 struct ExportOutcome {
   enum class Kind {
     Written,    // the file is complete
-    Refused,    // the design's own refusal: `message`, as the window shows it
+    Refused,    // the design's own refusal: `message`, as the window shows it, or
+                // with message None a bias the disc cannot take: `reason`
     Failed,     // too large, no memory, not writable, a format refused: `reason`
     Cancelled,  // stopped by the progress callback
   };
@@ -45,10 +46,15 @@ ExportOutcome export_file(const ExportRequest& request, const ExportProgress& pr
 std::optional<QString> write_bytes_atomically(const std::string& bytes, const QString& path);
 
 // The request's design report (as text) at its density; when the design
-// would not draw, its refusal and the message as the text.
+// would not draw, its refusal and the message as the text, and when it
+// cannot take the bias, the bias's refusal as `refusal` and the text.
 struct ReportOutcome {
   Message refused = Message::None;
+  std::string refusal;
   std::string text;
+  // With a process: the features the check finds below a minimum, as the
+  // report's check lines; empty when every feature passes.
+  std::string check_failures;
 };
 ReportOutcome export_report(const ExportRequest& request);
 

@@ -26,6 +26,12 @@ int refuse(Message m) {
   return kRefusedStatus;
 }
 
+// A bias the disc cannot take, as the export dialog shows it.
+int refuse(const std::string& sentence) {
+  std::fprintf(stderr, "%s\n", sentence.c_str());
+  return kRefusedStatus;
+}
+
 int fail(const std::string& line, int status) {
   std::fprintf(stderr, "vantor-render: %s\n", line.c_str());
   return status;
@@ -79,20 +85,32 @@ int run(const RenderRequest& request) {
             write_bytes_atomically(design_text(request), QString::fromLocal8Bit(request.save_design.c_str())))
       return fail(request.save_design + " could not be written: " + reason->toStdString(), kRefusedStatus);
   }
-  if (request.report) {
-    const ReportOutcome report = export_report(request);
-    std::fwrite(report.text.data(), 1, report.text.size(), stdout);
-    std::fflush(stdout);
-    // A design that does not draw is refused with or without a file.
+  ReportOutcome report;
+  if (request.report || request.check) {
+    report = export_report(request);
+    if (request.report) {
+      std::fwrite(report.text.data(), 1, report.text.size(), stdout);
+      std::fflush(stdout);
+    }
+    // A design that does not draw, or cannot take the bias, is refused with
+    // or without a file.
     if (report.refused != Message::None) return refuse(report.refused);
+    if (!report.refusal.empty()) return refuse(report.refusal);
   }
+  // The files are written whatever the check finds.
+  const auto checked = [&request, &report] {
+    if (!request.check || report.check_failures.empty()) return 0;
+    if (!request.report) std::fwrite(report.check_failures.data(), 1, report.check_failures.size(), stderr);
+    return kRefusedStatus;
+  };
   if (!request.code_table.empty()) {
     const ExportOutcome table = export_file(request.code_table_request());
-    if (table.kind == ExportOutcome::Kind::Refused) return refuse(table.message);
+    if (table.kind == ExportOutcome::Kind::Refused)
+      return table.message != Message::None ? refuse(table.message) : refuse(table.reason);
     if (table.kind != ExportOutcome::Kind::Written)
       return fail(request.code_table + " could not be written: " + table.reason, kRefusedStatus);
   }
-  if (request.output.empty()) return 0;
+  if (request.output.empty()) return checked();
   Progress progress(request.progress);
   const ExportOutcome outcome = export_file(
       request, {[&progress](std::uint64_t done, std::uint64_t total) {
@@ -103,9 +121,9 @@ int run(const RenderRequest& request) {
   progress.stop();
   switch (outcome.kind) {
     case ExportOutcome::Kind::Written:
-      return 0;
+      return checked();
     case ExportOutcome::Kind::Refused:
-      return refuse(outcome.message);
+      return outcome.message != Message::None ? refuse(outcome.message) : refuse(outcome.reason);
     case ExportOutcome::Kind::Failed:
     case ExportOutcome::Kind::Cancelled:
       break;

@@ -1,6 +1,7 @@
 #include "render/render_args.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <optional>
 #include <vector>
@@ -77,7 +78,10 @@ struct Switch {
 };
 const Switch kSwitches[] = {{"--inverse", &RenderRequest::inverse}, {"--crop", &RenderRequest::crop},
                             {"--mirror", &RenderRequest::mirror},   {"--negative", &RenderRequest::negative},
-                            {"--report", &RenderRequest::report},   {"--progress", &RenderRequest::progress}};
+                            {"--report", &RenderRequest::report},   {"--progress", &RenderRequest::progress},
+                            {"--check", &RenderRequest::check}};
+
+constexpr double kMaxBiasUm = 100000;
 
 }  // namespace
 
@@ -100,7 +104,7 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
                       "(.vantor), not \"" + args[0] + "\""};
 
   std::vector<ControlEntry> entries;
-  bool have_dpi = false, have_output = false;
+  bool have_dpi = false, have_output = false, have_bias = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     // An option's value follows it, or is attached: --dpi=600, -ofile.bmp.
     std::string a = args[i];
@@ -133,6 +137,23 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
                           ", not \"" + *text + "\""};
       request.dpi = *dpi;
       have_dpi = true;
+    } else if (a == "--bias") {
+      if (have_bias) return UsageError{"--bias is given twice"};
+      const std::optional<std::string> text = value();
+      if (!text) return UsageError{"--bias needs a value"};
+      const std::optional<double> bias = parse_number(*text);
+      if (!bias || std::fabs(*bias) > kMaxBiasUm)
+        return UsageError{"--bias takes micrometres from -" + integer_text(kMaxBiasUm) + " to " +
+                          integer_text(kMaxBiasUm) + ", not \"" + *text + "\""};
+      request.bias_um = *bias;
+      have_bias = true;
+    } else if (a == "--process") {
+      if (request.process) return UsageError{"--process is given twice"};
+      const std::optional<std::string> text = value();
+      if (!text) return UsageError{"--process needs a value"};
+      auto process = parse_process(*text);
+      if (std::string* why = std::get_if<std::string>(&process)) return UsageError{*why};
+      request.process = std::get<Process>(process);
     } else if (a == "-o" || a == "--output") {
       if (have_output) return UsageError{"the output file is given twice"};
       const std::optional<std::string> path = value();
@@ -184,9 +205,10 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
           ? enter_controls(incremental_fields(), request.incremental, std::span<const ControlEntry>(entries))
           : enter_controls(absolute_fields(), request.absolute, std::span<const ControlEntry>(entries));
   if (refused) return UsageError{*refused};
-  if (!have_output && !request.report && request.save_design.empty() && request.code_table.empty())
+  if (request.check && !request.process) return UsageError{"--check needs --process NAME (" + process_names() + ")"};
+  if (!have_output && !request.report && !request.check && request.save_design.empty() && request.code_table.empty())
     return UsageError{"no output file: give -o FILE (" + extension_list() +
-                      "), --report, --save-design FILE or --code-table FILE"};
+                      "), --report, --check, --save-design FILE or --code-table FILE"};
   return request;
 }
 
@@ -196,6 +218,23 @@ ExportRequest RenderRequest::code_table_request() const {
   r.format = *format_of_path(code_table);
   return r;
 }
+
+namespace {
+
+// The presets for --help: a line each with its figures, then its source.
+std::string process_help() {
+  std::string s;
+  for (const ProcessPreset& p : process_presets()) {
+    std::string figures;
+    for (const ProcessFigure& f : p.figures)
+      figures += (figures.empty() ? "" : ",") + std::string(f.key) + "=" + general_text(f.value);
+    s += "                " + std::string(p.name) + ":" + figures + "  " + std::string(p.title) + "\n";
+  }
+  s += "              (lengths in micrometres; README: Made for a process)\n";
+  return s;
+}
+
+}  // namespace
 
 std::string render_usage() {
   std::string u =
@@ -235,6 +274,22 @@ std::string render_usage() {
       "  --report    the design report on standard output: each track's radii,\n"
       "              slots, slot and bar widths, counts and lines per inch, the\n"
       "              smallest feature against the pixel size at --dpi\n"
+      "  --bias MICRONS\n"
+      "              edge compensation: every edge of the slots and of the shaft\n"
+      "              hole moved outward by MICRONS (negative: inward) in every file\n"
+      "              and in the report; a slot's sides turn about the centre so that\n"
+      "              they move by MICRONS at the track's middle radius.  A bias that\n"
+      "              closes a slot or joins slots, tracks, the rim or the shaft hole\n"
+      "              is refused (status 1) and nothing is written\n"
+      "  --process NAME[:KEY=VALUE,...]\n"
+      "              the process the report checks the design against: every\n"
+      "              track's narrowest slot and bar at its inner radius, its slots'\n"
+      "              radial width and the gaps between the rim, the tracks and the\n"
+      "              shaft hole, after the bias, against the process's narrowest\n"
+      "              clear or dark feature and against 2 pixels at --dpi:\n" + process_help() +
+      "  --check     with --process: exit 1 when a feature fails the check (the\n"
+      "              report, or without --report standard error, names it); the\n"
+      "              files are written all the same\n"
       "  --progress  report the progress on standard error from the start, one line\n"
       "              a step; without it, only on a terminal once a drawing takes a\n"
       "              second, rewritten in place\n"
@@ -251,8 +306,8 @@ std::string render_usage() {
       "\n"
       "Exit status: 0 the file is written; 1 the drawing was refused (its message\n"
       "goes to standard error as the window shows it), the picture is too large or\n"
-      "the file could not be written, and no file is written; 2 a usage error or a\n"
-      "design file that cannot be read.\n"
+      "the file could not be written, and no file is written, or --check found a\n"
+      "feature that fails; 2 a usage error or a design file that cannot be read.\n"
       "\n"
       "incremental (the window Inc_form):\n";
   u += control_list(incremental_fields(), IncFormValues{});

@@ -4,7 +4,8 @@
 //   vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] [--progress]
 //                 [--report] [--save-design FILE.vantor] [--code-table FILE] [-o FILE]
 //   vantor-render FILE.vantor [NAME=TEXT | BUTTON]... [the options of its kind]
-// with at least one of -o, --report, --save-design and --code-table.
+// each also with [--bias MICRONS] [--process NAME[:KEY=VALUE,...]] [--check],
+// with at least one of -o, --report, --check, --save-design and --code-table.
 // Entries are made on the design window's values in the order given
 // (enter_controls): on a freshly opened window, or on the design read from
 // the design file; every control not named keeps its value.
@@ -23,6 +24,7 @@ namespace vantor {
 struct RenderRequest : ExportRequest {
   bool progress = false;  // progress lines from the start, terminal or not
   bool report = false;    // the design report on standard output; output may then be empty
+  bool check = false;     // exit 1 when a feature fails the process's check (process set)
   std::string save_design;  // the design file to write once the entries are made, or empty
   std::string code_table;   // the code table to write (.csv or .h), or empty; absolute only
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/bias.h"
+
 namespace vantor {
 
 int band_rows_by_memory(int width) {
@@ -45,16 +47,28 @@ DiscJob::DiscJob(const ExportRequest& request)
 
 Message DiscJob::draw(Surface& window) const { return draw_disc(request_, window).message; }
 
+Message DiscJob::draw(Surface& window, const DiscRecording& recording) const {
+  if (request_.bias_um == 0) return draw(window);
+  replay(recording.figures, window);
+  return recording.message;
+}
+
 DiscRecording DiscJob::record() const {
   DiscRecording out;
   Surface probe = band({0, 0, 1, 1}, 0, 1);
   probe.set_recorder(&out.figures);
   out.message = draw(probe);
   probe.set_recorder(nullptr);
-  if (out.message != Message::None)
+  if (out.message != Message::None) {
     out.figures.clear();
-  else
-    out.geometry = disc_geometry(out.figures, request_.dpi, request_.unit());
+    return out;
+  }
+  out.geometry = disc_geometry(out.figures, request_.dpi, request_.unit());
+  if (request_.bias_um == 0) return out;
+  BiasOutcome biased = apply_bias(out.figures, out.geometry, request_.bias_um, request_.unit(), probe);
+  out.refusal = std::move(biased.refusal);
+  out.figures = std::move(biased.figures);
+  out.geometry = out.refusal.empty() ? disc_geometry(out.figures, request_.dpi, request_.unit()) : DiscGeometry{};
   return out;
 }
 

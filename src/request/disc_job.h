@@ -9,7 +9,7 @@
 
 #include <cstdint>
 #include <optional>
-
+#include <string>
 #include <vector>
 
 #include "common/messages.h"
@@ -59,9 +59,13 @@ class BandPlan {
 
 // The drawing of a request recorded on a one-pixel window of the canvas:
 // the window's message, and when it is None the figures and the disc they
-// draw.  Recording costs next to nothing but the calls.
+// draw, with the request's bias applied.  Recording costs next to nothing
+// but the calls.
 struct DiscRecording {
   Message message = Message::None;
+  // With the message None, a bias the disc cannot take (BiasOutcome's
+  // refusal); then there are no figures.
+  std::string refusal;
   std::vector<Figure> figures;
   DiscGeometry geometry;
 };
@@ -78,6 +82,9 @@ class DiscJob {
   // show; Message::None when the drawing is complete.  The message does not
   // depend on which window of the canvas is drawn.
   Message draw(Surface& window) const;
+  // The same with the request's bias: a biased request replays the
+  // recording's figures instead, which record() gave without a refusal.
+  Message draw(Surface& window, const DiscRecording& recording) const;
 
   DiscRecording record() const;
 

@@ -11,6 +11,7 @@
 #include "absolute/absolute_design.h"
 #include "common/messages.h"
 #include "incremental/incremental_fields.h"
+#include "request/process.h"
 #include "surface/surface.h"
 
 namespace vantor {
@@ -69,6 +70,12 @@ struct ExportRequest : DiscRequest {
   // white exchanged.  Every artwork format; not the code tables.
   bool mirror = false;
   bool negative = false;
+  // Edge compensation, micrometres (geometry/bias.h): every edge of the
+  // slots and of the shaft hole moved outward.  The window's "Draw" takes
+  // none.
+  double bias_um = 0;
+  // The process the design report checks the features against, if any.
+  std::optional<Process> process{};
 };
 
 }  // namespace vantor

@@ -63,8 +63,9 @@ struct Figure {
   bool end_radius() const { return kind == FigureKind::Arc && a2 < 0.0f; }
 };
 
-// Issues the log's calls on the surface, each in its own unit and with its
-// own fill state.  The surface is left in the state of the last figure.
+// Issues the log's calls on the surface, each in its own unit, with its own
+// fill state and its part (a recording of the replay is the log again).
+// The surface is left in the state of the last figure.
 void replay(const std::vector<Figure>& log, Surface& surface);
 
 }  // namespace vantor

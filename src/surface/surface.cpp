@@ -407,6 +407,7 @@ void replay(const std::vector<Figure>& log, Surface& surface) {
     surface.set_scale_mode(f.unit);
     surface.set_fill_style(f.fill_style);
     surface.set_fill_colour(f.fill_colour);
+    surface.set_part(f.part);
     switch (f.kind) {
       case FigureKind::Cls:
         surface.cls();

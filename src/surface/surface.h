@@ -129,6 +129,7 @@ inline constexpr double kFullTurnSlack = 4.0e-6;
 
 inline constexpr double kTwipsPerInch = 1440.0;
 inline constexpr double kMillimetresPerInch = 25.4;
+inline constexpr double kMicrometresPerInch = 25400.0;
 
 class Surface {
  public:

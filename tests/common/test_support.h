@@ -47,9 +47,10 @@ inline RenderRequest render_request(const std::vector<std::string>& words) {
 // The request's region drawn at once, as vantor-render draws it in bands.
 inline Surface drawn_region(const RenderRequest& request) {
   const DiscJob job(request);
-  const PixelRect region = job.region(job.record().geometry);
+  const DiscRecording recording = job.record();
+  const PixelRect region = job.region(recording.geometry);
   Surface s = job.band(region, 0, region.height);
-  job.draw(s);
+  job.draw(s, recording);
   return s;
 }
 

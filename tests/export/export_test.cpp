@@ -24,6 +24,7 @@
 #include "export/dxf.h"
 #include "export/gerber.h"
 #include "export/svg_pdf.h"
+#include "output/export_file.h"
 #include "render/render_args.h"
 #include "test_support.h"
 
@@ -110,6 +111,7 @@ const Row kDesigns[] = {
     // Against the picture mirrored and inverted; slots wide enough that an
     // arc bent the wrong way shows.
     {"MirroredNegative", {"incremental", "RES=6", "--mirror", "--negative", "--dpi", "300", "--crop"}, 13},
+    {"AbsoluteBiased", {"absolute", "Res_exp=6", "--bias", "-60", "--dpi", "500", "--crop"}, 63},
 };
 // Touching tracks have no separate outlines: the figures painted in order
 // (no DXF; gerbv's chords of the track's mask and of the slots touching it
@@ -589,6 +591,83 @@ TEST(ReportFlags, WarnedAndRefused) {
     const DxfOutcome dxf = dxf_file(art);
     EXPECT_EQ(dxf.file.empty(), *c.refusal != 0);
     EXPECT_NE(dxf.refusal.find(c.refusal), std::string::npos) << dxf.refusal;
+  }
+}
+
+// Track 1 of the picture an export wrote (PNG at 2000 per inch, cropped),
+// measured by counting its clear pixels in each slot's window of angle (the
+// plain drawing's bars' middles bound them): `along` is the slot's length
+// at the middle radius (the pixels within h of it over 2 h), `across` its
+// extent across the track (all its pixels over `along`: an annular sector
+// of angle a between ri and ro has a m (ro - ri) of them, m the middle);
+// `shaft` is the shaft hole's clear radius, from its clear pixels' area.
+struct Slots {
+  std::vector<double> along, across;
+  double shaft = 0;
+};
+Slots track_one(std::vector<std::string> words, const char* bias) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("disc.png")).toStdString();
+  words.insert(words.end(), {"--dpi", "2000", "--crop", "-o", path});
+  const DiscTrack t = artwork(test::render_request(words)).geometry.tracks.at(0);
+  words.insert(words.end(), {"--bias", bias});
+  const RenderRequest req = test::render_request(words);
+  const Artwork art = artwork(req);
+  EXPECT_EQ(export_file(req).kind, ExportOutcome::Kind::Written);
+  const QImage im = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_Grayscale8);
+  const double cx = art.geometry.centre_px - art.region.left, cy = art.geometry.centre_py - art.region.top;
+  const double inner = t.inner * art.dpi, outer = t.outer * art.dpi, middle = (inner + outer) / 2, h = 30, margin = 20;
+  std::vector<double> bounds;  // the bars' middles, increasing from the first slot's start
+  for (std::size_t k = 0; k < t.slot_arcs.size(); ++k) {
+    const double end = t.slot_arcs[k].end, next = t.slot_arcs[(k + 1) % t.slot_arcs.size()].start;
+    bounds.push_back(std::fmod((end + next + (next < end ? 2 * kPi : 0)) / 2, 2 * kPi));
+  }
+  std::sort(bounds.begin(), bounds.end());
+  std::vector<long> all(bounds.size()), band(bounds.size());
+  long shaft = 0;  // clear pixels within 1.5 shaft radii: the hole less its centre mark
+  for (int y = 0; y < im.height(); ++y)
+    for (int x = 0; x < im.width(); ++x) {
+      const double dx = x + 0.5 - cx, dy = cy - (y + 0.5);
+      const double r = std::hypot(dx, dy);
+      shaft += r < 1.5 * art.geometry.shaft_radius * art.dpi && at(im, x, y) > 128;
+      if (r < inner - margin || r > outer + margin || at(im, x, y) < 128) continue;
+      double angle = std::atan2(dy, dx);
+      if (angle < 0) angle += 2 * kPi;
+      const std::size_t k = (std::upper_bound(bounds.begin(), bounds.end(), angle) - bounds.begin()) % bounds.size();
+      ++all[k];
+      band[k] += std::fabs(r - middle) <= h;
+    }
+  Slots s{.along = {}, .across = {}, .shaft = std::sqrt(shaft / kPi)};
+  for (std::size_t k = 0; k < bounds.size(); ++k) {
+    s.along.push_back(band[k] / (2 * h));
+    s.across.push_back(all[k] / s.along.back());
+  }
+  return s;
+}
+
+// Along the track and across it, the slots of track 1 grow by twice the
+// bias and the shaft hole's radius by the bias, outward and inward, on both
+// kinds of disc: each slot across the track within a pixel, along it on
+// average within half a pixel and each within two (its one-pixel radius
+// outlines fall on either side of an edge as the edge's phase in the pixel
+// grid has it, worst near the diagonals).
+TEST(Bias, SlotsGrowByTwiceTheBias) {
+  const std::pair<std::vector<std::string>, const char*> rows[] = {
+      {{"incremental"}, "50"}, {{"incremental"}, "-50"}, {{"absolute", "Res_exp=8"}, "60"}, {{"absolute", "Res_exp=8"}, "-60"}};
+  for (const auto& [words, bias] : rows) {
+    SCOPED_TRACE(words[0] + " " + bias);
+    const Slots plain = track_one(words, "0"), biased = track_one(words, bias);
+    const double grown = 2 * std::stod(bias) / 25400 * 2000;
+    ASSERT_EQ(plain.along.size(), words[0] == "incremental" ? 16u : 128u);
+    ASSERT_EQ(biased.along.size(), plain.along.size());
+    double mean_along = 0;
+    for (std::size_t k = 0; k < plain.along.size(); ++k) {
+      mean_along += (biased.along[k] - plain.along[k] - grown) / plain.along.size();
+      EXPECT_NEAR(biased.along[k] - plain.along[k], grown, 2.0) << "slot " << k;  // its radius outlines: a pixel a side
+      EXPECT_NEAR(biased.across[k] - plain.across[k], grown, 1.0) << "slot " << k;
+    }
+    EXPECT_NEAR(mean_along, 0, 0.5);
+    EXPECT_NEAR(biased.shaft - plain.shaft, grown / 2, 1.0);
   }
 }
 

@@ -299,6 +299,28 @@ class WindowTest : public QObject {
     QCOMPARE(said(1), refusal);
   }
 
+  // Export with a process and a bias writes the command's file for them; a
+  // bias the disc cannot take is refused in a message box, as the command
+  // refuses it, and writes nothing.
+  void export_with_a_bias() {
+    const QString says = QStringLiteral("A bias of 3200.0 \u00b5m joins the slots of track 1 (counted from the rim) to each other.");
+    for (const auto& [bias, refusal] : {std::pair{-37.5, QString()}, std::pair{3200.0, says}}) {
+      const QString exported = dir_->filePath(QStringLiteral("window%1.png").arg(bias));
+      const QString by_command = dir_->filePath(QStringLiteral("command%1.png").arg(bias));
+      QWidget* form = show(false);
+      dialogs().messages.clear();
+      ExportChoice c{FileFormat::Png, 300, true, false, exported};
+      c.process = std::get<Process>(parse_process("laser"));
+      c.bias_um = bias;
+      dialogs().export_answers = {c};
+      click(form, "ExportButton");
+      QCOMPARE(said(0), refusal);
+      QCOMPARE(render({"incremental", "--process", "laser", "--bias", QString::number(bias), "--dpi", "300", "--crop", "-o", by_command}),
+               QStringLiteral("exit %1: %2").arg(int(!refusal.isEmpty())).arg(refusal.isEmpty() ? QString() : refusal + '\n'));
+      QVERIFY(file_bytes(exported) == file_bytes(by_command) && file_bytes(exported).isEmpty() == !refusal.isEmpty());
+    }
+  }
+
   void failures_data() { rows(kFailures); }
   void failures() {
     QFETCH(int, row);

@@ -88,6 +88,10 @@ const Refusal kRefusals[] = {
     {"incremental CH2_ED_U CH2_ED=-0.05 -o @.dxf", 1, "overlap"},
     // Regression: a report of a refused design once exited 0.
     {"incremental ED=abc --report", 1, "Invalid Parameter Entry"},
+    {"incremental --check -o @", 2, "--check needs --process NAME"},
+    {"incremental --process film:feature=x -o @", 2, "feature takes a number above 0"},
+    {"incremental CH2_ED_U CH2_ED=0.05 --bias 1000 --report -o @.svg", 1,
+     "A bias of 1000.0 \u00b5m joins the slots of track 2 (counted from the rim) to those of track 1."},
     // Writes that fail half-way (the file size limit, as a full disk).
     {"ulimit -f 64|incremental --dpi 300 -o @", 1, "could not be written"},
     {"ulimit -f 64|absolute Res_exp=12 --dpi 2400 --crop -o @.png", 1, "could not be written"},
@@ -110,9 +114,13 @@ const Written kWritten[] = {
     {"incremental --dpi 300 -o @.tiff", picture_size(13000, 300), picture_size(9000, 300), "II*"},
     {"absolute Res_exp=5 --dpi 1200 --crop -o @.svg", 0, 0, "<"},
     {"absolute --report -o @.pdf", 0, 0, "%PDF-"},
+    {"absolute Res_exp=6 --bias -40 --dpi 1000 --crop -o @.bmp", 2041, 2041, "BM"},
     {"incremental --mirror --negative -o @.gbr", 0, 0, "G04 "},
     {"incremental -o @.dxf", 0, 0, "999\n"},
     {"absolute Res_exp=4 gray_full_type --code-table @.csv", 0, 0,
+     "start_deg,end_deg,code,bits,position\n0.000000,22.557296,0,0000,0\n"},
+    // The sensors read the disc as made: the process takes the bias away.
+    {"absolute Res_exp=4 gray_full_type --bias 100 --code-table @.csv", 0, 0,
      "start_deg,end_deg,code,bits,position\n0.000000,22.557296,0,0000,0\n"},
     {"absolute -o @.bmp --code-table @.h", 0, 0, "/* The code table"},
 };
@@ -141,6 +149,20 @@ class RenderCliTest : public QObject {
       for (const QString& ext : exts) QVERIFY2(test::file_bytes(file + ext) == old, row.args);
       QVERIFY2(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size() == 5, row.args);
     }
+  }
+
+  // --check: status 1 when a feature fails, the file written all the same;
+  // the failures on standard error, or with --report in the report alone.
+  void check() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("disc.png"));
+    for (const char* extra : {"", " --report"}) {
+      const test::Run r = run("absolute Res_exp=16 --dpi 2000 --process film --check -o @" + QString::fromUtf8(extra), file);
+      QVERIFY2(r.status == 1 && test::file_bytes(file).startsWith("\x89PNG"), r.err.constData());
+      QCOMPARE(r.out.startsWith("Design report"), *extra != 0);
+      QVERIFY(r.out.contains("Fails: the narrowest slot of track 1 ") != r.err.contains("Fails: the narrowest slot of track 1 "));
+    }
+    QCOMPARE(run(QStringLiteral("incremental --process film --check -o @"), file).status, 0);
   }
 
   // A design file saved by the command draws the same file as its entries;
