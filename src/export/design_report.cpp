@@ -156,6 +156,8 @@ DesignNumbers design_numbers(const Artwork& artwork) {
   DesignNumbers r;
   if (!disc.analysed()) {
     r.problem = disc.problem;
+    r.process = artwork.process;
+    r.dpi = artwork.dpi;
     return r;
   }
   const Unit u = artwork.unit;
@@ -252,6 +254,7 @@ std::string check_text(const DesignNumbers& r) {
   std::string s = "Process: " + process_description(*r.process) + "\nMinimums: clear features " + um(rules.open_um) +
                   ", dark features " + um(rules.dark_um) + ", each also 2 pixels (" +
                   um(2 * kMicrometresPerInch / r.dpi) + ")\n";
+  if (!r.problem.empty()) return s + "Check: fails, the drawing is not a disc of concentric tracks (" + r.problem + ")\n";
   const std::size_t failed = r.check_failures.size();
   if (failed == 0)
     s += "Check: passes, all " + std::to_string(r.checked_features) +
@@ -270,7 +273,8 @@ std::string check_text(const DesignNumbers& r) {
 
 std::string design_report(const DesignNumbers& r) {
   if (!r.problem.empty())
-    return "Design report: this drawing cannot be analysed as a disc of concentric tracks (" + r.problem + ").\n";
+    return "Design report: this drawing cannot be analysed as a disc of concentric tracks (" + r.problem + ").\n" +
+           (r.process ? "\n" + check_text(r) : "");
   const Unit u = r.unit;
   const char* un = unit_name(u);
   std::string s = std::string("Design report (lengths in ") + (u == Unit::Millimetre ? "millimetres" : "inches") +

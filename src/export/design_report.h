@@ -39,7 +39,9 @@ struct CheckFailure {
 };
 
 struct DesignNumbers {
-  std::string problem;  // not empty: the drawing was not analysed, nothing else is set
+  // Not empty: the drawing was not analysed, and nothing else is set but
+  // `process` (such a drawing fails the check: nothing of it can be measured).
+  std::string problem;
   Unit unit = Unit::Inch;
   double dpi = 96;
   bool mirror = false, negative = false;  // the film options
@@ -84,7 +86,7 @@ struct DesignNumbers {
   std::optional<Process> process;
   int checked_features = 0;
   std::vector<CheckFailure> check_failures;  // empty: every feature passes
-  bool check_failed() const { return process && !check_failures.empty(); }
+  bool check_failed() const { return process && (!problem.empty() || !check_failures.empty()); }
 };
 
 DesignNumbers design_numbers(const Artwork& artwork);

@@ -163,6 +163,9 @@ class RenderCliTest : public QObject {
       QVERIFY(r.out.contains("Fails: the narrowest slot of track 1 ") != r.err.contains("Fails: the narrowest slot of track 1 "));
     }
     QCOMPARE(run(QStringLiteral("incremental --process film --check -o @"), file).status, 0);
+    // Regression: a drawing with nothing to measure once passed the check.
+    const test::Run none = run(QStringLiteral("absolute ED=0 --process film --check -o @"), file);
+    QVERIFY2(none.status == 1 && none.err.contains("Check: fails, the drawing is not a disc"), none.err.constData());
   }
 
   // A design file saved by the command draws the same file as its entries;
