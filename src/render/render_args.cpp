@@ -123,6 +123,10 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
       if (attached) return UsageError{a + " takes no value"};
       if (request.*on_off->field) return UsageError{a + " is given twice"};
       request.*on_off->field = true;
+    } else if (a == "--mask") {
+      if (attached) return UsageError{a + " takes no value"};
+      if (request.drawing == IncDrawing::SensorMask) return UsageError{a + " is given twice"};
+      request.drawing = IncDrawing::SensorMask;
     } else if (a == "--dpi") {
       if (have_dpi) return UsageError{"--dpi is given twice"};
       const std::optional<std::string> text = value();
@@ -177,6 +181,8 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
   }
   if (request.inverse && request.kind == DiscKind::Absolute)
     return UsageError{"--inverse draws incremental discs only"};
+  if (request.drawing == IncDrawing::SensorMask && request.kind == DiscKind::Absolute)
+    return UsageError{"--mask draws the sensor mask of incremental discs only"};
   if (!request.code_table.empty() && request.kind == DiscKind::Incremental)
     return UsageError{"--code-table is for absolute discs only"};
   if ((request.mirror || request.negative) && have_output && !format_info(request.format).raster)
@@ -202,7 +208,7 @@ ExportRequest RenderRequest::code_table_request() const {
 std::string render_usage() {
   std::string u =
       "Usage:\n"
-      "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [OPTION]...\n"
+      "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--mask] [OPTION]...\n"
       "  vantor-render absolute    [NAME=TEXT | BUTTON]... [OPTION]...\n"
       "  vantor-render FILE.vantor [NAME=TEXT | BUTTON]... [OPTION]...\n"
       "\n"
@@ -230,6 +236,11 @@ std::string render_usage() {
       "  --crop      only the disc's bounding square, with a margin of 1 % of its\n"
       "              diameter; the pixels are those of the whole picture\n"
       "  --inverse   the inverse drawing (incremental only)\n"
+      "  --mask      incremental only: the sensor mask instead of the disc, on the\n"
+      "              same picture area with the same options, so that the files of\n"
+      "              the two lie on each other: on each channel's ring, Mask_windows\n"
+      "              windows (one on an Index track) one slot wide and one cycle\n"
+      "              apart, centred on Mask_angle (degrees clockwise from 12 o'clock)\n"
       "  --mirror    film emulsion side down: the picture mirrored left to right\n"
       "              (raster files)\n"
       "  --negative  black and white exchanged (raster files)\n"
@@ -265,6 +276,7 @@ std::string render_usage() {
       "  vantor-render absolute Res_exp=10 Bin_type abs_bal=-5 --dpi 2400 --crop -o abs.png\n"
       "  vantor-render absolute Res_exp=8 gray_full_type --code-table codes.csv\n"
       "  vantor-render incremental RES=360 --save-design disc.vantor\n"
+      "  vantor-render incremental RES=360 Mask_angle=90 --mask --dpi 2400 --crop -o mask.png\n"
       "  vantor-render disc.vantor ED=3 -o disc.bmp\n";
   return u;
 }

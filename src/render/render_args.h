@@ -1,5 +1,5 @@
 // The command line of vantor-render:
-//   vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop]
+//   vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--mask] [--dpi P] [--crop]
 //                 [--progress] [--report] [--save-design FILE.vantor] [-o FILE]
 //   vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] [--progress]
 //                 [--report] [--save-design FILE.vantor] [--code-table FILE] [-o FILE]

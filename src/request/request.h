@@ -11,6 +11,7 @@
 #include "absolute/absolute_design.h"
 #include "common/messages.h"
 #include "incremental/incremental_fields.h"
+#include "incremental/incremental_renderer.h"
 #include "surface/surface.h"
 
 namespace vantor {
@@ -23,13 +24,15 @@ struct DiscRequest {
   IncFormValues incremental;  // read when kind is Incremental
   AbsoluteEntries absolute;   // read when kind is Absolute
   bool inverse = false;       // "Draw Inverse" instead of "Draw"; incremental only
+  IncDrawing drawing = IncDrawing::Disc;  // the disc or its sensor mask; incremental only
 
   Unit unit() const { return kind == DiscKind::Incremental ? incremental.design.unit : absolute.unit; }
 };
 
 // Draws the request on a surface (a whole picture or a window of one) as
-// the design window's "Draw" or "Draw Inverse" does, including its
-// refusals; what was drawn before a failure stays.
+// the design window's "Draw" or "Draw Inverse" does (the Sensor Mask
+// dialog's "Draw Mask" for the mask), including its refusals; what was
+// drawn before a failure stays.
 DrawOutcome draw_disc(const DiscRequest& request, Surface& surface);
 
 // The disc's artwork (Bmp ... Dxf) or the code table of an absolute disc
