@@ -17,6 +17,7 @@ ArtworkOutcome record_artwork(const ExportRequest& request) {
   out.artwork.unit = request.unit();
   out.artwork.mirror = request.mirror;
   out.artwork.negative = request.negative;
+  out.artwork.sensor_mask = request.kind == DiscKind::Incremental && request.drawing == IncDrawing::SensorMask;
   return out;
 }
 

@@ -42,6 +42,9 @@ struct Artwork {
   // The film options of a raster file (ExportRequest): the writers of the
   // vector formats draw the disc as it is.
   bool mirror = false, negative = false;
+  // The figures draw an incremental design's sensor mask: its windows are
+  // the tracks' slots.
+  bool sensor_mask = false;
 
   // Canvas pixels to the file's unit, measured from the region's left or
   // top edge (lengths: `length`).

@@ -55,7 +55,7 @@ const Row kRows[] = {
     {"design_time", {}},
     {"resolution_8", {"RES=8"}},
     {"resolution_100", {"RES=100"}},
-    {"resolution_37_at_135_degrees_3_windows", {"RES=37", "Mask_angle=135", "Mask_windows=3"}},
+    {"resolution_37_3_windows_across_3_o_clock", {"RES=37", "Mask_angle=90", "Mask_windows=3"}},
     {"balance_minus_20", {"bal_1scroll=-20", "bal_2scroll=-20", "bal_3scroll=-20"}},
     {"balance_minus_10_on_A_plus_20_on_B", {"bal_1scroll=-10", "bal_2scroll=20"}},
     {"balance_plus_25", {"bal_1scroll=25", "bal_2scroll=25", "bal_3scroll=25", "Mask_angle=-100"}},
