@@ -23,11 +23,10 @@ struct DesignCase {
   AbsoluteDesign abs;
   IncrementalDesign inc = IncrementalDesign::defaults();
   Polarity polarity = Polarity::Normal;
-  IncDrawing drawing = IncDrawing::Disc;
   int width = 0, height = 0;
   double ppi = 96;
 
-  DrawOutcome draw(Surface& s) const { return absolute ? render_absolute(abs, s) : render_incremental(inc, polarity, s, drawing); }
+  DrawOutcome draw(Surface& s) const { return absolute ? render_absolute(abs, s) : render_incremental(inc, polarity, s); }
 };
 
 inline double fraction(Input& in) { return in.raw<std::uint16_t>() / 65535.0; }
@@ -65,10 +64,6 @@ inline DesignCase design_case(Input& in) {
       ch.edge_mode = b & 0x80 ? IncEdgeMode::User : IncEdgeMode::Default;
       ch.slot_length = std::to_string(length(0.005, 0.05)), ch.edge_distance = std::to_string(length(0.0, 0.03));
       ch.balance = std::to_string(in.byte() % 91 - 45);
-    }
-    if (kind & 128) {  // the sensor mask
-      d.drawing = IncDrawing::SensorMask;
-      c.mask_angle = std::to_string(360 * fraction(in)), c.mask_windows = std::to_string(1 + in.byte() % 6);
     }
   }
   d.width = 40 + in.byte() % 40, d.height = 30 + in.byte() % 40;

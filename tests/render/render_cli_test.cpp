@@ -79,7 +79,11 @@ const Refusal kRefusals[] = {
     {"incremental -o @.jpg", 2, ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf"},
     {"absolute --inverse -o @", 2, "incremental discs only"},
     {"absolute --mask -o @", 2, "incremental discs only"},
+    // The mask's own refusals: the disc of these entries draws.
     {"incremental Mask_windows=17 --mask -o @", 1, "Too many mask windows"},
+    {"incremental Mask_windows=2.5 --mask -o @", 1, "Invalid Sensor Mask entry"},
+    {"incremental Mask_angle=north --mask -o @", 1, "Invalid Sensor Mask entry"},
+    {"incremental CH2_ED_U CH2_ED=-0.05 --mask -o @", 1, "windows of two channels overlap"},
     {"incremental --dpi=96.5 -o @", 2, "not \"96.5\""},
     {"incremental --zoom 2 -o @", 2, "no option \"--zoom\""},
     {"incremental --save-design @.toml", 2, "must end in .vantor"},
