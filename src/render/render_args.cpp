@@ -77,7 +77,8 @@ struct Switch {
 };
 const Switch kSwitches[] = {{"--inverse", &RenderRequest::inverse}, {"--crop", &RenderRequest::crop},
                             {"--mirror", &RenderRequest::mirror},   {"--negative", &RenderRequest::negative},
-                            {"--report", &RenderRequest::report},   {"--progress", &RenderRequest::progress}};
+                            {"--report", &RenderRequest::report},   {"--progress", &RenderRequest::progress},
+                            {"--marks", &RenderRequest::marks},     {"--target-in-hole", &RenderRequest::target_in_hole}};
 
 }  // namespace
 
@@ -181,6 +182,7 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
   }
   if (request.inverse && request.kind == DiscKind::Absolute)
     return UsageError{"--inverse draws incremental discs only"};
+  if (request.target_in_hole && !request.marks) return UsageError{"--target-in-hole is one of the --marks"};
   if (request.drawing == IncDrawing::SensorMask && request.kind == DiscKind::Absolute)
     return UsageError{"--mask draws the sensor mask of incremental discs only"};
   if (!request.code_table.empty() && request.kind == DiscKind::Incremental)
@@ -244,6 +246,13 @@ std::string render_usage() {
       "  --mirror    film emulsion side down: the picture mirrored left to right\n"
       "              (raster files)\n"
       "  --negative  black and white exchanged (raster files)\n"
+      "  --marks     aids for assembly over the drawing, at true size: a centre\n"
+      "              target round the rim, the cut line on the rim, a scale bar of\n"
+      "              2 in or 50 mm with ticks every 0.1 in or 1 mm, and a title\n"
+      "              block of the design's entries and the resolution; none of them\n"
+      "              changes a pixel inside the disc (.dxf holds the open areas only)\n"
+      "  --target-in-hole\n"
+      "              with --marks, the centre target also inside the shaft hole\n"
       "  --report    the design report on standard output: each track's radii,\n"
       "              slots, slot and bar widths, counts and lines per inch, the\n"
       "              smallest feature against the pixel size at --dpi\n"

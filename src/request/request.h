@@ -72,6 +72,11 @@ struct ExportRequest : DiscRequest {
   // white exchanged.  Raster formats only.
   bool mirror = false;
   bool negative = false;
+  // The aids for assembly over the drawing (request/assembly_aids.h): a
+  // centre target round the rim, the cut line, a scale bar and a title
+  // block; target_in_hole also draws the target inside the shaft hole.
+  bool marks = false;
+  bool target_in_hole = false;
 };
 
 }  // namespace vantor

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "entries.h"
+#include "request/assembly_aids.h"
 #include "request/disc_job.h"
 
 namespace vantor {
@@ -89,6 +90,47 @@ TEST(SensorMask, TheDiscTurnedUnderItsMaskGivesQuadrature) {
     EXPECT_EQ(moves.size(), b.empty() ? 0u : 4u * n);
     EXPECT_TRUE(moves.count(1) == moves.size() || moves.count(3) == moves.size());
   }
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// The aids for assembly change no pixel inside the disc, normal or inverse
+// (nor, with the target in the hole, between the hole and the rim), and the scale
+// bar's ticks, read along a row just above its baseline, stand 0.1 in or
+// 1 mm apart from the first, within a pixel, at two resolutions.
+TEST(AssemblyAids, LeaveTheDiscAndMeasureTrue) {
+  const std::pair<std::vector<std::string>, bool> kRows[] = {  // the second inverse, the target in the hole
+      {{}, false}, {{"Unit_mm", "ED=50", "DD=6", "CH1_SL=3", "CH2_SL=3", "CH3_SL=3", "ZoomCTRL=50"}, true}};
+  for (const auto& [entries, in_hole] : kRows)
+    for (const int dpi : {300, 1200}) {
+      ExportRequest r;
+      r.dpi = dpi;
+      r.inverse = in_hole;
+      ASSERT_EQ(test::enter(incremental_fields(), r.incremental, entries), "");
+      const DiscGeometry g = DiscJob(r).record().geometry;
+      Surface plain = Surface::for_picture(dpi), marked = plain;
+      DiscJob(r).draw(plain);
+      r.marks = true, r.target_in_hole = in_hole;
+      DiscJob(r).draw(marked);
+      const double u = g.rim_px / g.rim_radius, hole = in_hole ? g.shaft_radius * u + 1 : 0;
+      for (int j = 0; j < plain.height(); ++j)
+        for (int i = 0; i < plain.width(); ++i) {
+          const double d = std::hypot(i + 0.5 - g.centre_px, j + 0.5 - g.centre_py);
+          if (d <= g.rim_px && d > hole && plain.pixel(i, j) != marked.pixel(i, j)) FAIL() << i << "," << j;
+        }
+      const AssemblyAids aids = assembly_aids(g, r);
+      const int row = int(std::floor(aids.bar_y * u)) - 2;
+      std::vector<double> ticks;
+      for (int i = 1; i < marked.width(); ++i)
+        if (marked.pixel(i, row) == Colour::Black && marked.pixel(i - 1, row) == Colour::White) ticks.push_back(i);
+      ASSERT_EQ(ticks.size(), std::size_t(aids.ticks + 1));
+      const double step = (r.unit() == Unit::Inch ? 0.1 : 1) * u;
+      for (std::size_t k = 0; k < ticks.size(); ++k) EXPECT_NEAR(ticks[k] - ticks[0], k * step, 1.0) << k;
+    }
 }
 
 }  // namespace

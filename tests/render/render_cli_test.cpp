@@ -79,6 +79,7 @@ const Refusal kRefusals[] = {
     {"incremental -o @.jpg", 2, ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf"},
     {"absolute --inverse -o @", 2, "incremental discs only"},
     {"absolute --mask -o @", 2, "incremental discs only"},
+    {"incremental --target-in-hole -o @", 2, "one of the --marks"},
     // The mask's own refusals: the disc of these entries draws.
     {"incremental Mask_windows=17 --mask -o @", 1, "Too many mask windows"},
     {"incremental Mask_windows=2.5 --mask -o @", 1, "Invalid Sensor Mask entry"},
@@ -112,7 +113,8 @@ struct Written {
 const Written kWritten[] = {
     {"incremental --dpi 600 --progress -o @.bmp", picture_size(13000, 600), picture_size(9000, 600), "BM"},
     {"incremental ZoomCTRL=250 --dpi 300 --crop -o @.bmp", 1531, 1531, "BM"},
-    // The mask lies on its disc: the same square.
+    // The mask lies on its disc: the same square.  The marks widen the crop to hold them.
+    {"incremental --marks --dpi 300 --crop -o @.png", 1218, 972, "\x89PNG\r\n\x1a\n"},
     {"incremental ZoomCTRL=250 Mask_angle=30 --mask --dpi 300 --crop -o @.bmp", 1531, 1531, "BM"},
     {"absolute ED=3 S2=2 --dpi 1000 --crop --mirror --negative -o @.PNG", 1531, 1531, "\x89PNG\r\n\x1a\n"},
     {"absolute Res_exp=8 --dpi 600 --crop --mirror --negative -o @.tif", 1225, 1225, "II*"},
