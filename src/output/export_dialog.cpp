@@ -72,6 +72,11 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   form->addRow(QStringLiteral("Film:"), mirror_);
   negative_ = new QCheckBox(QStringLiteral("&Negative (black and white exchanged)"));
   form->addRow(QString(), negative_);
+  marks_ = new QCheckBox(QStringLiteral("&Assembly aids: centre target, cut line, scale bar, title"));
+  marks_->setToolTip(QStringLiteral("At true size, outside the disc: no pixel inside the disc changes."));
+  form->addRow(QStringLiteral("Marks:"), marks_);
+  target_in_hole_ = new QCheckBox(QStringLiteral("Centre target in the shaft &hole too"));
+  form->addRow(QString(), target_in_hole_);
 
   path_ = new QLineEdit;
   path_->setMinimumWidth(360);
@@ -120,6 +125,7 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   connect(inverse_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
   connect(mirror_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
   connect(negative_, &QCheckBox::toggled, timer, qOverload<>(&QTimer::start));
+  connect(marks_, &QCheckBox::toggled, this, &ExportDialog::enable_options);
   connect(format_, &QComboBox::currentIndexChanged, this, &ExportDialog::format_changed);
   connect(browse, &QPushButton::clicked, this, &ExportDialog::browse);
   connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept_if_sure);
@@ -134,6 +140,8 @@ void ExportDialog::set_choice(const ExportChoice& c) {
   inverse_->setChecked(c.inverse);
   mirror_->setChecked(c.mirror);
   negative_->setChecked(c.negative);
+  marks_->setChecked(c.marks);
+  target_in_hole_->setChecked(c.target_in_hole);
   path_->setText(c.path);
   enable_options();
 }
@@ -145,6 +153,8 @@ void ExportDialog::enable_options() {
   negative_->setEnabled(f.raster);
   dpi_->setEnabled(!f.code_table);
   crop_->setEnabled(!f.code_table);
+  marks_->setEnabled(!f.code_table);
+  target_in_hole_->setEnabled(!f.code_table && marks_->isChecked());
 }
 
 ExportChoice ExportDialog::choice() const {
@@ -156,6 +166,8 @@ ExportChoice ExportDialog::choice() const {
   const bool raster = format_info(c.format).raster;
   c.mirror = raster && mirror_->isChecked();
   c.negative = raster && negative_->isChecked();
+  c.marks = !format_info(c.format).code_table && marks_->isChecked();
+  c.target_in_hole = c.marks && target_in_hole_->isChecked();
   const QString typed = path_->text().trimmed();
   c.path = typed.isEmpty() ? QString() : QFileInfo(QDir(folder_), typed).absoluteFilePath();
   return c;
@@ -260,6 +272,8 @@ ExportRequest export_request(const DiscRequest& base, const ExportChoice& choice
   r.crop = choice.crop;
   r.mirror = choice.mirror;
   r.negative = choice.negative;
+  r.marks = choice.marks;
+  r.target_in_hole = choice.target_in_hole;
   r.inverse = base.kind == DiscKind::Incremental && choice.inverse;
   r.output = QFile::encodeName(choice.path).toStdString();
   return r;

@@ -45,6 +45,8 @@ class ExportDialog : public QDialog {
   QCheckBox* inverse_;
   QCheckBox* mirror_;
   QCheckBox* negative_;
+  QCheckBox* marks_;
+  QCheckBox* target_in_hole_;
   QLineEdit* path_;
   QPlainTextEdit* report_view_;
 };
