@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <limits>
 #include <map>
 
 #include "request/request.h"
@@ -104,7 +105,10 @@ void draw_assembly_aids(const AssemblyAids& a, Surface& s) {
   s.set_part({DiscPart::Other});
   s.set_fill_style(FillStyle::Transparent);
   const double inch = a.unit == Unit::Inch ? 1.0 : kMillimetresPerInch;
-  const auto f = [](double v) { return static_cast<float>(v); };
+  // Beyond single precision: NaN, which the surface refuses.
+  const auto f = [](double v) {
+    return std::fabs(v) <= std::numeric_limits<float>::max() ? static_cast<float>(v) : std::numeric_limits<float>::quiet_NaN();
+  };
   const auto line = [&](double x1, double y1, double x2, double y2, Colour c) {
     (void)s.line(f(x1), f(y1), f(x2), f(y2), c);
   };

@@ -93,7 +93,7 @@ PixelRect DiscJob::region(const DiscGeometry& geometry) const {
   span(cx, canvas_width_, r.left, r.width);
   span(cy, canvas_height_, r.top, r.height);
   if (const AssemblyAids aids = assembly_aids(geometry, request_); request_.marks && aids.drawn) {
-    const auto clip = [](double v, int size) { return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(size))); };
+    const auto clip = [](double v, int size) { return !(v > 0) ? 0 : !(v < size) ? size : static_cast<int>(v); };
     const int left = std::min(r.left, clip(aids.left_px, canvas_width_));
     const int top = std::min(r.top, clip(aids.top_px, canvas_height_));
     r.width = std::max(r.left + r.width, clip(aids.right_px, canvas_width_)) - left;
