@@ -62,12 +62,14 @@ void fuzz_incremental(fuzz::Input& in, const SurfaceChoice& choice) {
   const std::uint8_t options = in.byte();
   d.unit = options & 1 ? Unit::Millimetre : Unit::Inch;
   const Polarity polarity = options & 2 ? Polarity::Inverse : Polarity::Normal;
+  const IncDrawing drawing = options & 4 ? IncDrawing::SensorMask : IncDrawing::Disc;
   const std::uint16_t zoom = in.raw<std::uint16_t>();
   d.zoom = zoom & 0x8000 ? in.raw<int>() : 10 + zoom % 491;
   for (ChannelTrack& c : d.channels)
     if (const std::uint8_t b = in.byte(); b & 0x80)
       c.type = static_cast<ChannelType>(b % 3), c.on = b & 0x08, c.edge_mode = b & 0x10 ? IncEdgeMode::User : IncEdgeMode::Default;
-  for (std::string* f : {&d.scale_num, &d.scale_den, &d.encoder_diameter, &d.shaft_diameter, &d.resolution})
+  for (std::string* f : {&d.scale_num, &d.scale_den, &d.encoder_diameter, &d.shaft_diameter, &d.resolution,
+                         &d.mask_angle, &d.mask_windows})
     *f = field(in, *f);
   for (ChannelTrack& c : d.channels)
     for (std::string* f : {&c.slot_length, &c.edge_distance, &c.balance}) *f = field(in, *f);
@@ -77,7 +79,7 @@ void fuzz_incremental(fuzz::Input& in, const SurfaceChoice& choice) {
   for (int k = 0; k < std::min(surface.width(), surface.height()); k += 3)
     surface.data()[static_cast<std::size_t>(k) * surface.width() + k] = 0x00;  // a previous image
   const Surface previous = surface;
-  const DrawOutcome out = render_incremental(d, polarity, surface);
+  const DrawOutcome out = render_incremental(d, polarity, surface, drawing);
   const bool normal = polarity == Polarity::Normal;
   FUZZ_CHECK(normal || !out.zoom_diam, "the inverse drawing wrote zoom_diam");
   FUZZ_CHECK(!normal || out.message != Message::None || out.zoom_diam, "a complete drawing wrote no zoom_diam");

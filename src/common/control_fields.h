@@ -72,6 +72,9 @@ struct ControlField {
   std::string partner{};
   std::string shown{};  // Display that no position writes: its design-time text
   std::string note{};   // Display: why it is no input
+  // The design file version that first keeps the control: a file of an
+  // older version leaves it at its design-time value.
+  int since_version = 1;
 };
 
 template <class Values>

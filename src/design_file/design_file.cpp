@@ -153,7 +153,8 @@ std::string wanted(const ControlTable<Values>& table, const ControlField<Values>
 
 template <class Values>
 std::optional<DesignFileError> enter_file(const ControlTable<Values>& table, const toml::table& file,
-                                          std::string_view name, std::string_view kind, Values& values) {
+                                          std::string_view name, std::string_view kind, std::int64_t version,
+                                          Values& values) {
   // A key that names nothing, first in the file's order.
   const toml::node* stray = nullptr;
   std::string stray_key;
@@ -175,6 +176,7 @@ std::optional<DesignFileError> enter_file(const ControlTable<Values>& table, con
     const std::optional<std::string> key = key_of(f);
     if (!key || !entered.insert(*key).second) continue;
     const toml::node* node = file.get(*key);
+    if (!node && f.since_version > version) continue;
     if (!node)
       return refusal(name, nullptr,
                      (f.kind == ControlKind::Option ? control_detail::in_quotes(*key) : *key) +
@@ -249,8 +251,8 @@ std::variant<DiscRequest, DesignFileError> parse_design(std::string_view text, s
 
   const std::optional<DesignFileError> refused =
       design.kind == DiscKind::Incremental
-          ? enter_file(incremental_fields(), file, name, kind_name(design.kind), design.incremental)
-          : enter_file(absolute_fields(), file, name, kind_name(design.kind), design.absolute);
+          ? enter_file(incremental_fields(), file, name, kind_name(design.kind), number->get(), design.incremental)
+          : enter_file(absolute_fields(), file, name, kind_name(design.kind), number->get(), design.absolute);
   if (refused) return *refused;
   return design;
 }

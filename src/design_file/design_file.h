@@ -4,7 +4,7 @@
 // design, then every control of the window's field table
 // (incremental_fields(), absolute_fields()) in the table's order:
 //
-//   version = 1
+//   version = 2
 //   kind = "absolute"
 //   ED = "2"                   a text box: its text exactly as typed
 //   Units = "Unit_in"          an option group, by its group's name: the
@@ -13,7 +13,9 @@
 //   CH1_on = true              (incremental) a check box: true or false
 //
 // Displays are not kept: each shows a position that is kept, or what Draw
-// wrote.
+// wrote.  A control that a version keeps first (ControlField::since_version,
+// the Sensor Mask's Mask_angle and Mask_windows in version 2) may be left
+// out of an older file and keeps its design-time value.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +27,7 @@
 
 namespace vantor {
 
-inline constexpr int kDesignFileVersion = 1;
+inline constexpr int kDesignFileVersion = 2;
 inline constexpr std::string_view kDesignFileExtension = "vantor";  // without the dot
 // A larger file is refused unread; every text box at its longest still fits.
 inline constexpr std::size_t kMaxDesignFileBytes = std::size_t{4} << 20;
@@ -48,7 +50,8 @@ struct DesignFileError {
 // order: a balance box is validated as when the focus leaves it).  `name`
 // names the file in messages.  Refused: text that is not TOML or not a
 // design, a version newer than kDesignFileVersion, a key that names no
-// control or names one twice, a control the file leaves out, a value of the
+// control or names one twice, a control the file leaves out (one that its
+// version keeps), a value of the
 // wrong type or one that its control cannot hold (a position outside the
 // bar's range, a text over kMaxTextLength characters).  A text may hold
 // control characters, as a box into which they were pasted does.  inverse

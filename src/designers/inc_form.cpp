@@ -1,8 +1,12 @@
 #include "designers/inc_form.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <array>
 #include <iterator>
@@ -145,6 +149,19 @@ const ControlSpec kButtonsAndZoom[] = {
     {Kind::Slider, "ZoomCTRL", "", "", 0, 10200, 4215, 495, 2},
 };
 
+// The Sensor Mask dialog (twips): its two boxes, then its buttons.
+constexpr int kMaskDialogWidth = 5400, kMaskDialogHeight = 1605;
+const ControlSpec kMaskDialog[] = {
+    {Kind::Label, "MaskLabel1", "Angle, degrees clockwise from 12 o'clock", "", 120, 180, 3615, 255, -1},
+    {Kind::TextBox, "Mask_angle", "", "", 3840, 150, 1095, 285, 0},
+    {Kind::Label, "MaskLabel2", "Windows over an A or B track (Index: 1)", "", 120, 600, 3615, 255, -1},
+    {Kind::TextBox, "Mask_windows", "", "", 3840, 570, 1095, 285, 1},
+    {Kind::Button, "DrawMask", "&Draw Mask", "", 120, 1080, 1215, 375, 2},
+    {Kind::Button, "SaveMask", "&Save…", "", 1455, 1080, 1215, 375, 3},
+    {Kind::Button, "PrintMask", "&Print…", "", 2790, 1080, 1215, 375, 4},
+    {Kind::Button, "ExportMask", "&Export…", "", 4125, 1080, 1215, 375, 5},
+};
+
 std::vector<ControlSpec> window_table() {
   std::vector<ControlSpec> table(std::begin(kDataFrame), std::end(kDataFrame));
   auto add = [&table](const ChannelControl& control, int n) {
@@ -173,13 +190,28 @@ IncForm::IncForm(WindowHost& windows, QWidget* parent) : QWidget(parent), window
   setWindowTitle(kTitle);
   QMenuBar* menu = design_menu_bar(
       this, [this] { open_design_with_dialog(this, windows_, design_state_); }, [this] { save_design(); });
+  QMenu* tools = menu->addMenu(QStringLiteral("&Tools"));
+  tools->setObjectName(QStringLiteral("ToolsMenu"));
+  QAction* mask = tools->addAction(QStringLiteral("Sensor &Mask…"), QKeySequence(Qt::CTRL | Qt::Key_M));
+  mask->setObjectName(QStringLiteral("SensorMask"));
+  connect(mask, &QAction::triggered, this, [this] { show_mask_dialog(); });
   build_controls(client_below_menu_bar(this, menu, 4635, 10830), window_table());
+  // Built before the binder, which finds its boxes among the window's.
+  mask_dialog_ = new QDialog(this);
+  mask_dialog_->setObjectName(QStringLiteral("Sensor_mask"));
+  mask_dialog_->setWindowTitle(QStringLiteral("Sensor Mask"));
+  set_client_size(mask_dialog_, kMaskDialogWidth, kMaskDialogHeight);
+  build_controls(mask_dialog_, kMaskDialog);
   save_state_.folder = QDir::homePath();
   save_state_.file_name = QStringLiteral("encoder");
   export_state_.folder = QDir::homePath();
   export_state_.base_name = QStringLiteral("encoder");
   export_state_.offers_inverse = true;
   design_state_ = design_dialog_state(QStringLiteral("encoder"));
+  mask_save_state_ = save_state_;
+  mask_save_state_.file_name = QStringLiteral("mask");
+  mask_export_state_ = export_state_;
+  mask_export_state_.base_name = QStringLiteral("mask");
 
   controls_ = std::make_unique<ControlBinder<IncFormValues>>(this, incremental_fields());
   zoom_diam_ = findChild<QLineEdit*>(QStringLiteral("zoom_diam"));
@@ -189,40 +221,69 @@ IncForm::IncForm(WindowHost& windows, QWidget* parent) : QWidget(parent), window
   };
   on_click("Command1", [this] { draw(Polarity::Normal); });
   on_click("Command5", [this] { draw(Polarity::Inverse); });
-  on_click("Command3", [this] { save(); });
-  on_click("Command4", [this] { print(); });
+  on_click("Command3", [this] { save(IncDrawing::Disc); });
+  on_click("Command4", [this] { print(IncDrawing::Disc); });
   on_click("Command2", [this] { exit(); });
-  on_click("ExportButton", [this] { export_design(); });
+  on_click("ExportButton", [this] { export_design(IncDrawing::Disc); });
+
+  auto on_mask_click = [this](const char* name, auto handler) {
+    connect(mask_dialog_->findChild<QPushButton*>(QString::fromUtf8(name)), &QPushButton::clicked, this, handler);
+  };
+  mask_dialog_->findChild<QPushButton*>(QStringLiteral("DrawMask"))->setDefault(true);
+  on_mask_click("DrawMask", [this] { draw(Polarity::Normal, IncDrawing::SensorMask); });
+  on_mask_click("SaveMask", [this] { save(IncDrawing::SensorMask); });
+  on_mask_click("PrintMask", [this] { print(IncDrawing::SensorMask); });
+  on_mask_click("ExportMask", [this] { export_design(IncDrawing::SensorMask); });
 }
 
-void IncForm::draw(Polarity polarity) {
+namespace {
+WindowId picture_of(IncDrawing drawing) {
+  return drawing == IncDrawing::SensorMask ? WindowId::IncMaskDraw : WindowId::IncEncoderDraw;
+}
+}  // namespace
+
+void IncForm::draw(Polarity polarity, IncDrawing drawing) {
   controls_->commit_focused();
   const IncrementalDesign d = design();
-  auto* image = static_cast<ImageWindow*>(windows_.show(WindowId::IncEncoderDraw));
+  auto* image = static_cast<ImageWindow*>(windows_.show(picture_of(drawing)));
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const DrawOutcome outcome = render_incremental(d, polarity, image->surface());
+  const DrawOutcome outcome = render_incremental(d, polarity, image->surface(), drawing);
   QApplication::restoreOverrideCursor();
   image->refresh();
   if (outcome.zoom_diam) zoom_diam_->setText(QString::fromStdString(*outcome.zoom_diam));
+  if (drawing == IncDrawing::SensorMask) show_mask_dialog();  // over the picture: its buttons come next
   if (outcome.message != Message::None)
-    windows_.dialogs().message(this, qtext(kAppTitle), qtext(message_text(outcome.message)), MessageButtons::OkCancel);
+    windows_.dialogs().message(asker(drawing), qtext(kAppTitle), qtext(message_text(outcome.message)), MessageButtons::OkCancel);
 }
 
-void IncForm::save() {
-  save_with_dialog(this, windows_.dialogs(), save_state_,
-                   windows_.image_window(WindowId::IncEncoderDraw)->surface());
+void IncForm::save(IncDrawing drawing) {
+  save_with_dialog(asker(drawing), windows_.dialogs(), drawing == IncDrawing::SensorMask ? mask_save_state_ : save_state_,
+                   windows_.image_window(picture_of(drawing))->surface());
 }
 
-void IncForm::print() {
-  print_with_dialog(this, windows_.dialogs(), print_state_, windows_.image_window(WindowId::IncEncoderDraw)->surface());
+void IncForm::print(IncDrawing drawing) {
+  print_with_dialog(asker(drawing), windows_.dialogs(), print_state_, windows_.image_window(picture_of(drawing))->surface());
 }
 
-void IncForm::export_design() {
+void IncForm::export_design(IncDrawing drawing) {
   controls_->commit_focused();
   DiscRequest base;
   base.kind = DiscKind::Incremental;
   base.incremental.design = design();
-  export_with_dialog(this, windows_.dialogs(), export_state_, base);
+  base.drawing = drawing;
+  export_with_dialog(asker(drawing), windows_.dialogs(),
+                     drawing == IncDrawing::SensorMask ? mask_export_state_ : export_state_, base);
+}
+
+QWidget* IncForm::asker(IncDrawing drawing) {
+  if (drawing == IncDrawing::SensorMask) return mask_dialog_;
+  return this;
+}
+
+void IncForm::show_mask_dialog() {
+  mask_dialog_->show();
+  mask_dialog_->raise();
+  mask_dialog_->activateWindow();
 }
 
 void IncForm::save_design() {
@@ -242,6 +303,7 @@ void IncForm::show_design(const IncFormValues& values, const QString& path) {
 void IncForm::exit() {
   windows_.unload(WindowId::IncForm);
   windows_.unload(WindowId::IncEncoderDraw);
+  windows_.unload(WindowId::IncMaskDraw);
 }
 
 }  // namespace vantor

@@ -20,6 +20,7 @@ ArtworkOutcome record_artwork(const ExportRequest& request) {
   out.artwork.negative = request.negative;
   out.artwork.bias_um = request.bias_um;
   out.artwork.process = request.process;
+  out.artwork.sensor_mask = request.kind == DiscKind::Incremental && request.drawing == IncDrawing::SensorMask;
   return out;
 }
 

@@ -49,6 +49,9 @@ struct Artwork {
   // the design report checks against.
   double bias_um = 0;
   std::optional<Process> process{};
+  // The figures draw an incremental design's sensor mask: its windows are
+  // the tracks' slots.
+  bool sensor_mask = false;
 
   // Canvas pixels to the file's unit, measured from the region's left or
   // top edge (lengths: `length`).

@@ -170,6 +170,7 @@ DesignNumbers design_numbers(const Artwork& artwork) {
   r.rim_radius = disc.rim_radius;
   r.shaft_radius = disc.shaft_radius;
   r.inverse = disc.inverse;
+  r.sensor_mask = artwork.sensor_mask;
   for (const DiscTrack& t : disc.tracks) r.tracks.push_back(numbers_of(t, u));
   const int count = static_cast<int>(r.tracks.size());
 
@@ -205,8 +206,8 @@ DesignNumbers design_numbers(const Artwork& artwork) {
   };
   for (int i = 0; i < count; ++i) {
     const TrackNumbers& t = r.tracks[i];
-    candidate(t.slot_min, "the slots of " + track_label(i));
-    if (t.bars > 0) candidate(t.bar_min, "the bars of " + track_label(i));
+    candidate(t.slot_min, (r.sensor_mask ? "the windows of " : "the slots of ") + track_label(i));
+    if (t.bars > 0) candidate(t.bar_min, (r.sensor_mask ? "the gaps between the windows of " : "the bars of ") + track_label(i));
     candidate(t.width, "the radial width of " + track_label(i));
   }
   if (count > 0) {
@@ -281,7 +282,11 @@ std::string design_report(const DesignNumbers& r) {
                   "; widths along a track are arc lengths at its middle radius)\n";
   s += "Disc: rim radius " + length(r.rim_radius, u) + ", diameter " + fmt(2 * r.rim_radius, 4) + " " + un + "\n";
   s += r.shaft_radius > 0 ? "Shaft hole: radius " + length(r.shaft_radius, u) + "\n" : "Shaft hole: none\n";
-  s += r.inverse ? "Drawing: inverse (dark slots on a clear disc)\n" : "Drawing: normal (clear slots on a dark disc)\n";
+  if (r.sensor_mask)
+    s += r.inverse ? "Drawing: sensor mask, inverse (dark windows on a clear plate)\n"
+                   : "Drawing: sensor mask (clear windows on a dark plate)\n";
+  else
+    s += r.inverse ? "Drawing: inverse (dark slots on a clear disc)\n" : "Drawing: normal (clear slots on a dark disc)\n";
   s += "Density: " + density(r.dpi) + " pixels per inch, 1 pixel = " + length(per_inch(u) / r.dpi, u) + "\n";
   s += std::string("Film: ") + (r.mirror ? "mirrored left to right (emulsion side down)" : "not mirrored") + ", " +
        (r.negative ? "negative (black and white exchanged)" : "positive") + "\n";
@@ -293,8 +298,15 @@ std::string design_report(const DesignNumbers& r) {
     s += "\nTrack " + std::to_string(i + 1) + (i == 0 ? " (outermost)" : "") + ": radii " + fmt(t.inner, 4) +
          " to " + fmt(t.outer, 4) + " " + un + ", middle " + fmt(t.middle, 4) + " " + un + "\n";
     s += "  radial width: " + length(t.width, u) + "\n";
-    s += "  slots: " + std::to_string(t.slot_count) + " (" + std::to_string(t.slot_count) +
-         (t.slot_count == 1 ? " cycle" : " cycles") + " per revolution)\n";
+    if (r.sensor_mask)
+      s += "  windows: " + std::to_string(t.slot_count) + "\n";
+    else
+      s += "  slots: " + std::to_string(t.slot_count) + " (" + std::to_string(t.slot_count) +
+           (t.slot_count == 1 ? " cycle" : " cycles") + " per revolution)\n";
+    if (r.sensor_mask) {  // the windows' pitch is the disc's
+      s += "  window width: " + range(t.slot_min, t.slot_max, u) + "\n";
+      continue;
+    }
     s += "  slot width: " + range(t.slot_min, t.slot_max, u) + "\n";
     s += t.bars > 0 ? "  bar width: " + range(t.bar_min, t.bar_max, u) + "\n"
                     : "  bar width: none (the slot is the whole ring)\n";

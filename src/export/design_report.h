@@ -47,6 +47,7 @@ struct DesignNumbers {
   bool mirror = false, negative = false;  // the film options
   double rim_radius = 0, shaft_radius = 0;
   bool inverse = false;
+  bool sensor_mask = false;  // a sensor mask: its tracks' slots are windows
   std::vector<TrackNumbers> tracks;  // track 1 (the outermost) first
 
   // Two tracks with one slot count N >= 2 a quarter cycle apart (channels A

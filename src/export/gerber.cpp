@@ -469,7 +469,7 @@ std::string gerber_file(const Artwork& art) {
   if (const DiscOutlines outlines = disc_outlines(art.geometry); outlines.separate()) {
     w.outlines(outlines);
     for (const Figure& f : art.figures)
-      if (f.part.part == DiscPart::CentreMark) w.figure(f);
+      if (f.part.part == DiscPart::CentreMark || f.part.part == DiscPart::Aid) w.figure(f);
     return w.finish();
   }
   // A cls clears everything before it; the file starts clear.

@@ -19,7 +19,8 @@
 // over it, each one contour: a slot's outer arc counter-clockwise, a radial
 // segment, its inner arc clockwise (G02), a radial segment back.  In the
 // inverse drawing the shaft hole and the slots are dark regions and the rim
-// a one-pixel stroke.  The centre mark follows as drawn.  Any other drawing
+// a one-pixel stroke.  The centre mark and the aids for assembly follow as
+// drawn.  Any other drawing
 // is written figure by figure in painter's order.
 //
 // Fills are regions (G36/G37) bounded by straight segments and arcs; one-

@@ -22,6 +22,16 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // canvas pixel.
 constexpr double kPixelQuantum = 1.0e-4;
 
+// The figures painted as drawn after a disc's outlines, each part in a group
+// of its own (an SVG group, PDF marked content).
+struct Group {
+  DiscPart part;
+  const char* svg_id;
+  const char* pdf_tag;
+};
+constexpr Group kGroups[] = {{DiscPart::CentreMark, "centre-mark", "CentreMark"},
+                             {DiscPart::Aid, "assembly-aids", "AssemblyAids"}};
+
 // Appends v rounded to `decimals` places after the point, without trailing
 // zeros; never an exponent, never "-0".  A value too long for the buffer
 // (beyond about 1e300) is written as the largest value that fits.
@@ -100,8 +110,8 @@ class SvgPath {
   void end() { out_ += "\"/>\n"; }
   // Whether the path has grown long enough to go on in a new one.
   bool long_path() const { return out_.size() - begun_ > kSvgPathBytes; }
-  void begin_centre_mark() { out_ += "<g id=\"centre-mark\">\n"; }
-  void end_centre_mark() { out_ += "</g>\n"; }
+  void begin_group(const Group& g) { out_ += std::string("<g id=\"") + g.svg_id + "\">\n"; }
+  void end_group() { out_ += "</g>\n"; }
   // After Z the current point is the closed subpath's start, and a
   // command other than M starts a new subpath there: the sectors of one
   // centre need no M of their own.
@@ -183,8 +193,8 @@ class PdfPath {
   }
   void end() { out_ += paint_ == Paint::NonZero ? "f\n" : paint_ == Paint::EvenOdd ? "f*\n" : "S\n"; }
   bool long_path() const { return false; }
-  void begin_centre_mark() { out_ += "/CentreMark BMC\n"; }
-  void end_centre_mark() { out_ += "EMC\n"; }
+  void begin_group(const Group& g) { out_ += std::string("/") + g.pdf_tag + " BMC\n"; }
+  void end_group() { out_ += "EMC\n"; }
   void move(Point p) {
     pt(p);
     out_ += "m\n";
@@ -472,11 +482,15 @@ void paint(const Artwork& art, Path& path) {
     return;
   }
   paint_outlines(art, outlines, path);
-  path.begin_centre_mark();
-  for (const Figure& f : art.figures)
-    if (f.part.part == DiscPart::CentreMark) painter.figure(f);
-  painter.finish();
-  path.end_centre_mark();
+  for (const Group& group : kGroups) {
+    const auto in_group = [&group](const Figure& f) { return f.part.part == group.part; };
+    if (std::none_of(art.figures.begin(), art.figures.end(), in_group)) continue;
+    path.begin_group(group);
+    for (const Figure& f : art.figures)
+      if (in_group(f)) painter.figure(f);
+    painter.finish();
+    path.end_group();
+  }
 }
 
 }  // namespace

@@ -5,8 +5,9 @@
 // is written as it is made: one dark path filled with the even-odd rule,
 // the rim with the shaft hole and every slot as holes (in the inverse
 // drawing the dark path is the slots and the shaft hole, and the rim is a
-// one-pixel stroke, as the picture has it), then the centre mark as drawn
-// (in SVG the group "centre-mark", in PDF the marked content /CentreMark).
+// one-pixel stroke, as the picture has it), then the centre mark and the
+// aids for assembly as drawn (in SVG the groups "centre-mark" and
+// "assembly-aids", in PDF the marked content /CentreMark and /AssemblyAids).
 // No figures overlap.  An SVG path that grows beyond about 8 MB goes on in
 // a new path in the holes' colour (rsvg-convert refuses an attribute over
 // 10,000,000 bytes).  The shaft hole is the figure's radius, without the

@@ -132,6 +132,7 @@ BiasOutcome apply_bias(const std::vector<Figure>& log, const DiscGeometry& disc,
         break;
       }
       case DiscPart::Disc:
+      case DiscPart::Aid:
       case DiscPart::Other:
         break;
     }

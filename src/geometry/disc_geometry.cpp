@@ -92,6 +92,7 @@ class Reader {
             return fail("figure " + std::to_string(i + 1) + " lies outside the shaft hole after it is drawn");
           break;
         case DiscPart::Disc:
+        case DiscPart::Aid:
         case DiscPart::Other:
           break;
       }

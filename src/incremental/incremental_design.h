@@ -33,6 +33,11 @@ struct IncrementalDesign {
   std::string resolution = "16";
   int zoom = 100;  // percent, the slider's position
   std::array<ChannelTrack, 3> channels;
+  // The sensor mask (sensor_mask.h), as typed: the angle of its window
+  // groups in degrees clockwise from 12 o'clock, and the windows a group of
+  // an A or B track has (an Index track has one).
+  std::string mask_angle = "0";
+  std::string mask_windows = "4";
 
   // The design-time values of the window.
   static IncrementalDesign defaults();

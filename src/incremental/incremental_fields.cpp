@@ -96,6 +96,12 @@ ControlTable<IncFormValues> make_table() {
                .position = [](const IncFormValues& v) { return v.design.zoom; },
                .set_position = [](IncFormValues& v, int value) { v.design.zoom = value; },
                .partner = "Zoom_txt"});
+  for (auto [name, member] : {std::pair{"Mask_angle", &IncrementalDesign::mask_angle},
+                              std::pair{"Mask_windows", &IncrementalDesign::mask_windows}}) {
+    Field field = text_box(name, member);
+    field.since_version = 2;
+    t.push_back(std::move(field));
+  }
   return t;
 }
 

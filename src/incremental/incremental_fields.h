@@ -24,7 +24,10 @@ struct IncFormValues {
 // option groups "Units", "Channel n Type" and "Channel n Edge Distance", the
 // text boxes, the check boxes CHn_on, the balance scroll bars balance1 ...
 // balance3 with their boxes bal_1scroll ... bal_3scroll, the display
-// Zoom_txt, which shows the zoom slider ZoomCTRL, and the display zoom_diam.
+// Zoom_txt, which shows the zoom slider ZoomCTRL, and the display zoom_diam;
+// then the text boxes of the Sensor Mask dialog, Mask_angle and
+// Mask_windows (incremental/sensor_mask.h), kept by design files from
+// version 2.
 const ControlTable<IncFormValues>& incremental_fields();
 
 }  // namespace vantor

@@ -9,6 +9,7 @@
 
 #include "common/first_slot.h"
 #include "common/numtext.h"
+#include "incremental/sensor_mask.h"
 
 namespace vantor {
 
@@ -65,13 +66,13 @@ double slot_count(double n) {
 // the step that met it, before that step draws anything more.
 class Drawing {
  public:
-  Drawing(const IncrementalDesign& design, const Palette& pal, Surface& surface)
-      : design_(design), pal_(pal), surface_(surface) {}
+  Drawing(const IncrementalDesign& design, const Palette& pal, Surface& surface, IncDrawing drawing)
+      : design_(design), pal_(pal), surface_(surface), drawing_(drawing) {}
 
   DrawOutcome run() {
     surface_.set_part({});
     (void)(scale() && slot_lengths() && radii() && disc() && track_radii() && fit() && pitch() && balances() &&
-           channels() && shaft_and_centre_mark());
+           mask() && channels() && shaft_and_centre_mark());
     surface_.set_part({});
     return outcome_;
   }
@@ -195,6 +196,29 @@ class Drawing {
     return ok();
   }
 
+  // The sensor mask's entries, and whether its windows fit: no more windows
+  // than cycles on a turn, and no two channels that are on sharing a ring.
+  bool mask() {
+    if (drawing_ != IncDrawing::SensorMask) return true;
+    const std::optional<double> angle = mask_angle_degrees(design_.mask_angle);
+    const std::optional<int> windows = mask_window_count(design_.mask_windows);
+    if (!angle || !windows) fail(Message::MaskEntryInvalid);
+    if (!ok()) return false;
+    mask_angle_ = *angle;
+    mask_windows_ = *windows;
+    const auto on = [this](int n) { return design_.channels[n].on; };
+    for (int n = 0; n < 3; ++n)
+      if (on(n) && design_.channels[n].type != ChannelType::Index && !(mask_windows_ <= res_))
+        fail(Message::MaskWindowsDoNotFit);
+    // A ring from outer - slot length to outer, either way round.
+    const auto low = [this](int n) { return std::min(outer_[n], outer_[n] - slot_[n]); };
+    const auto high = [this](int n) { return std::max(outer_[n], outer_[n] - slot_[n]); };
+    for (int n = 0; n < 3; ++n)
+      for (int m = n + 1; m < 3; ++m)
+        if (on(n) && on(m) && std::max(low(n), low(m)) < std::min(high(n), high(m))) fail(Message::MaskWindowsOverlap);
+    return ok();
+  }
+
   // The slots of each track that is on, and the mask that closes it.  The
   // phase carries over from one channel to the next, so an Index channel
   // keeps the phase the channel before it set.
@@ -227,6 +251,14 @@ class Drawing {
       const float from = single(a1), to = single(a2);
       return ok() && drawn(surface_.circle(cx_, cy_, r, pal_.slot, from, to));
     };
+    if (drawing_ == IncDrawing::SensorMask) {
+      // Half a cycle wide, one cycle apart, at the same angles on every
+      // track: the disc's own phase of channel B makes the quadrature.
+      const int count = design_.channels[n].type == ChannelType::Index ? 1 : mask_windows_;
+      for (const MaskArc& w : mask_window_arcs(mask_angle_, count, 2 * std::fabs(d_), std::fabs(d_)))
+        if (!sector(-w.start, -w.end)) return false;
+      return true;
+    }
     const double lead = first_slot_lead(std::fabs(d_ + balance_[n]));
     if (!sector(-lead + phase, (d_ + phase) + balance_[n])) return false;
     if (design_.channels[n].type != ChannelType::Index)
@@ -258,7 +290,10 @@ class Drawing {
   const IncrementalDesign& design_;
   const Palette& pal_;
   Surface& surface_;
+  const IncDrawing drawing_;
   DrawOutcome outcome_;
+  double mask_angle_ = 0;
+  int mask_windows_ = 0;
   double s1_ = 0, s2_ = 0, zoom_ = 1, k_ = 0;
   double slot_[3] = {}, outer_[3] = {}, balance_[3] = {};
   double disc_ = 0, shaft_ = 0, lowest_edge_ = 0;
@@ -268,8 +303,9 @@ class Drawing {
 
 }  // namespace
 
-DrawOutcome render_incremental(const IncrementalDesign& design, Polarity polarity, Surface& surface) {
-  return Drawing(design, polarity == Polarity::Normal ? kNormal : kInverse, surface).run();
+DrawOutcome render_incremental(const IncrementalDesign& design, Polarity polarity, Surface& surface,
+                               IncDrawing drawing) {
+  return Drawing(design, polarity == Polarity::Normal ? kNormal : kInverse, surface, drawing).run();
 }
 
 }  // namespace vantor

@@ -21,6 +21,13 @@ enum class Polarity { Normal, Inverse };
 // negative resolutions are not refused here.
 inline constexpr double kMaxSlotsPerTrack = 200000.0;
 
+// What the drawing is: the disc, or its sensor mask (sensor_mask.h).  The
+// mask is drawn by the same steps, on the same radii and at the same scale
+// and zoom; only the slots are the mask's windows.  Its figures carry the
+// disc's parts (the windows are a track's Slot figures), so every reader
+// of a disc's figures reads a mask as a disc.
+enum class IncDrawing { Disc, SensorMask };
+
 // Draws the disc centred on the surface, in the design's unit (the
 // surface's unit is set first), from the rim inwards.  Angles are radians,
 // counter-clockwise on screen from 3 o'clock.  The first failure ends the
@@ -30,12 +37,18 @@ inline constexpr double kMaxSlotsPerTrack = 200000.0;
 //     surface refuses: Message::InvalidEntry;
 //   - a track's inner edge below the centre: Message::SlotsTooLong, over
 //     the disc;
-//   - too many slots: Message::ResolutionTooHigh, over the disc.
+//   - too many slots: Message::ResolutionTooHigh, over the disc;
+//   - the mask only, after the pitch and the balances, over the disc:
+//     Message::MaskEntryInvalid for a Mask_angle that is no number or a
+//     Mask_windows that is no whole number from 1, MaskWindowsDoNotFit
+//     when a channel that is on and not an Index would have more windows
+//     than RES (the cycles on a turn), MaskWindowsOverlap when the rings of
+//     two channels that are on overlap (touching is allowed).
 // A failure before the surface is cleared (S1, S2, slot lengths, diameters)
 // leaves the previous image.  zoom_diam is set once the diameters are
 // known, before the surface is cleared.  Every figure is recorded with
 // the part of the disc it draws (Surface::set_part).
-DrawOutcome render_incremental(const IncrementalDesign& design, Polarity polarity,
-                                      Surface& surface);
+DrawOutcome render_incremental(const IncrementalDesign& design, Polarity polarity, Surface& surface,
+                               IncDrawing drawing = IncDrawing::Disc);
 
 }  // namespace vantor

@@ -73,6 +73,11 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   form->addRow(QStringLiteral("Film:"), mirror_);
   negative_ = new QCheckBox(QStringLiteral("&Negative (black and white exchanged)"));
   form->addRow(QString(), negative_);
+  marks_ = new QCheckBox(QStringLiteral("&Assembly aids: centre target, cut line, scale bar, title"));
+  marks_->setToolTip(QStringLiteral("At true size, outside the disc: no pixel inside the disc changes."));
+  form->addRow(QStringLiteral("Marks:"), marks_);
+  target_in_hole_ = new QCheckBox(QStringLiteral("Centre target in the shaft &hole too"));
+  form->addRow(QString(), target_in_hole_);
 
   process_ = new QComboBox;
   process_->setObjectName(QStringLiteral("Process"));
@@ -155,6 +160,7 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
     const auto* p = std::get_if<std::optional<Process>>(&chosen);
     if (p && *p && bias_->value() == proposed_bias(**p, !inverse)) bias_->setValue(proposed_bias(**p, inverse));
   });
+  connect(marks_, &QCheckBox::toggled, this, &ExportDialog::enable_options);
   connect(format_, &QComboBox::currentIndexChanged, this, &ExportDialog::format_changed);
   connect(browse, &QPushButton::clicked, this, &ExportDialog::browse);
   connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept_if_sure);
@@ -173,6 +179,8 @@ void ExportDialog::set_choice(const ExportChoice& c) {
   figures_->setText(c.process ? QString::fromStdString(figures_text(*c.process)) : QString());
   figures_->setEnabled(c.process.has_value());
   bias_->setValue(c.bias_um);
+  marks_->setChecked(c.marks);
+  target_in_hole_->setChecked(c.target_in_hole);
   path_->setText(c.path);
   enable_options();
 }
@@ -185,6 +193,8 @@ void ExportDialog::enable_options() {
   negative_->setEnabled(!f.code_table);
   dpi_->setEnabled(!f.code_table);
   crop_->setEnabled(!f.code_table);
+  marks_->setEnabled(!f.code_table);
+  target_in_hole_->setEnabled(!f.code_table && marks_->isChecked());
 }
 
 ExportChoice ExportDialog::choice() const {
@@ -199,6 +209,8 @@ ExportChoice ExportDialog::choice() const {
   auto chosen = process();
   if (auto* p = std::get_if<std::optional<Process>>(&chosen)) c.process = *p;
   c.bias_um = bias_->value();
+  c.marks = !format_info(c.format).code_table && marks_->isChecked();
+  c.target_in_hole = c.marks && target_in_hole_->isChecked();
   const QString typed = path_->text().trimmed();
   c.path = typed.isEmpty() ? QString() : QFileInfo(QDir(folder_), typed).absoluteFilePath();
   return c;
@@ -337,6 +349,8 @@ ExportRequest export_request(const DiscRequest& base, const ExportChoice& choice
   r.negative = choice.negative;
   r.process = choice.process;
   r.bias_um = choice.bias_um;
+  r.marks = choice.marks;
+  r.target_in_hole = choice.target_in_hole;
   r.inverse = base.kind == DiscKind::Incremental && choice.inverse;
   r.output = QFile::encodeName(choice.path).toStdString();
   return r;

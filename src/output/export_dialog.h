@@ -54,6 +54,8 @@ class ExportDialog : public QDialog {
   QComboBox* process_;
   QLineEdit* figures_;
   QDoubleSpinBox* bias_;
+  QCheckBox* marks_;
+  QCheckBox* target_in_hole_;
   QLineEdit* path_;
   QPlainTextEdit* report_view_;
 };

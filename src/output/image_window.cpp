@@ -7,6 +7,7 @@ namespace vantor {
 
 const ImageWindowSpec kIncEncoderDraw{"Inc_Encoder_draw", "Incremental Encoder Image", 13890, 9690, 360, 240};
 const ImageWindowSpec kAbsEncoderDraw{"Abs_encoder_draw", "Absolute Encoder Image", 13875, 9495, 480, 240};
+const ImageWindowSpec kIncMaskDraw{"Inc_Mask_draw", "Incremental Encoder Sensor Mask", 13890, 9690, 360, 240};
 
 ImageWindow::ImageWindow(const ImageWindowSpec& spec, QWidget* parent)
     : QWidget(parent), surface_(Surface::for_picture()), picture_(new PictureWidget(surface_, this)) {

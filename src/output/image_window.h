@@ -1,4 +1,5 @@
-// The image windows Inc_Encoder_draw and Abs_encoder_draw: one picture,
+// The image windows Inc_Encoder_draw and Abs_encoder_draw, and
+// Inc_Mask_draw of the incremental design's sensor mask: one picture,
 // Picture1, showing the drawing surface, with touch-up by mouse.
 #pragma once
 
@@ -18,6 +19,7 @@ struct ImageWindowSpec {
 };
 extern const ImageWindowSpec kIncEncoderDraw;
 extern const ImageWindowSpec kAbsEncoderDraw;
+extern const ImageWindowSpec kIncMaskDraw;
 
 class ImageWindow : public QWidget {
   Q_OBJECT

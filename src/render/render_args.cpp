@@ -79,7 +79,8 @@ struct Switch {
 const Switch kSwitches[] = {{"--inverse", &RenderRequest::inverse}, {"--crop", &RenderRequest::crop},
                             {"--mirror", &RenderRequest::mirror},   {"--negative", &RenderRequest::negative},
                             {"--report", &RenderRequest::report},   {"--progress", &RenderRequest::progress},
-                            {"--check", &RenderRequest::check}};
+                            {"--check", &RenderRequest::check},     {"--marks", &RenderRequest::marks},
+                            {"--target-in-hole", &RenderRequest::target_in_hole}};
 
 constexpr double kMaxBiasUm = 100000;
 
@@ -127,6 +128,10 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
       if (attached) return UsageError{a + " takes no value"};
       if (request.*on_off->field) return UsageError{a + " is given twice"};
       request.*on_off->field = true;
+    } else if (a == "--mask") {
+      if (attached) return UsageError{a + " takes no value"};
+      if (request.drawing == IncDrawing::SensorMask) return UsageError{a + " is given twice"};
+      request.drawing = IncDrawing::SensorMask;
     } else if (a == "--dpi") {
       if (have_dpi) return UsageError{"--dpi is given twice"};
       const std::optional<std::string> text = value();
@@ -198,6 +203,9 @@ std::variant<RenderRequest, UsageError, HelpRequest, DesignFileError> parse_rend
   }
   if (request.inverse && request.kind == DiscKind::Absolute)
     return UsageError{"--inverse draws incremental discs only"};
+  if (request.target_in_hole && !request.marks) return UsageError{"--target-in-hole is one of the --marks"};
+  if (request.drawing == IncDrawing::SensorMask && request.kind == DiscKind::Absolute)
+    return UsageError{"--mask draws the sensor mask of incremental discs only"};
   if (!request.code_table.empty() && request.kind == DiscKind::Incremental)
     return UsageError{"--code-table is for absolute discs only"};
   const std::optional<std::string> refused =
@@ -239,7 +247,7 @@ std::string process_help() {
 std::string render_usage() {
   std::string u =
       "Usage:\n"
-      "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [OPTION]...\n"
+      "  vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--mask] [OPTION]...\n"
       "  vantor-render absolute    [NAME=TEXT | BUTTON]... [OPTION]...\n"
       "  vantor-render FILE.vantor [NAME=TEXT | BUTTON]... [OPTION]...\n"
       "\n"
@@ -266,11 +274,24 @@ std::string render_usage() {
       "              twips (default 96: the file the window saves, pixel for pixel);\n"
       "              in vector files the outlines are one such pixel wide\n"
       "  --crop      only the disc's bounding square, with a margin of 1 % of its\n"
-      "              diameter; the pixels are those of the whole picture\n"
+      "              diameter (widened to hold the --marks); the pixels are those\n"
+      "              of the whole picture\n"
       "  --inverse   the inverse drawing (incremental only)\n"
+      "  --mask      incremental only: the sensor mask instead of the disc, on the\n"
+      "              same picture area with the same options, so that the files of\n"
+      "              the two lie on each other: on each channel's ring, Mask_windows\n"
+      "              windows (one on an Index track) one slot wide and one cycle\n"
+      "              apart, centred on Mask_angle (degrees clockwise from 12 o'clock)\n"
       "  --mirror    film emulsion side down: the picture mirrored left to right\n"
       "              (every artwork format)\n"
       "  --negative  black and white exchanged (every artwork format)\n"
+      "  --marks     aids for assembly over the drawing, at true size: a centre\n"
+      "              target round the rim, the cut line on the rim, a scale bar of\n"
+      "              2 in or 50 mm with ticks every 0.1 in or 1 mm, and a title\n"
+      "              block of the design's entries and the resolution; none of them\n"
+      "              changes a pixel inside the disc (.dxf holds the open areas only)\n"
+      "  --target-in-hole\n"
+      "              with --marks, the centre target also inside the shaft hole\n"
       "  --report    the design report on standard output: each track's radii,\n"
       "              slots, slot and bar widths, counts and lines per inch, the\n"
       "              smallest feature against the pixel size at --dpi\n"
@@ -319,6 +340,7 @@ std::string render_usage() {
       "  vantor-render absolute Res_exp=10 Bin_type abs_bal=-5 --dpi 2400 --crop -o abs.png\n"
       "  vantor-render absolute Res_exp=8 gray_full_type --code-table codes.csv\n"
       "  vantor-render incremental RES=360 --save-design disc.vantor\n"
+      "  vantor-render incremental RES=360 Mask_angle=90 --mask --dpi 2400 --crop -o mask.png\n"
       "  vantor-render disc.vantor ED=3 -o disc.bmp\n";
   return u;
 }

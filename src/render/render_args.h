@@ -1,6 +1,6 @@
 // The command line of vantor-render:
-//   vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--dpi P] [--crop]
-//                 [--progress] [--report] [--save-design FILE.vantor] [-o FILE]
+//   vantor-render incremental [NAME=TEXT | BUTTON]... [--inverse] [--mask] [--dpi P] [--crop]
+//                 [--marks [--target-in-hole]] [--progress] [--report] [--save-design FILE.vantor] [-o FILE]
 //   vantor-render absolute    [NAME=TEXT | BUTTON]... [--dpi P] [--crop] [--progress]
 //                 [--report] [--save-design FILE.vantor] [--code-table FILE] [-o FILE]
 //   vantor-render FILE.vantor [NAME=TEXT | BUTTON]... [the options of its kind]

@@ -45,7 +45,19 @@ DiscJob::DiscJob(const ExportRequest& request)
       canvas_width_(Surface::picture_width(request.dpi)),
       canvas_height_(Surface::picture_height(request.dpi)) {}
 
-Message DiscJob::draw(Surface& window) const { return draw_disc(request_, window).message; }
+Message DiscJob::draw(Surface& window) const {
+  const Message m = draw_disc(request_, window).message;
+  if (m != Message::None || !request_.marks) return m;
+  if (!aids_) {
+    std::vector<Figure> log;
+    Surface probe = band({0, 0, 1, 1}, 0, 1);
+    probe.set_recorder(&log);
+    (void)draw_disc(request_, probe);
+    aids_ = assembly_aids(disc_geometry(log, request_.dpi, request_.unit()), request_);
+  }
+  draw_assembly_aids(*aids_, window);
+  return m;
+}
 
 Message DiscJob::draw(Surface& window, const DiscRecording& recording) const {
   if (request_.bias_um == 0) return draw(window);
@@ -94,6 +106,14 @@ PixelRect DiscJob::region(const DiscGeometry& geometry) const {
   PixelRect r;
   span(cx, canvas_width_, r.left, r.width);
   span(cy, canvas_height_, r.top, r.height);
+  if (const AssemblyAids aids = assembly_aids(geometry, request_); request_.marks && aids.drawn) {
+    const auto clip = [](double v, int size) { return !(v > 0) ? 0 : !(v < size) ? size : static_cast<int>(v); };
+    const int left = std::min(r.left, clip(aids.left_px, canvas_width_));
+    const int top = std::min(r.top, clip(aids.top_px, canvas_height_));
+    r.width = std::max(r.left + r.width, clip(aids.right_px, canvas_width_)) - left;
+    r.height = std::max(r.top + r.height, clip(aids.bottom_px, canvas_height_)) - top;
+    r.left = left, r.top = top;
+  }
   return r;
 }
 

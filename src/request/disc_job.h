@@ -14,6 +14,7 @@
 
 #include "common/messages.h"
 #include "geometry/disc_geometry.h"
+#include "request/assembly_aids.h"
 #include "request/request.h"
 #include "surface/figures.h"
 #include "surface/surface.h"
@@ -80,7 +81,8 @@ class DiscJob {
   // Draws the disc on a window of the canvas as the design window's "Draw"
   // (or "Draw Inverse") does, and returns the message the window would
   // show; Message::None when the drawing is complete.  The message does not
-  // depend on which window of the canvas is drawn.
+  // depend on which window of the canvas is drawn.  A complete drawing gets
+  // the aids for assembly over it when the request asks for them.
   Message draw(Surface& window) const;
   // The same with the request's bias: a biased request replays the
   // recording's figures instead, which record() gave without a refusal.
@@ -92,12 +94,14 @@ class DiscJob {
   Surface band(const PixelRect& region, int top, int rows) const;
 
   // The region of the canvas that the file holds: the whole canvas, or
-  // cropped, the square of the disc's figure with its margin, clipped to
-  // the canvas (the whole canvas when the geometry has no disc).
+  // cropped, the square of the disc's figure with its margin and the aids
+  // for assembly when asked for, clipped to the canvas (the whole canvas
+  // when the geometry has no disc).
   PixelRect region(const DiscGeometry& geometry) const;
 
  private:
   const ExportRequest& request_;
+  mutable std::optional<AssemblyAids> aids_;  // with marks: placed at the first complete drawing
   int canvas_width_;
   int canvas_height_;
 };

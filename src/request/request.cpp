@@ -14,7 +14,7 @@ namespace vantor {
 DrawOutcome draw_disc(const DiscRequest& request, Surface& surface) {
   if (request.kind == DiscKind::Incremental)
     return render_incremental(request.incremental.design, request.inverse ? Polarity::Inverse : Polarity::Normal,
-                              surface);
+                              surface, request.drawing);
   const auto built = build_absolute_design(request.absolute);
   if (const Message* refused = std::get_if<Message>(&built)) return {.message = *refused, .zoom_diam = {}};
   return render_absolute(std::get<AbsoluteDesign>(built), surface);

@@ -11,6 +11,7 @@
 #include "absolute/absolute_design.h"
 #include "common/messages.h"
 #include "incremental/incremental_fields.h"
+#include "incremental/incremental_renderer.h"
 #include "request/process.h"
 #include "surface/surface.h"
 
@@ -24,13 +25,15 @@ struct DiscRequest {
   IncFormValues incremental;  // read when kind is Incremental
   AbsoluteEntries absolute;   // read when kind is Absolute
   bool inverse = false;       // "Draw Inverse" instead of "Draw"; incremental only
+  IncDrawing drawing = IncDrawing::Disc;  // the disc or its sensor mask; incremental only
 
   Unit unit() const { return kind == DiscKind::Incremental ? incremental.design.unit : absolute.unit; }
 };
 
 // Draws the request on a surface (a whole picture or a window of one) as
-// the design window's "Draw" or "Draw Inverse" does, including its
-// refusals; what was drawn before a failure stays.
+// the design window's "Draw" or "Draw Inverse" does (the Sensor Mask
+// dialog's "Draw Mask" for the mask), including its refusals; what was
+// drawn before a failure stays.
 DrawOutcome draw_disc(const DiscRequest& request, Surface& surface);
 
 // The disc's artwork (Bmp ... Dxf) or the code table of an absolute disc
@@ -70,6 +73,11 @@ struct ExportRequest : DiscRequest {
   // white exchanged.  Every artwork format; not the code tables.
   bool mirror = false;
   bool negative = false;
+  // The aids for assembly over the drawing (request/assembly_aids.h): a
+  // centre target round the rim, the cut line, a scale bar and a title
+  // block; target_in_hole also draws the target inside the shaft hole.
+  bool marks = false;
+  bool target_in_hole = false;
   // Edge compensation, micrometres (geometry/bias.h): every edge of the
   // slots and of the shaft hole moved outward.  The window's "Draw" takes
   // none.

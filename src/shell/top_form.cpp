@@ -20,7 +20,7 @@ const ControlSpec kTopForm[] = {
 
 // Exit closes these, in this order; the about box is not among them.
 constexpr WindowId kClosedByExit[] = {WindowId::TopForm, WindowId::IncForm, WindowId::AbsForm,
-                                      WindowId::IncEncoderDraw, WindowId::AbsEncoderDraw};
+                                      WindowId::IncEncoderDraw, WindowId::AbsEncoderDraw, WindowId::IncMaskDraw};
 
 }  // namespace
 

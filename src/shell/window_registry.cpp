@@ -33,6 +33,8 @@ QWidget* WindowRegistry::create(WindowId id) {
       return new ImageWindow(kAbsEncoderDraw);
     case WindowId::AboutFrm:
       return new AboutFrm(*this);
+    case WindowId::IncMaskDraw:
+      return new ImageWindow(kIncMaskDraw);
   }
   return nullptr;
 }

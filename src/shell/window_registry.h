@@ -1,4 +1,5 @@
-// The application-wide references of the six windows.  Nothing else creates
+// The application-wide references of the seven windows (the six of the
+// design and the sensor mask's picture).  Nothing else creates
 // or deletes a window.
 //
 //   load    create the window with its design-time values if it is not

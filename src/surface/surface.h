@@ -115,6 +115,7 @@ enum class DiscPart : std::uint8_t {
   TrackMask,   // the filled disc that closes `track` at its inner edge
   ShaftHole,
   CentreMark,  // the cross and small circle inside the shaft hole
+  Aid,         // an aid for assembly over the finished drawing (request/assembly_aids.h)
 };
 struct FigurePart {
   DiscPart part = DiscPart::Other;

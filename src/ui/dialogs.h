@@ -44,6 +44,8 @@ struct ExportChoice {
   QString path;          // absolute, with the format's extension
   bool mirror = false;   // film options, artwork formats only
   bool negative = false;
+  bool marks = false;           // the aids for assembly (request/assembly_aids.h)
+  bool target_in_hole = false;  // with marks: the centre target inside the shaft hole too
   std::optional<Process> process{};  // what the report checks against
   double bias_um = 0;                // edge compensation (geometry/bias.h)
   bool operator==(const ExportChoice&) const = default;

@@ -10,8 +10,9 @@ namespace vantor {
 class Dialogs;
 class ImageWindow;
 
-enum class WindowId { TopForm, IncForm, AbsForm, IncEncoderDraw, AbsEncoderDraw, AboutFrm };
-inline constexpr int kWindowCount = 6;
+// IncMaskDraw: the picture of the incremental design's sensor mask.
+enum class WindowId { TopForm, IncForm, AbsForm, IncEncoderDraw, AbsEncoderDraw, AboutFrm, IncMaskDraw };
+inline constexpr int kWindowCount = 7;
 
 class WindowHost {
  public:

@@ -31,7 +31,8 @@ std::string edited(std::string text, const std::string& line, const std::string&
 TEST(DesignFile, TextsComeBackAsTyped) {
   std::string longest;
   for (std::size_t i = 0; i < kMaxTextLength; ++i) longest += "é";
-  DiscRequest design = entered(DiscKind::Incremental, {{"ED", "é 😀 \"'"}, {"DD", longest}});
+  DiscRequest design = entered(DiscKind::Incremental,
+                               {{"ED", "é 😀 \"'"}, {"DD", longest}, {"Mask_angle", "-12.5"}, {"Mask_windows", "3"}});
   design.incremental.design.resolution = std::string("1\t\n\x01\0", 5);
   const auto read = parse_design(design_text(design), "d.vantor");
   ASSERT_TRUE(std::holds_alternative<DiscRequest>(read)) << std::get<DesignFileError>(read).message;
@@ -48,6 +49,16 @@ TEST(DesignFile, ValuesAreEnteredAsAUserMakesThem) {
   EXPECT_EQ(std::get<DiscRequest>(read).incremental.balance_bars[0], 45);
 }
 
+// Version 1 kept no mask: such a file opens with the mask's design-time
+// values.  (The mask's lines are the last.)
+TEST(DesignFile, AVersion1FileOpensWithTheMaskAtItsDefaults) {
+  const DiscRequest design = entered(DiscKind::Incremental, {{"RES", "40"}});
+  const std::string text = edited(design_text(design), "version = 2", "version = 1");
+  const auto read = parse_design(text.substr(0, text.find("Mask_angle")), "d.vantor");
+  ASSERT_TRUE(std::holds_alternative<DiscRequest>(read)) << std::get<DesignFileError>(read).message;
+  EXPECT_TRUE(std::get<DiscRequest>(read).incremental == design.incremental);
+}
+
 TEST(DesignFile, FilesWithoutADesignAreRefused) {
   const std::string inc = design_text(entered(DiscKind::Incremental, {}));
   const std::string abs = design_text(entered(DiscKind::Absolute, {}));
@@ -58,8 +69,9 @@ TEST(DesignFile, FilesWithoutADesignAreRefused) {
       {std::string(kMaxDesignFileBytes + 1, '#'), "d.vantor is larger than 4 MiB"},
       {inc.substr(0, inc.find("CH2_SL") + 10), "d.vantor, line 17: cannot be read as a design file"},
       {inc.substr(0, inc.find("balance1")), "d.vantor: balance1 is missing"},
-      {edited(abs, "version = 1", "version = 2"), "line 2: version 2 is newer than this program reads (1)"},
-      {inc + "Zoom_txt = \"10\"\n", "line 32: an incremental design keeps no control named \"Zoom_txt\""},
+      {edited(abs, "version = 2", "version = 3"), "line 2: version 3 is newer than this program reads (2)"},
+      {edited(inc, "Mask_windows = \"4\"\n", ""), "d.vantor: Mask_windows is missing"},
+      {inc + "Zoom_txt = \"10\"\n", "line 34: an incremental design keeps no control named \"Zoom_txt\""},
       {abs + "ED = \"3\"\n", "line 15: cannot be read as a design file: Error while parsing key-value pair: "
                              "cannot redefine existing string 'ED'"},
       {edited(abs, "ED = \"2\"", "ED = 2"), "line 4: ED takes a text in double quotes, not 2"},

@@ -117,6 +117,8 @@ const Row kDesigns[] = {
 // (no DXF; gerbv's chords of the track's mask and of the slots touching it
 // leave dark pixels on their common circle).
 const Row kPainted[] = {{"TouchingTracksPainted", {"incremental", "CH2_ED_U", "CH2_ED=0", "--negative", "--dpi", "300", "--crop"}}};
+// The aids for assembly follow the outlines as drawn (DXF holds none).
+const Row kMarked[] = {{"IncrementalMarks", {"incremental", "--marks", "--target-in-hole", "--dpi", "300", "--crop"}, 33}};
 
 void solid(Surface& s, Colour c) {
   s.set_fill_style(FillStyle::Solid);
@@ -390,7 +392,7 @@ TEST_P(ReadBack, RendersAsVantorsRaster) {
   const auto& [row, format] = GetParam();
   Artwork art{.figures = {}, .geometry = {}, .dpi = 120, .canvas_width = 240, .canvas_height = 240, .region = {12, 18, 216, 210}, .unit = row.unit};
   QImage ours;
-  bool inverse = false;
+  bool inverse = false, marks = false;
   if (row.draw) {
     Surface s = Surface::window_of(240, 240, 120, art.region.left, art.region.top, art.region.width, art.region.height);
     s.set_recorder(&art.figures);
@@ -399,11 +401,22 @@ TEST_P(ReadBack, RendersAsVantorsRaster) {
     ours = image_of(s);
   } else {
     const RenderRequest req = request(row.words);
-    art = artwork(req), ours = image_of(test::drawn_region(req)).mirrored(req.mirror, false), inverse = req.inverse;
+    art = artwork(req), ours = image_of(test::drawn_region(req)).mirrored(req.mirror, false), inverse = req.inverse, marks = req.marks;
     if (req.negative) ours.invertPixels();
     if (format != Format::Dxf && row.slot_outlines > 0) EXPECT_EQ(outlines_in(format, file_of(format, art)), row.slot_outlines + (format == Format::Gerber ? 0 : 2));
   }
-  expect_same_inner_pixels(ours, format == Format::Dxf ? dxf_back(art, ours, row.slot_outlines, inverse) : read_back(format, art));
+  const std::optional<QImage> theirs = format == Format::Dxf ? dxf_back(art, ours, row.slot_outlines, inverse) : read_back(format, art);
+  expect_same_inner_pixels(ours, theirs);
+  // The aids for assembly are one-pixel lines, which the inner pixels pass
+  // over: below the rim (rings, cross hair, scale bar, title) the file is
+  // as dark as the picture, within a tenth.
+  if (marks && theirs) {
+    long mine = 0, read = 0;
+    for (int y = static_cast<int>(art.geometry.centre_py + art.geometry.rim_px) - art.region.top + 1; y < ours.height(); ++y)
+      for (int x = 0; x < ours.width(); ++x) mine += at(ours, x, y) == 0, read += at(*theirs, x, y) < 128;
+    EXPECT_GT(mine, 1000);
+    EXPECT_NEAR(read, mine, mine / 10);
+  }
   // gerbv draws arcs as chords, too coarse for this check.
   if (row.grey_share < 0 || (format == Format::Gerber && row.grey_share > 0)) return;
 
@@ -433,6 +446,7 @@ std::string row_name(const ::testing::TestParamInfo<std::tuple<Row, Format>>& i)
   return std::string(std::get<0>(i.param).name) + std::array{"Svg", "Pdf", "Gerber", "Dxf"}[int(std::get<1>(i.param))];
 }
 INSTANTIATE_TEST_SUITE_P(Designs, ReadBack, ::testing::Combine(::testing::ValuesIn(kDesigns), ::testing::Values(Format::Svg, Format::Pdf, Format::Gerber, Format::Dxf)), row_name);
+INSTANTIATE_TEST_SUITE_P(Marked, ReadBack, ::testing::Combine(::testing::ValuesIn(kMarked), ::testing::Values(Format::Svg, Format::Pdf, Format::Gerber)), row_name);
 INSTANTIATE_TEST_SUITE_P(Painted, ReadBack, ::testing::Combine(::testing::ValuesIn(kPainted), ::testing::Values(Format::Svg, Format::Pdf)), row_name);
 INSTANTIATE_TEST_SUITE_P(Figures, ReadBack, ::testing::Combine(::testing::ValuesIn(kFigureSets), ::testing::Values(Format::Svg, Format::Pdf, Format::Gerber)), row_name);
 

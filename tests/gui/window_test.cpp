@@ -321,6 +321,34 @@ class WindowTest : public QObject {
     }
   }
 
+  // Ctrl+M opens the Sensor Mask dialog, whose boxes are Inc_form's
+  // controls; Enter presses Draw Mask, which draws into a picture of its own
+  // the mask that vantor-render --mask draws, and the dialog's Export (with
+  // the assembly aids) writes the command's file (--marks); a mask that
+  // cannot be made is refused; Exit unloads the mask's picture.
+  void sensor_mask_dialog() {
+    QWidget* inc = show(false);
+    QVERIFY(QTest::qWaitForWindowActive(inc));
+    QTest::keyClick(inc, Qt::Key_M, Qt::ControlModifier);
+    QWidget* dialog = child(inc, "Sensor_mask");
+    for (const QString entry : {"Mask_angle=45", "RES=12", "Mask_windows=3"}) enter(inc, entry);
+    QTest::keyClick(child(dialog, "Mask_windows"), Qt::Key_Return);
+    const QStringList entries = {"incremental", "Mask_angle=45", "RES=12", "Mask_windows=3", "--mask", "-o"};
+    const QString command = dir_->filePath(QStringLiteral("c.bmp")), marked = dir_->filePath(QStringLiteral("m.bmp"));
+    QCOMPARE(render(entries + QStringList{command}), QStringLiteral("exit 0: "));
+    QCOMPARE(differs_from(file_bytes(command), reg().image_window(WindowId::IncMaskDraw)->surface()), QString());
+    QCOMPARE(render(entries + QStringList{marked, "--marks"}), QStringLiteral("exit 0: "));
+    const QString exported = dir_->filePath(QStringLiteral("e.bmp"));
+    dialogs().export_answers = {ExportChoice{FileFormat::Bmp, 96, false, false, exported, false, false, true}};
+    click(dialog, "ExportMask");
+    QCOMPARE(file_bytes(exported), file_bytes(marked));
+    enter(inc, QStringLiteral("Mask_windows=13"));
+    click(dialog, "DrawMask");
+    QCOMPARE(said(0), qtext(message_text(Message::MaskWindowsDoNotFit)));
+    click(inc, "Command2");
+    QVERIFY(!reg().is_loaded(WindowId::IncMaskDraw));
+  }
+
   void failures_data() { rows(kFailures); }
   void failures() {
     QFETCH(int, row);

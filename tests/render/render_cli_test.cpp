@@ -78,6 +78,13 @@ const Refusal kRefusals[] = {
     {"incremental -o @ -o @", 2, "twice"},
     {"incremental -o @.jpg", 2, ".bmp, .png, .tif, .svg, .pdf, .gbr or .dxf"},
     {"absolute --inverse -o @", 2, "incremental discs only"},
+    {"absolute --mask -o @", 2, "incremental discs only"},
+    {"incremental --target-in-hole -o @", 2, "one of the --marks"},
+    // The mask's own refusals: the disc of these entries draws.
+    {"incremental Mask_windows=17 --mask -o @", 1, "Too many mask windows"},
+    {"incremental Mask_windows=2.5 --mask -o @", 1, "Invalid Sensor Mask entry"},
+    {"incremental Mask_angle=north --mask -o @", 1, "Invalid Sensor Mask entry"},
+    {"incremental CH2_ED_U CH2_ED=-0.05 --mask -o @", 1, "windows of two channels overlap"},
     {"incremental --dpi=96.5 -o @", 2, "not \"96.5\""},
     {"incremental --zoom 2 -o @", 2, "no option \"--zoom\""},
     {"incremental --save-design @.toml", 2, "must end in .vantor"},
@@ -109,6 +116,9 @@ struct Written {
 const Written kWritten[] = {
     {"incremental --dpi 600 --progress -o @.bmp", picture_size(13000, 600), picture_size(9000, 600), "BM"},
     {"incremental ZoomCTRL=250 --dpi 300 --crop -o @.bmp", 1531, 1531, "BM"},
+    // The mask lies on its disc: the same square.  The marks widen the crop to hold them.
+    {"incremental --marks --dpi 300 --crop -o @.png", 1218, 972, "\x89PNG\r\n\x1a\n"},
+    {"incremental ZoomCTRL=250 Mask_angle=30 --mask --dpi 300 --crop -o @.bmp", 1531, 1531, "BM"},
     {"absolute ED=3 S2=2 --dpi 1000 --crop --mirror --negative -o @.PNG", 1531, 1531, "\x89PNG\r\n\x1a\n"},
     {"absolute Res_exp=8 --dpi 600 --crop --mirror --negative -o @.tif", 1225, 1225, "II*"},
     {"incremental --dpi 300 -o @.tiff", picture_size(13000, 300), picture_size(9000, 300), "II*"},
