@@ -106,6 +106,8 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   path_ = new QLineEdit;
   path_->setMinimumWidth(360);
   auto* browse = new QPushButton(QStringLiteral("&Browse…"));
+  // Enter exports, even after Browse… has had the focus.
+  browse->setAutoDefault(false);
   auto* file_row = new QHBoxLayout;
   file_row->addWidget(path_, 1);
   file_row->addWidget(browse);

@@ -21,6 +21,7 @@
 #include "bmp_reader.h"
 #include "gui_test.h"
 #include "test_support.h"
+#include "output/export_dialog.h"
 #include "output/image_window.h"
 
 namespace vantor::test {
@@ -434,6 +435,19 @@ class WindowTest : public QObject {
       QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
       QCOMPARE(box->text(), before);
     }
+  }
+
+  // Regression: once Browse… had had the focus, Enter in the export dialog
+  // opened the file chooser instead of exporting.
+  void enter_in_the_export_dialog_exports() {
+    ExportDialog dialog(nullptr, ExportDialogState{}, [](const ExportChoice&) { return QString(); });
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    for (QPushButton* b : dialog.findChildren<QPushButton*>())
+      if (b->text() == QStringLiteral("&Browse…")) b->setFocus();
+    QCOMPARE(QApplication::focusWidget()->property("text").toString(), QStringLiteral("&Browse…"));
+    for (QPushButton* b : dialog.findChildren<QPushButton*>())
+      QCOMPARE(b->isDefault(), b->text() == QStringLiteral("&Export"));
   }
 };
 
