@@ -25,6 +25,9 @@ constexpr std::uint64_t kBmpHeaderBytes = 14 + 40 + 8;
 // the Group 4 coding, and a reader holds one at a time.
 constexpr std::size_t kTiffStripBytes = std::size_t{1} << 20;
 
+// The stdio buffer of a BMP or PNG file.
+constexpr std::size_t kStreamBufferBytes = std::size_t{1} << 20;
+
 std::uint64_t bmp_stride(int width) { return (static_cast<std::uint64_t>(width) + 31) / 32 * 4; }
 
 std::uint64_t bmp_file_bytes(const RasterFileSpec& s) {
@@ -107,6 +110,7 @@ struct RasterFile::Impl {
   bool committed = false;
   std::vector<std::uint8_t> packed;  // a band's rows in the file's order
   std::vector<std::uint8_t> padded;  // a BMP row with its padding
+  std::vector<char> buffer;          // the stream's, until it is closed
 
   ~Impl() { close(); }
 
@@ -247,6 +251,9 @@ std::variant<std::unique_ptr<RasterFile>, std::string> RasterFile::create(const 
   } else {
     impl->file = ::fdopen(impl->fd, "wb");
     if (!impl->file) return errno_text(errno);
+    // Rows of a few kilobytes each are written in far fewer system calls.
+    impl->buffer.resize(kStreamBufferBytes);
+    std::setvbuf(impl->file, impl->buffer.data(), _IOFBF, impl->buffer.size());
     opened = spec.format == RasterFormat::Bmp ? impl->open_bmp() : impl->open_png();
   }
   if (!opened) return impl->error;
