@@ -244,6 +244,54 @@ namespace {
 // a track of a disc draws them, are drawn together from this many on.
 constexpr std::size_t kGroup = 8;
 
+// Whether a filled sector of a circle, drawn around a hole, can change a
+// pixel of the window's rows j0 ... j1 (canvas rows).  Its fill lies
+// between the hole and the rim; its radii's pixels outside the hole lie
+// within 1.2 pixels of the points of the radius at rho - 1.2 ... r + 1.2
+// from the centre (the Line rule's pixels lie that close to the segment),
+// and the pixels that close the fill to them next to those.  So every
+// pixel centre it paints has a height above the centre, dy_up, within
+// kReach of rho' * sin(t) for some t on the arc and rho' between the
+// hole's radius less kReach and the rim plus kReach.  A sector whose
+// heights miss the window's rows by more than that is left out: true
+// means it may reach them.  Circles too large for the bound to be
+// checked (a radius under a pixel or beyond 2^40) always reach.
+class RowReach {
+ public:
+  RowReach(const raster::PixelCircle& c, double hole2, int j0, int j1) : c_(c) {
+    const double slack = kReach + 1e-9 * (std::fabs(c.cx) + std::fabs(c.cy) + c.r);
+    checked_ = j0 <= j1 && c.r >= 1.0 && c.r < kLargest && std::fabs(c.cx) < kLargest && std::fabs(c.cy) < kLargest;
+    // The window's pixel centres lie at heights [up_lo, up_hi].
+    up_lo_ = c.cy - (static_cast<double>(j1) + 0.5) - slack;
+    up_hi_ = c.cy - (static_cast<double>(j0) + 0.5) + slack;
+    rho_lo_ = std::max((hole2 > 0.0 ? std::sqrt(hole2) : 0.0) - slack, 0.0);
+    rho_hi_ = c.r + slack;
+  }
+
+  // `ends` are the radii's ends of the arc (raster::radius_end).
+  bool reaches(const raster::ArcRange& arc, const raster::RadiusEnds& ends) const {
+    if (!checked_) return true;
+    constexpr double kHalfPi = raster::kTwoPi / 4, kThreeHalfPi = 3 * kHalfPi;
+    auto on_arc = [&](double t) {
+      return arc.start <= arc.end ? arc.start <= t && t <= arc.end : t >= arc.start || t <= arc.end;
+    };
+    // sin at the ends, from the ends' heights: within 1e-15 (|cy| + r) / r.
+    const double sin_s = (c_.cy - ends.y[0]) / c_.r, sin_e = (c_.cy - ends.y[1]) / c_.r;
+    const double sin_hi = on_arc(kHalfPi) ? 1.0 : std::max(sin_s, sin_e) + 1e-9;
+    const double sin_lo = on_arc(kThreeHalfPi) ? -1.0 : std::min(sin_s, sin_e) - 1e-9;
+    const double up_max = sin_hi > 0 ? rho_hi_ * sin_hi : rho_lo_ * sin_hi;
+    const double up_min = sin_lo < 0 ? rho_hi_ * sin_lo : rho_lo_ * sin_lo;
+    return up_max >= up_lo_ && up_min <= up_hi_;
+  }
+
+ private:
+  static constexpr double kReach = 4.0;          // pixels: 1.2 + 1 and room
+  static constexpr double kLargest = 1099511627776.0;  // 2^40
+  raster::PixelCircle c_;
+  bool checked_;
+  double up_lo_, up_hi_, rho_lo_, rho_hi_;
+};
+
 }  // namespace
 
 void Surface::draw_pending(const Hole* hole) const {
@@ -292,15 +340,20 @@ void Surface::draw_sector_group(std::size_t first, std::size_t end, const raster
   const raster::SpanSink sink = span_sink(colour);
   run.enter(static_cast<std::uint8_t>(colour), pc.cx, pc.cy, hole2);
   std::vector<raster::ArcRange> arcs;
-  std::vector<raster::RadiusEnds> ends(end - first);
+  std::vector<raster::RadiusEnds> ends;
   arcs.reserve(end - first);
+  ends.reserve(end - first);
+  const RowReach reach(pc, hole2, top_, top_ + height_ - 1);
   for (std::size_t k = first; k < end; ++k) {
     const double m1 = arc_magnitude(pending_[k].a1);
     const raster::ArcRange arc{m1 == raster::kTwoPi ? 0.0 : m1, arc_magnitude(pending_[k].a2)};
-    arcs.push_back(arc);
-    raster::RadiusEnds& e = ends[k - first];
+    raster::RadiusEnds e;
     for (int n = 0; n < 2; ++n) raster::radius_end(pc, n == 0 ? arc.start : arc.end, e.x[n], e.y[n]);
+    if (!reach.reaches(arc, e)) continue;
+    arcs.push_back(arc);
+    ends.push_back(e);
   }
+  if (arcs.empty()) return;
   // A filled sector has both radii.
   auto radii = [&](std::size_t k) {
     for (int n = 0; n < 2; ++n)
