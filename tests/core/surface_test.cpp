@@ -119,6 +119,62 @@ TEST(SurfaceTest, RegressionsMatchTheReference) {
   }
 }
 
+// A disc's tracks drawn in bands of a few rows, as an export draws them:
+// every band holds the rows that the reference gives the whole canvas.  A
+// group of sectors leaves out those whose rows miss the band, so a sector
+// whose fill, radius or closing pixels reach a band's edge by a pixel is
+// where a bound that is too tight shows.
+TEST(SurfaceTest, TracksDrawnInBandsMatchTheReference) {
+  constexpr int kW = 83, kH = 77;
+  struct Disc {
+    float cx, cy, rim, hole;
+    int sectors;  // slots of one track; bars between them of the same width
+    float phase;  // the first slot's start, radians
+  };
+  const Disc discs[] = {{41.5f, 38.5f, 36.f, 14.f, 97, 0.003f},
+                        {40.27f, 37.81f, 35.5f, 9.3f, 40, 1.5707964f},
+                        {47.9f, 30.15f, 44.f, 30.5f, 16, 3.1f},
+                        {40.5f, 38.5f, 20.f, 0.f, 64, 0.f}};
+  for (const Disc& d : discs) {
+    SCOPED_TRACE(d.sectors);
+    auto draw = [&](auto& target) {
+      target.circle(d.cx, d.cy, d.rim + 2, Colour::Black);
+      const float step = 3.1415927f / d.sectors;
+      for (int k = 0; k < d.sectors; ++k)
+        target.circle(d.cx, d.cy, d.rim, Colour::White, -(d.phase + 2 * k * step), -(d.phase + (2 * k + 1) * step));
+      if (d.hole > 0) target.circle(d.cx, d.cy, d.hole, Colour::Black);
+    };
+    ReferenceRaster whole(kW, kH, 1.0);
+    whole.set_fill(FillStyle::Solid, Colour::Black);
+    struct Ref {
+      ReferenceRaster& r;
+      void circle(float x, float y, float rr, Colour c) { r.set_fill(FillStyle::Solid, c), (void)r.circle(x, y, rr, c); }
+      void circle(float x, float y, float rr, Colour c, float a1, float a2) {
+        r.set_fill(FillStyle::Solid, c), (void)r.circle(x, y, rr, c, a1, a2);
+      }
+    } ref{whole};
+    draw(ref);
+    for (const int rows : {1, 2, 5, 11}) {
+      Surface band = Surface::window_of(kW, kH, 1440, 0, 0, kW, rows);
+      struct Target {
+        Surface& s;
+        void circle(float x, float y, float rr, Colour c) { s.set_fill_colour(c), (void)s.circle(x, y, rr, c); }
+        void circle(float x, float y, float rr, Colour c, float a1, float a2) {
+          s.set_fill_colour(c), (void)s.circle(x, y, rr, c, a1, a2);
+        }
+      } target{band};
+      band.set_fill_style(FillStyle::Solid);
+      for (int top = 0; top + rows <= kH; top += rows) {
+        band.move_window(0, top);
+        band.cls();
+        draw(target);
+        ASSERT_TRUE(std::equal(band.data(), band.data() + kW * rows, whole.pixels().begin() + kW * top))
+            << rows << " rows from " << top;
+      }
+    }
+  }
+}
+
 // Regression: at densities whose picture does not fit an int the size
 // wrapped around (1e10 ppi gave -333202105 pixels), from 1e18 ppi the
 // twips overflowed a long, and at 1e308 the difference was NaN.
