@@ -38,6 +38,12 @@ fault surface_radius_on_zero_angle $S/surface.cpp \
   'if (angles[n] < 0.0f && !run.seen' 'if (angles[n] <= 0.0f && !run.seen'
 fault surface_mm_per_inch_25 $S/surface.cpp \
   'return ppi_ / kMillimetresPerInch;' 'return ppi_ / 25.0;'
+fault band_reach_without_margin $S/surface.cpp \
+  'kReach = 6.0;' 'kReach = 0.0;'
+fault band_reach_one_side_of_wrap $S/surface.cpp \
+  'return from(s1, s2) <= l1 || from(s2, s1) <= l2;' 'return from(s1, s2) <= l1;'
+fault band_reach_left_from_low_sine $S/surface.cpp \
+  'left_start_ = kPi - b - kWiden;' 'left_start_ = kPi - a - kWiden;'
 fault disc_over_paints_last_pixel $S/raster_disc.cpp \
   'rest.span(j, hi + 1, sink.last_column());' 'rest.span(j, hi, sink.last_column());'
 fault ring_drawn_solid $S/raster_disc.cpp \

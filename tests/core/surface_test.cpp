@@ -126,50 +126,37 @@ TEST(SurfaceTest, RegressionsMatchTheReference) {
 // where a bound that is too tight shows.
 TEST(SurfaceTest, TracksDrawnInBandsMatchTheReference) {
   constexpr int kW = 83, kH = 77;
-  struct Disc {
-    float cx, cy, rim, hole;
-    int sectors;  // slots of one track; bars between them of the same width
-    float phase;  // the first slot's start, radians
-  };
-  const Disc discs[] = {{41.5f, 38.5f, 36.f, 14.f, 97, 0.003f},
-                        {40.27f, 37.81f, 35.5f, 9.3f, 40, 1.5707964f},
-                        {47.9f, 30.15f, 44.f, 30.5f, 16, 3.1f},
-                        {40.5f, 38.5f, 20.f, 0.f, 64, 0.f}};
-  for (const Disc& d : discs) {
-    SCOPED_TRACE(d.sectors);
-    auto draw = [&](auto& target) {
-      target.circle(d.cx, d.cy, d.rim + 2, Colour::Black);
-      const float step = 3.1415927f / d.sectors;
-      for (int k = 0; k < d.sectors; ++k)
-        target.circle(d.cx, d.cy, d.rim, Colour::White, -(d.phase + 2 * k * step), -(d.phase + (2 * k + 1) * step));
-      if (d.hole > 0) target.circle(d.cx, d.cy, d.hole, Colour::Black);
+  // Centre x and y, rim, hole (0: none), slots of the track (bars between
+  // them as wide), the first slot's start in radians.
+  const float discs[][6] = {{41.5f, 38.5f, 36, 14, 97, 0.003f},
+                            {40.27f, 37.81f, 35.5f, 9.3f, 40, 1.5707964f},
+                            {47.9f, 30.15f, 44, 30.5f, 16, 3.1f},
+                            {40.5f, 38.5f, 20, 0, 64, 0}};
+  for (const auto& d : discs) {
+    // paint(r, colour, a1, a2): a full circle when a1 > 0.
+    auto draw = [&](auto paint) {
+      paint(d[2] + 2, Colour::Black, 1.f, 0.f);
+      const float step = 3.1415927f / d[4];
+      for (int k = 0; k < d[4]; ++k) paint(d[2], Colour::White, -(d[5] + 2 * k * step), -(d[5] + (2 * k + 1) * step));
+      if (d[3] > 0) paint(d[3], Colour::Black, 1.f, 0.f);
     };
     ReferenceRaster whole(kW, kH, 1.0);
-    whole.set_fill(FillStyle::Solid, Colour::Black);
-    struct Ref {
-      ReferenceRaster& r;
-      void circle(float x, float y, float rr, Colour c) { r.set_fill(FillStyle::Solid, c), (void)r.circle(x, y, rr, c); }
-      void circle(float x, float y, float rr, Colour c, float a1, float a2) {
-        r.set_fill(FillStyle::Solid, c), (void)r.circle(x, y, rr, c, a1, a2);
-      }
-    } ref{whole};
-    draw(ref);
+    draw([&](float r, Colour c, float a1, float a2) {
+      whole.set_fill(FillStyle::Solid, c);
+      (void)(a1 > 0 ? whole.circle(d[0], d[1], r, c) : whole.circle(d[0], d[1], r, c, a1, a2));
+    });
     for (const int rows : {1, 2, 5, 11}) {
       Surface band = Surface::window_of(kW, kH, 1440, 0, 0, kW, rows);
-      struct Target {
-        Surface& s;
-        void circle(float x, float y, float rr, Colour c) { s.set_fill_colour(c), (void)s.circle(x, y, rr, c); }
-        void circle(float x, float y, float rr, Colour c, float a1, float a2) {
-          s.set_fill_colour(c), (void)s.circle(x, y, rr, c, a1, a2);
-        }
-      } target{band};
       band.set_fill_style(FillStyle::Solid);
       for (int top = 0; top + rows <= kH; top += rows) {
         band.move_window(0, top);
         band.cls();
-        draw(target);
+        draw([&](float r, Colour c, float a1, float a2) {
+          band.set_fill_colour(c);
+          (void)(a1 > 0 ? band.circle(d[0], d[1], r, c) : band.circle(d[0], d[1], r, c, a1, a2));
+        });
         ASSERT_TRUE(std::equal(band.data(), band.data() + kW * rows, whole.pixels().begin() + kW * top))
-            << rows << " rows from " << top;
+            << d[4] << " slots, " << rows << " rows from " << top;
       }
     }
   }
