@@ -44,6 +44,10 @@ fault band_reach_one_side_of_wrap $S/surface.cpp \
   'return from(s1, s2) <= l1 || from(s2, s1) <= l2;' 'return from(s1, s2) <= l1;'
 fault band_reach_left_from_low_sine $S/surface.cpp \
   'left_start_ = kPi - b - kWiden;' 'left_start_ = kPi - a - kWiden;'
+fault tiff_last_strip_never_complete src/export/raster_file.cpp \
+  'if (in_strip == rows_per_strip || rows_written + k + 1 == spec.height)' 'if (in_strip == rows_per_strip)'
+fault tiff_strips_swapped src/export/raster_file.cpp \
+  'TIFFWriteRawStrip(tiff, strips_written, coded[n].data()' 'TIFFWriteRawStrip(tiff, strips_written ^ (n == 0), coded[n].data()'
 fault disc_over_paints_last_pixel $S/raster_disc.cpp \
   'rest.span(j, hi + 1, sink.last_column());' 'rest.span(j, hi, sink.last_column());'
 fault ring_drawn_solid $S/raster_disc.cpp \
