@@ -45,7 +45,9 @@ fault band_reach_one_side_of_wrap $S/surface.cpp \
 fault band_reach_left_from_low_sine $S/surface.cpp \
   'left_start_ = kPi - b - kWiden;' 'left_start_ = kPi - a - kWiden;'
 fault tiff_last_strip_never_complete src/export/raster_file.cpp \
-  'if (in_strip == rows_per_strip || rows_written + k + 1 == spec.height)' 'if (in_strip == rows_per_strip)'
+  '|| rows_written + k + 1 == spec.height)' ')'
+fault tiff_first_strip_of_a_band_not_coded src/export/raster_file.cpp \
+  'for (std::size_t n = 0; n + 1 < complete.size(); ++n) coding' 'for (std::size_t n = 1; n + 1 < complete.size(); ++n) coding'
 fault tiff_strips_swapped src/export/raster_file.cpp \
   'TIFFWriteRawStrip(tiff, strips_written, coded[n].data()' 'TIFFWriteRawStrip(tiff, strips_written ^ (n == 0), coded[n].data()'
 fault disc_over_paints_last_pixel $S/raster_disc.cpp \

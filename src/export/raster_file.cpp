@@ -298,7 +298,8 @@ struct RasterFile::Impl {
     for (int k = 0; k < count; ++k) {
       strip.insert(strip.end(), rows + k * bytes, rows + (k + 1) * bytes);
       const std::size_t in_strip = strip.size() / bytes;
-      if (in_strip == rows_per_strip || rows_written + k + 1 == spec.height) complete.push_back(std::move(strip)), strip.clear();
+      if (in_strip == rows_per_strip || rows_written + k + 1 == spec.height)
+        complete.push_back(std::move(strip)), strip.clear();
     }
     std::vector<std::vector<std::uint8_t>> coded(complete.size());
     std::vector<std::future<std::optional<std::string>>> coding;
