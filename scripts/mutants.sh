@@ -38,6 +38,18 @@ fault surface_radius_on_zero_angle $S/surface.cpp \
   'if (angles[n] < 0.0f && !run.seen' 'if (angles[n] <= 0.0f && !run.seen'
 fault surface_mm_per_inch_25 $S/surface.cpp \
   'return ppi_ / kMillimetresPerInch;' 'return ppi_ / 25.0;'
+fault band_reach_without_margin $S/surface.cpp \
+  'kReach = 6.0;' 'kReach = 0.0;'
+fault band_reach_one_side_of_wrap $S/surface.cpp \
+  'return from(s1, s2) <= l1 || from(s2, s1) <= l2;' 'return from(s1, s2) <= l1;'
+fault band_reach_left_from_low_sine $S/surface.cpp \
+  'left_start_ = kPi - b - kWiden;' 'left_start_ = kPi - a - kWiden;'
+fault tiff_last_strip_never_complete src/export/raster_file.cpp \
+  '|| rows_written + k + 1 == spec.height)' ')'
+fault tiff_first_strip_of_a_band_not_coded src/export/raster_file.cpp \
+  'for (std::size_t n = 0; n + 1 < complete.size(); ++n) coding' 'for (std::size_t n = 1; n + 1 < complete.size(); ++n) coding'
+fault tiff_strips_swapped src/export/raster_file.cpp \
+  'TIFFWriteRawStrip(tiff, strips_written, coded[n].data()' 'TIFFWriteRawStrip(tiff, strips_written ^ (n == 0), coded[n].data()'
 fault disc_over_paints_last_pixel $S/raster_disc.cpp \
   'rest.span(j, hi + 1, sink.last_column());' 'rest.span(j, hi, sink.last_column());'
 fault ring_drawn_solid $S/raster_disc.cpp \

@@ -13,6 +13,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <vector>
 
 namespace vantor {
@@ -24,6 +25,9 @@ constexpr std::uint64_t kBmpHeaderBytes = 14 + 40 + 8;
 // TIFF strips of about this many bytes before compression: each restarts
 // the Group 4 coding, and a reader holds one at a time.
 constexpr std::size_t kTiffStripBytes = std::size_t{1} << 20;
+
+// The stdio buffer of a BMP or PNG file.
+constexpr std::size_t kStreamBufferBytes = std::size_t{1} << 20;
 
 std::uint64_t bmp_stride(int width) { return (static_cast<std::uint64_t>(width) + 31) / 32 * 4; }
 
@@ -75,6 +79,77 @@ std::uint8_t eight_pixels(const std::uint8_t* p, bool first_high) {
   return static_cast<std::uint8_t>(((v & 0x8080808080808080ull) * 0x0002040810204081ull) >> 56);
 }
 
+// One TIFF strip coded in Group 4 on its own, so that strips are coded on
+// several threads: a private TIFF in memory of the strip's rows, with the
+// file's tags that the coding reads, whose strip bytes are then the ones
+// the file would code for the same rows (each strip starts the coding
+// afresh).  The reason of a failure, or nullopt.
+struct MemoryTiff {
+  std::vector<std::uint8_t> bytes;
+  std::uint64_t at = 0;
+  std::string error;
+
+  static tmsize_t read(thandle_t h, void* data, tmsize_t n) {
+    auto& m = *static_cast<MemoryTiff*>(h);
+    const std::uint64_t count = std::min<std::uint64_t>(n, m.at < m.bytes.size() ? m.bytes.size() - m.at : 0);
+    std::memcpy(data, m.bytes.data() + m.at, count);
+    m.at += count;
+    return static_cast<tmsize_t>(count);
+  }
+  static tmsize_t write(thandle_t h, void* data, tmsize_t n) {
+    auto& m = *static_cast<MemoryTiff*>(h);
+    if (m.bytes.size() < m.at + n) m.bytes.resize(m.at + n);
+    std::memcpy(m.bytes.data() + m.at, data, static_cast<std::size_t>(n));
+    m.at += n;
+    return n;
+  }
+  static toff_t seek(thandle_t h, toff_t offset, int whence) {
+    auto& m = *static_cast<MemoryTiff*>(h);
+    m.at = whence == SEEK_SET ? offset : whence == SEEK_CUR ? m.at + offset : m.bytes.size() + offset;
+    return m.at;
+  }
+  static int close(thandle_t) { return 0; }
+  static toff_t size(thandle_t h) { return static_cast<MemoryTiff*>(h)->bytes.size(); }
+  static int map(thandle_t, void**, toff_t*) { return 0; }
+  static void unmap(thandle_t, void*, toff_t) {}
+  static int on_error(TIFF*, void* user, const char*, const char* format, va_list args) {
+    char message[512];
+    std::vsnprintf(message, sizeof message, format, args);
+    auto& m = *static_cast<MemoryTiff*>(user);
+    if (m.error.empty()) m.error = message;
+    return 1;
+  }
+};
+
+std::optional<std::string> code_g4_strip(const std::uint8_t* rows, int count, int width,
+                                         std::vector<std::uint8_t>& coded) {
+  MemoryTiff m;
+  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+  TIFFOpenOptionsSetErrorHandlerExtR(options, MemoryTiff::on_error, &m);
+  TIFF* t = TIFFClientOpenExt("strip", "w", &m, MemoryTiff::read, MemoryTiff::write, MemoryTiff::seek,
+                              MemoryTiff::close, MemoryTiff::size, MemoryTiff::map, MemoryTiff::unmap, options);
+  bool ok = t && TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(width)) &&
+            TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(count)) &&
+            TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1) && TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+            TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4) &&
+            TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
+            TIFFSetField(t, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
+            TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+            TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(count));
+  // libtiff takes the rows as writable; it does not change them.
+  const tmsize_t raw = static_cast<tmsize_t>(packed_row_bytes(width) * static_cast<std::size_t>(count));
+  ok = ok && TIFFWriteEncodedStrip(t, 0, const_cast<std::uint8_t*>(rows), raw) == raw;
+  std::uint64_t* offsets = nullptr;
+  std::uint64_t* counts = nullptr;
+  ok = ok && TIFFGetField(t, TIFFTAG_STRIPOFFSETS, &offsets) && TIFFGetField(t, TIFFTAG_STRIPBYTECOUNTS, &counts) &&
+       offsets[0] + counts[0] <= m.bytes.size();
+  if (ok) coded.assign(m.bytes.begin() + offsets[0], m.bytes.begin() + offsets[0] + counts[0]);
+  if (t) TIFFClose(t);
+  TIFFOpenOptionsFree(options);
+  if (ok) return std::nullopt;
+  return m.error.empty() ? std::string("the picture could not be coded") : m.error;
+}
+
 }  // namespace
 
 void pack_row(const std::uint8_t* pixels, int width, bool mirror, bool negative, std::uint8_t* out) {
@@ -107,6 +182,10 @@ struct RasterFile::Impl {
   bool committed = false;
   std::vector<std::uint8_t> packed;  // a band's rows in the file's order
   std::vector<std::uint8_t> padded;  // a BMP row with its padding
+  std::vector<char> buffer;          // the stream's, until it is closed
+  // TIFF: the packed rows of the strip being filled, and the strips written.
+  std::vector<std::uint8_t> strip;
+  std::uint32_t rows_per_strip = 1, strips_written = 0;
 
   ~Impl() { close(); }
 
@@ -193,7 +272,7 @@ struct RasterFile::Impl {
     TIFFOpenOptionsSetErrorHandlerExtR(tiff_options, tiff_error, this);
     tiff = TIFFFdOpenExt(fd, temp.c_str(), "w", tiff_options);
     if (!tiff) return fail(""), false;
-    const std::uint32_t rows_per_strip = static_cast<std::uint32_t>(
+    rows_per_strip = static_cast<std::uint32_t>(
         std::clamp<std::size_t>(kTiffStripBytes / packed_row_bytes(spec.width), 1, static_cast<std::size_t>(spec.height)));
     const bool set = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.width)) &&
                      TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(spec.height)) &&
@@ -209,6 +288,34 @@ struct RasterFile::Impl {
                      TIFFSetField(tiff, TIFFTAG_SOFTWARE, "Vantor");
     if (!set) fail("");
     return set;
+  }
+
+  // Fills strips with the rows; the strips completed are coded at once, on
+  // a thread each but the last, and written in order.
+  void write_tiff_rows(const std::uint8_t* rows, int count) {
+    const std::size_t bytes = packed_row_bytes(spec.width);
+    std::vector<std::vector<std::uint8_t>> complete;
+    for (int k = 0; k < count; ++k) {
+      strip.insert(strip.end(), rows + k * bytes, rows + (k + 1) * bytes);
+      const std::size_t in_strip = strip.size() / bytes;
+      if (in_strip == rows_per_strip || rows_written + k + 1 == spec.height)
+        complete.push_back(std::move(strip)), strip.clear();
+    }
+    std::vector<std::vector<std::uint8_t>> coded(complete.size());
+    std::vector<std::future<std::optional<std::string>>> coding;
+    auto code = [&](std::size_t n) {
+      return code_g4_strip(complete[n].data(), static_cast<int>(complete[n].size() / bytes), spec.width, coded[n]);
+    };
+    for (std::size_t n = 0; n + 1 < complete.size(); ++n) coding.push_back(std::async(std::launch::async, code, n));
+    std::optional<std::string> last = complete.empty() ? std::nullopt : code(complete.size() - 1);
+    for (std::size_t n = 0; n < complete.size(); ++n) {
+      const std::optional<std::string> why = n < coding.size() ? coding[n].get() : last;
+      if (why) fail(*why);
+      if (!error.empty()) continue;
+      if (TIFFWriteRawStrip(tiff, strips_written, coded[n].data(), static_cast<tmsize_t>(coded[n].size())) < 0)
+        fail("");
+      ++strips_written;
+    }
   }
 
   bool write_png_rows(const std::uint8_t* rows, int count) {
@@ -247,6 +354,9 @@ std::variant<std::unique_ptr<RasterFile>, std::string> RasterFile::create(const 
   } else {
     impl->file = ::fdopen(impl->fd, "wb");
     if (!impl->file) return errno_text(errno);
+    // Rows of a few kilobytes each are written in far fewer system calls.
+    impl->buffer.resize(kStreamBufferBytes);
+    std::setvbuf(impl->file, impl->buffer.data(), _IOFBF, impl->buffer.size());
     opened = spec.format == RasterFormat::Bmp ? impl->open_bmp() : impl->open_png();
   }
   if (!opened) return impl->error;
@@ -276,11 +386,7 @@ std::optional<std::string> RasterFile::write_band(const std::uint8_t* pixels, in
       f.write_png_rows(rows, count);
       break;
     case RasterFormat::Tiff:
-      for (int k = 0; k < count && f.error.empty(); ++k) {
-        // libtiff takes the row as writable; it does not change it.
-        auto* row = const_cast<std::uint8_t*>(rows + k * bytes);
-        if (TIFFWriteScanline(f.tiff, row, static_cast<std::uint32_t>(f.rows_written + k), 0) < 0) f.fail("");
-      }
+      f.write_tiff_rows(rows, count);
       break;
   }
   if (f.error.empty()) f.rows_written += count;

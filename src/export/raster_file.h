@@ -1,8 +1,10 @@
 // 1-bit raster files written as they are drawn: BMP, PNG and TIFF with CCITT
 // Group 4 compression, row by row, in memory that does not grow with the
-// picture.  The file appears complete or not at all: it is written to a
-// temporary file beside it that replaces it on commit, and removed on any
-// failure, so an existing file is untouched.
+// picture (a TIFF's strips of about 1 MiB are coded each on its own, the
+// strips that a band completes on threads of their own).  The file appears
+// complete or not at all: it is written to a temporary file beside it that
+// replaces it on commit, and removed on any failure, so an existing file is
+// untouched.
 //
 // Rows are handed over as bands of one-byte pixels (0x80 or more white), top
 // row first within a band, and packed here, 8 pixels a byte.  BMP stores its

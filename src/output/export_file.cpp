@@ -3,6 +3,7 @@
 #include <QSaveFile>
 #include <QString>
 #include <chrono>
+#include <future>
 #include <optional>
 
 #include "export/artwork.h"
@@ -54,22 +55,34 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
 
   const bool bottom_up = rows_bottom_up(spec.format);
   BandPlan plan(region.width, region.height, band_start_seconds);
-  std::optional<Surface> band;
-  for (int rows; (rows = plan.next_rows()) > 0;) {
+  // A band is packed and written on another thread while the next is drawn
+  // in the other raster; the write of a raster's band ends before it is
+  // drawn in again.  Declared after the rasters and the file, the write in
+  // progress is waited for first on every return.
+  std::optional<Surface> bands[2];
+  std::future<std::optional<std::string>> writing;
+  auto written = [&writing]() -> std::optional<std::string> {
+    return writing.valid() ? writing.get() : std::nullopt;
+  };
+  for (int rows, n = 0; (rows = plan.next_rows()) > 0; n ^= 1) {
     const auto band_start = std::chrono::steady_clock::now();
     const int top = bottom_up ? region.height - plan.rows_done() - rows : plan.rows_done();
+    std::optional<Surface>& band = bands[n];
     // One raster for all bands of one height: only the last may be lower.
     if (!band || band->height() != rows)
       band = job.band(region, top, rows);
     else
       band->move_window(region.left, region.top + top);
     if (const Message m = job.draw(*band, recorded); m != Message::None) return {ExportOutcome::Kind::Refused, m, {}};
-    if (const auto reason = file.write_band(band->data(), rows)) return failed(*reason);
+    const std::uint8_t* pixels = band->data();  // drawn to the end here, read only by the writer
+    if (const auto reason = written()) return failed(*reason);
+    writing = std::async(std::launch::async, [&file, pixels, rows] { return file.write_band(pixels, rows); });
     plan.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - band_start).count());
     if (progress.drawn &&
         !progress.drawn(static_cast<std::uint64_t>(plan.rows_done()), static_cast<std::uint64_t>(region.height)))
       return {ExportOutcome::Kind::Cancelled, Message::None, {}};
   }
+  if (const auto reason = written()) return failed(*reason);
   if (progress.writing) progress.writing();
   if (const auto reason = file.commit()) return failed(*reason);
   return {};

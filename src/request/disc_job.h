@@ -3,8 +3,8 @@
 // holds the whole canvas or, cropped, the disc's bounding square with a
 // margin of 1 % of its diameter, clipped to the canvas.  That region is drawn
 // in bands, each a Surface::window_of the canvas, so every pixel is the one
-// that drawing the whole canvas at once would give, and memory holds one
-// band at a time.
+// that drawing the whole canvas at once would give, and memory holds at
+// most two bands (an export draws one while the other is written).
 #pragma once
 
 #include <cstdint>

@@ -244,6 +244,73 @@ namespace {
 // a track of a disc draws them, are drawn together from this many on.
 constexpr std::size_t kGroup = 8;
 
+// Whether a filled sector of a circle, drawn around a hole, can change a
+// pixel of the window's rows j0 ... j1 (canvas rows).  Its fill lies
+// between the hole and the rim; its radii's pixels outside the hole lie
+// within 2 pixels of the points of the exact radius (the Line rule's
+// pixels lie within 1.2 of the line between the end pixels' centres, which
+// lie within 0.71 of the exact ends), and the pixels that close the fill to
+// them next to those.  So every pixel centre it paints has a height above
+// the centre, dy_up, within kReach of rho' * sin(t) for some t on the arc
+// and rho' between the hole's radius less kReach and the rim plus kReach.
+// Those t form the angles [a, b] (through 0 when a < 0) and [pi - b, pi -
+// a], where sin(a) and sin(b) are the least and the largest sine for which
+// some such rho' gives a height of the window's rows; they are widened by
+// far more than the rounding of asin and of the bounds.  A sector whose arc
+// misses both is left out: reaches() false.  Circles too large for the
+// bound (a radius under a pixel or beyond 2^40) always reach.
+class RowReach {
+ public:
+  RowReach(const raster::PixelCircle& c, double hole2, int j0, int j1) {
+    constexpr double kLargest = 1099511627776.0;  // 2^40
+    constexpr double kPi = raster::kTwoPi / 2;
+    const double slack = kReach + 1e-9 * (std::fabs(c.cx) + std::fabs(c.cy) + c.r);
+    // The window's pixel centres lie at heights [up_lo, up_hi], widened.
+    const double up_lo = c.cy - (static_cast<double>(j1) + 0.5) - slack;
+    const double up_hi = c.cy - (static_cast<double>(j0) + 0.5) + slack;
+    const double rho_lo = std::max((hole2 > 0.0 ? std::sqrt(hole2) : 0.0) - slack, 0.0);
+    const double rho_hi = c.r + slack;
+    // The sines s with rho' * s in [up_lo, up_hi] for some rho' in [rho_lo,
+    // rho_hi]: [up_lo / rho', up_hi / rho'] over rho', one interval.
+    const double sin_lo = (up_lo >= 0.0 ? up_lo / rho_hi : rho_lo > 0.0 ? up_lo / rho_lo : -2.0) - 1e-9;
+    const double sin_hi = (up_hi <= 0.0 ? up_hi / rho_hi : rho_lo > 0.0 ? up_hi / rho_lo : 2.0) + 1e-9;
+    checked_ = j0 <= j1 && c.r >= 1.0 && c.r < kLargest && std::fabs(c.cx) < kLargest &&
+               std::fabs(c.cy) < kLargest && (sin_lo > -1.0 || sin_hi < 1.0);
+    if (!checked_) return;
+    if (sin_lo > sin_hi) {
+      none_ = true;
+      return;
+    }
+    const double a = std::asin(std::max(sin_lo, -1.0)), b = std::asin(std::min(sin_hi, 1.0));
+    constexpr double kWiden = 1e-6;
+    right_start_ = a - kWiden < 0.0 ? a - kWiden + raster::kTwoPi : a - kWiden;
+    right_length_ = b - a + 2 * kWiden;
+    left_start_ = kPi - b - kWiden;
+    left_length_ = right_length_;
+  }
+
+  bool reaches(const raster::ArcRange& arc) const {
+    if (!checked_) return true;
+    if (none_) return false;
+    const double length = arc.start <= arc.end ? arc.end - arc.start : arc.end - arc.start + raster::kTwoPi;
+    return meet(arc.start, length, right_start_, right_length_) || meet(arc.start, length, left_start_, left_length_);
+  }
+
+ private:
+  static constexpr double kReach = 6.0;  // pixels: 2 + 1 and room
+
+  // Whether the arcs [s1, s1 + l1] and [s2, s2 + l2] (starts in [0, 2pi],
+  // lengths in [0, 2pi]) share an angle: one starts on the other.
+  static bool meet(double s1, double l1, double s2, double l2) {
+    auto from = [](double s, double t) { return t >= s ? t - s : t - s + raster::kTwoPi; };
+    return from(s1, s2) <= l1 || from(s2, s1) <= l2;
+  }
+
+  bool checked_ = false;
+  bool none_ = false;
+  double right_start_ = 0, right_length_ = 0, left_start_ = 0, left_length_ = 0;
+};
+
 }  // namespace
 
 void Surface::draw_pending(const Hole* hole) const {
@@ -292,15 +359,19 @@ void Surface::draw_sector_group(std::size_t first, std::size_t end, const raster
   const raster::SpanSink sink = span_sink(colour);
   run.enter(static_cast<std::uint8_t>(colour), pc.cx, pc.cy, hole2);
   std::vector<raster::ArcRange> arcs;
-  std::vector<raster::RadiusEnds> ends(end - first);
+  std::vector<raster::RadiusEnds> ends;
   arcs.reserve(end - first);
+  ends.reserve(end - first);
+  const RowReach reach(pc, hole2, top_, top_ + height_ - 1);
   for (std::size_t k = first; k < end; ++k) {
     const double m1 = arc_magnitude(pending_[k].a1);
     const raster::ArcRange arc{m1 == raster::kTwoPi ? 0.0 : m1, arc_magnitude(pending_[k].a2)};
+    if (!reach.reaches(arc)) continue;
     arcs.push_back(arc);
-    raster::RadiusEnds& e = ends[k - first];
+    raster::RadiusEnds& e = ends.emplace_back();
     for (int n = 0; n < 2; ++n) raster::radius_end(pc, n == 0 ? arc.start : arc.end, e.x[n], e.y[n]);
   }
+  if (arcs.empty()) return;
   // A filled sector has both radii.
   auto radii = [&](std::size_t k) {
     for (int n = 0; n < 2; ++n)

@@ -119,6 +119,49 @@ TEST(SurfaceTest, RegressionsMatchTheReference) {
   }
 }
 
+// A disc's tracks drawn in bands of a few rows, as an export draws them:
+// every band holds the rows that the reference gives the whole canvas.  A
+// group of sectors leaves out those whose rows miss the band, so a sector
+// whose fill, radius or closing pixels reach a band's edge by a pixel is
+// where a bound that is too tight shows.
+TEST(SurfaceTest, TracksDrawnInBandsMatchTheReference) {
+  constexpr int kW = 83, kH = 77;
+  // Centre x and y, rim, hole (0: none), slots of the track (bars between
+  // them as wide), the first slot's start in radians.
+  const float discs[][6] = {{41.5f, 38.5f, 36, 14, 97, 0.003f},
+                            {40.27f, 37.81f, 35.5f, 9.3f, 40, 1.5707964f},
+                            {47.9f, 30.15f, 44, 30.5f, 16, 3.1f},
+                            {40.5f, 38.5f, 20, 0, 64, 0}};
+  for (const auto& d : discs) {
+    // paint(r, colour, a1, a2): a full circle when a1 > 0.
+    auto draw = [&](auto paint) {
+      paint(d[2] + 2, Colour::Black, 1.f, 0.f);
+      const float step = 3.1415927f / d[4];
+      for (int k = 0; k < d[4]; ++k) paint(d[2], Colour::White, -(d[5] + 2 * k * step), -(d[5] + (2 * k + 1) * step));
+      if (d[3] > 0) paint(d[3], Colour::Black, 1.f, 0.f);
+    };
+    ReferenceRaster whole(kW, kH, 1.0);
+    draw([&](float r, Colour c, float a1, float a2) {
+      whole.set_fill(FillStyle::Solid, c);
+      (void)(a1 > 0 ? whole.circle(d[0], d[1], r, c) : whole.circle(d[0], d[1], r, c, a1, a2));
+    });
+    for (const int rows : {1, 2, 5, 11}) {
+      Surface band = Surface::window_of(kW, kH, 1440, 0, 0, kW, rows);
+      band.set_fill_style(FillStyle::Solid);
+      for (int top = 0; top + rows <= kH; top += rows) {
+        band.move_window(0, top);
+        band.cls();
+        draw([&](float r, Colour c, float a1, float a2) {
+          band.set_fill_colour(c);
+          (void)(a1 > 0 ? band.circle(d[0], d[1], r, c) : band.circle(d[0], d[1], r, c, a1, a2));
+        });
+        ASSERT_TRUE(std::equal(band.data(), band.data() + kW * rows, whole.pixels().begin() + kW * top))
+            << d[4] << " slots, " << rows << " rows from " << top;
+      }
+    }
+  }
+}
+
 // Regression: at densities whose picture does not fit an int the size
 // wrapped around (1e10 ppi gave -333202105 pixels), from 1e18 ppi the
 // twips overflowed a long, and at 1e308 the difference was NaN.

@@ -120,7 +120,8 @@ const Written kWritten[] = {
     {"incremental --marks --dpi 300 --crop -o @.png", 1218, 972, "\x89PNG\r\n\x1a\n"},
     {"incremental ZoomCTRL=250 Mask_angle=30 --mask --dpi 300 --crop -o @.bmp", 1531, 1531, "BM"},
     {"absolute ED=3 S2=2 --dpi 1000 --crop --mirror --negative -o @.PNG", 1531, 1531, "\x89PNG\r\n\x1a\n"},
-    {"absolute Res_exp=8 --dpi 600 --crop --mirror --negative -o @.tif", 1225, 1225, "II*"},
+    // Eight Group 4 strips, each coded apart, and bands that end inside them.
+    {"absolute Res_exp=8 --dpi 4000 --crop --mirror --negative -o @.tif", 8161, 8161, "II*"},
     {"incremental --dpi 300 -o @.tiff", picture_size(13000, 300), picture_size(9000, 300), "II*"},
     {"absolute Res_exp=5 --dpi 1200 --crop -o @.svg", 0, 0, "<"},
     {"absolute --report -o @.pdf", 0, 0, "%PDF-"},
