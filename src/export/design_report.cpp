@@ -71,9 +71,7 @@ TrackNumbers numbers_of(const DiscTrack& t, Unit unit) {
   if (!t.slot_arcs.front().full_turn()) {
     n.bars = n.slot_count;
     for (std::size_t k = 0; k < t.slot_arcs.size(); ++k) {
-      double gap = t.slot_arcs[(k + 1) % t.slot_arcs.size()].start - t.slot_arcs[k].end;
-      if (gap <= 0) gap += kTwoPi;
-      const double bar = gap * n.middle;
+      const double bar = t.bar_after(k) * n.middle;
       n.bar_min = k == 0 ? bar : std::min(n.bar_min, bar);
       n.bar_max = k == 0 ? bar : std::max(n.bar_max, bar);
     }
@@ -122,14 +120,7 @@ void check(const DiscGeometry& disc, DesignNumbers& r) {
   for (int i = 0; i < static_cast<int>(disc.tracks.size()); ++i) {
     const DiscTrack& t = disc.tracks[i];
     by_radius.push_back(i);
-    double slot = kTwoPi, bar = kTwoPi;
-    for (std::size_t k = 0; k < t.slot_arcs.size(); ++k) {
-      slot = std::min(slot, t.slot_arcs[k].sweep());
-      if (t.slot_arcs[k].full_turn()) continue;
-      double gap = t.slot_arcs[(k + 1) % t.slot_arcs.size()].start - t.slot_arcs[k].end;
-      if (gap <= 0) gap += kTwoPi;
-      bar = std::min(bar, gap);
-    }
+    const auto [slot, bar] = t.narrowest();
     const std::string of = " of " + track_label(i);
     if (slot < kTwoPi) measure("the narrowest slot" + of + " at its inner radius", slot * t.inner, t.slots_open);
     if (bar < kTwoPi) measure("the narrowest bar" + of + " at its inner radius", bar * t.inner, !t.slots_open);

@@ -30,14 +30,7 @@ std::string refusal(const DiscGeometry& disc, double b, double bias_um) {
   for (std::size_t i = 0; i < tracks.size(); ++i) {
     const DiscTrack& t = tracks[i];
     const double middle = (t.inner + t.outer) / 2;
-    double slot = kTwoPi, bar = kTwoPi;
-    for (std::size_t k = 0; k < t.slot_arcs.size(); ++k) {
-      slot = std::min(slot, t.slot_arcs[k].sweep());
-      if (t.slot_arcs[k].full_turn()) continue;
-      double gap = t.slot_arcs[(k + 1) % t.slot_arcs.size()].start - t.slot_arcs[k].end;
-      if (gap <= 0) gap += kTwoPi;
-      bar = std::min(bar, gap);
-    }
+    const auto [slot, bar] = t.narrowest();
     if (closes(t.outer - t.inner, t.outer - t.inner + 2 * b) || closes(slot * middle, slot * middle + 2 * b))
       return lead + "closes the slots of " + track_name(i) + ".";
     if (bar < kTwoPi && closes(bar * middle, bar * middle - 2 * b))

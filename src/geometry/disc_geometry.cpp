@@ -167,6 +167,20 @@ class Reader {
 double AngleInterval::sweep() const { return start <= end ? end - start : end + kTwoPi - start; }
 bool AngleInterval::full_turn() const { return sweep() >= kTwoPi; }
 
+DiscTrack::Narrowest DiscTrack::narrowest() const {
+  Narrowest n{kTwoPi, kTwoPi};
+  for (std::size_t k = 0; k < slot_arcs.size(); ++k) {
+    n.slot = std::min(n.slot, slot_arcs[k].sweep());
+    if (!slot_arcs[k].full_turn()) n.bar = std::min(n.bar, bar_after(k));
+  }
+  return n;
+}
+
+double DiscTrack::bar_after(std::size_t k) const {
+  const double gap = slot_arcs[(k + 1) % slot_arcs.size()].start - slot_arcs[k].end;
+  return gap <= 0 ? gap + kTwoPi : gap;
+}
+
 DiscGeometry disc_geometry(const std::vector<Figure>& log, double dpi, Unit unit) {
   return Reader(dpi, unit).read(log);
 }

@@ -40,6 +40,17 @@ struct DiscTrack {
   // true: the slots are White (clear) on a Black disc, the normal drawing;
   // false: Black slots on a White disc (the inverse drawing).
   bool slots_open = true;
+
+  // The angles (radians) of the narrowest slot and of the narrowest bar
+  // between two slots; 2pi for a track whose one slot is the whole ring
+  // (and so has no bar).
+  struct Narrowest {
+    double slot, bar;
+  };
+  Narrowest narrowest() const;
+  // The angle of the bar from slot k's end to the next slot's start, in
+  // (0, 2pi]; k < slot_arcs.size(), and slot k is not the whole ring.
+  double bar_after(std::size_t k) const;
 };
 
 struct DiscGeometry {
