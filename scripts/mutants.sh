@@ -50,6 +50,17 @@ fault tiff_first_strip_of_a_band_not_coded src/export/raster_file.cpp \
   'for (std::size_t n = 0; n + 1 < complete.size(); ++n) coding' 'for (std::size_t n = 1; n + 1 < complete.size(); ++n) coding'
 fault tiff_strips_swapped src/export/raster_file.cpp \
   'TIFFWriteRawStrip(tiff, strips_written, coded[n].data()' 'TIFFWriteRawStrip(tiff, strips_written ^ (n == 0), coded[n].data()'
+fault pack_mirrored_halves_swapped src/export/raster_file.cpp \
+  'out[b] = (mirror ? high : kReversedBits[low]) ^ flip;' 'out[b] = (mirror ? low : kReversedBits[low]) ^ flip;'
+fault pack_plain_bits_not_reversed src/export/raster_file.cpp \
+  'out[b + 1] = (mirror ? low : kReversedBits[high]) ^ flip;' 'out[b + 1] = (mirror ? low : high) ^ flip;'
+fault bottom_up_overflow_rows_kept src/export/raster_file.cpp \
+  'if (rows_bottom_up(f.spec.format)) rows +=' 'if (false) rows +='
+fault lanes_written_out_of_order src/output/export_file.cpp \
+  'file.write_packed(lanes[k].packed[buffer].data(), lanes[k].rows[buffer])' \
+  'file.write_packed(lanes[count - 1 - k].packed[buffer].data(), lanes[count - 1 - k].rows[buffer])'
+fault lane_band_top_from_the_wrong_end src/output/export_file.cpp \
+  'const int top = bottom_up ? region.height - done - rows : done;' 'const int top = done;'
 fault disc_over_paints_last_pixel $S/raster_disc.cpp \
   'rest.span(j, hi + 1, sink.last_column());' 'rest.span(j, hi, sink.last_column());'
 fault ring_drawn_solid $S/raster_disc.cpp \

@@ -4,9 +4,14 @@
 #include <png.h>
 #include <sys/stat.h>
 #include <tiffio.h>
+#include <zlib.h>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -78,6 +83,15 @@ std::uint8_t eight_pixels(const std::uint8_t* p, bool first_high) {
   // Gathers bit 7 of byte k (from the least significant) into bit k.
   return static_cast<std::uint8_t>(((v & 0x8080808080808080ull) * 0x0002040810204081ull) >> 56);
 }
+
+// Byte v with its bits in the opposite order.
+constexpr std::array<std::uint8_t, 256> kReversedBits = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (unsigned v = 0; v < 256; ++v)
+    for (int k = 0; k < 8; ++k)
+      if (v & (1u << k)) t[v] |= static_cast<std::uint8_t>(0x80u >> k);
+  return t;
+}();
 
 // One TIFF strip coded in Group 4 on its own, so that strips are coded on
 // several threads: a private TIFF in memory of the strip's rows, with the
@@ -155,7 +169,19 @@ std::optional<std::string> code_g4_strip(const std::uint8_t* rows, int count, in
 void pack_row(const std::uint8_t* pixels, int width, bool mirror, bool negative, std::uint8_t* out) {
   const std::uint8_t flip = negative ? 0xFF : 0x00;
   const int full = width / 8;
-  for (int b = 0; b < full; ++b)
+  int b = 0;
+#if defined(__SSE2__)
+  // Sixteen pixels a step: movemask puts pixel k's top bit in bit k, the
+  // order a mirrored byte wants; a plain byte wants it reversed.
+  for (; b + 2 <= full; b += 2) {
+    const std::uint8_t* p = mirror ? pixels + width - 8 * (b + 2) : pixels + 8 * b;
+    const unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+    const unsigned low = m & 0xFF, high = m >> 8;
+    out[b] = (mirror ? high : kReversedBits[low]) ^ flip;
+    out[b + 1] = (mirror ? low : kReversedBits[high]) ^ flip;
+  }
+#endif
+  for (; b < full; ++b)
     out[b] = eight_pixels(mirror ? pixels + width - 8 * (b + 1) : pixels + 8 * b, !mirror) ^ flip;
   if (const int rest = width - 8 * full; rest > 0) {
     unsigned byte = 0;
@@ -180,7 +206,7 @@ struct RasterFile::Impl {
   std::string error;  // the first failure; nothing is written after it
   int rows_written = 0;
   bool committed = false;
-  std::vector<std::uint8_t> packed;  // a band's rows in the file's order
+  std::vector<std::uint8_t> packed;  // write_band's band, packed
   std::vector<std::uint8_t> padded;  // a BMP row with its padding
   std::vector<char> buffer;          // the stream's, until it is closed
   // TIFF: the packed rows of the strip being filled, and the strips written.
@@ -263,6 +289,10 @@ struct RasterFile::Impl {
                  PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     const auto ppm = static_cast<png_uint_32>(std::lround(spec.dpi / kMetresPerInch));
     png_set_pHYs(png, png_info, ppm, ppm, PNG_RESOLUTION_METER);
+    // A film's rows are long runs of one colour: run-length deflate codes
+    // them in a third of the default's time, for a file about half again as
+    // large (the 16-bit disc at 8000 per inch: 4.7 MB against 3.4 MB).
+    png_set_compression_strategy(png, Z_RLE);
     png_write_info(png, png_info);
     return true;
   }
@@ -363,18 +393,31 @@ std::variant<std::unique_ptr<RasterFile>, std::string> RasterFile::create(const 
   return std::unique_ptr<RasterFile>(new RasterFile(std::move(impl)));
 }
 
-std::optional<std::string> RasterFile::write_band(const std::uint8_t* pixels, int count) {
+void RasterFile::pack_band(const std::uint8_t* pixels, int rows, std::vector<std::uint8_t>& packed) const {
+  const RasterFileSpec& spec = impl_->spec;
+  const std::size_t bytes = packed_row_bytes(spec.width);
+  rows = std::max(rows, 0);
+  packed.resize(bytes * static_cast<std::size_t>(rows));
+  const bool bottom_up = rows_bottom_up(spec.format);
+  for (int k = 0; k < rows; ++k)
+    pack_row(pixels + static_cast<std::size_t>(bottom_up ? rows - 1 - k : k) * spec.width, spec.width, spec.mirror,
+             spec.negative, packed.data() + bytes * k);
+}
+
+std::optional<std::string> RasterFile::write_band(const std::uint8_t* pixels, int rows) {
+  pack_band(pixels, rows, impl_->packed);
+  return write_packed(impl_->packed.data(), rows);
+}
+
+std::optional<std::string> RasterFile::write_packed(const std::uint8_t* rows, int count) {
   Impl& f = *impl_;
   if (!f.error.empty()) return f.error;
-  const int width = f.spec.width;
-  const std::size_t bytes = packed_row_bytes(width);
-  count = std::max(0, std::min(count, f.spec.height - f.rows_written));
-  f.packed.resize(bytes * static_cast<std::size_t>(count));
-  const bool bottom_up = rows_bottom_up(f.spec.format);
-  for (int k = 0; k < count; ++k)
-    pack_row(pixels + static_cast<std::size_t>(bottom_up ? count - 1 - k : k) * width, width, f.spec.mirror,
-             f.spec.negative, f.packed.data() + bytes * k);
-  const std::uint8_t* rows = f.packed.data();
+  const std::size_t bytes = packed_row_bytes(f.spec.width);
+  // Bottom-up bands are packed from their last row: the rows past the
+  // height are the first ones.
+  const int kept = std::max(0, std::min(count, f.spec.height - f.rows_written));
+  if (rows_bottom_up(f.spec.format)) rows += static_cast<std::size_t>(count - kept) * bytes;
+  count = kept;
   switch (f.spec.format) {
     case RasterFormat::Bmp:
       for (int k = 0; k < count && f.error.empty(); ++k) {

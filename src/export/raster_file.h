@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace vantor {
 
@@ -60,8 +61,15 @@ class RasterFile {
 
   // The next band of `rows` rows of `width` one-byte pixels each, its top
   // row first.  The reason of a failure (a full disk); after one, nothing
-  // more is written and commit fails.
+  // more is written and commit fails.  Rows past the picture's height are
+  // dropped.
   std::optional<std::string> write_band(const std::uint8_t* pixels, int rows);
+  // write_band in two steps, so that bands are packed on several threads
+  // while one writes: pack_band gives a band's rows as the file stores them
+  // (packed, mirrored, exchanged and in the file's order of rows) and reads
+  // nothing but the spec; write_packed writes the next band so packed.
+  void pack_band(const std::uint8_t* pixels, int rows, std::vector<std::uint8_t>& packed) const;
+  std::optional<std::string> write_packed(const std::uint8_t* packed, int rows);
   // Completes the file once every row is written and puts it in place.
   std::optional<std::string> commit();
 

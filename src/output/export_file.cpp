@@ -55,29 +55,59 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
 
   const bool bottom_up = rows_bottom_up(spec.format);
   BandPlan plan(region.width, region.height, band_start_seconds);
-  // A band is packed and written on another thread while the next is drawn
-  // in the other raster; the write of a raster's band ends before it is
-  // drawn in again.  Declared after the rasters and the file, the write in
-  // progress is waited for first on every return.
-  std::optional<Surface> bands[2];
+  // The first band is drawn alone, for the plan to time it; then
+  // kDrawingLanes bands at once, each lane drawing one in its own raster
+  // (the first lane on this thread) and packing it into one of its two
+  // buffers.  A round's bands are written in order on another thread while
+  // the next round is drawn and packed into the other buffers; the write
+  // of a buffer ends before it is packed into again.  The futures are
+  // declared after the lanes and the file and waited for on every return.
+  // record() placed the aids, so the job draws on several windows at once.
+  struct Lane {
+    std::optional<Surface> raster;
+    std::vector<std::uint8_t> packed[2];
+    int rows[2] = {0, 0};  // of the band in each buffer
+  };
+  Lane lanes[kDrawingLanes];
   std::future<std::optional<std::string>> writing;
+  std::future<Message> drawing[kDrawingLanes];
   auto written = [&writing]() -> std::optional<std::string> {
     return writing.valid() ? writing.get() : std::nullopt;
   };
-  for (int rows, n = 0; (rows = plan.next_rows()) > 0; n ^= 1) {
-    const auto band_start = std::chrono::steady_clock::now();
-    const int top = bottom_up ? region.height - plan.rows_done() - rows : plan.rows_done();
-    std::optional<Surface>& band = bands[n];
+  auto draw_band = [&](Lane& lane, int buffer, int top) {
+    const int rows = lane.rows[buffer];
     // One raster for all bands of one height: only the last may be lower.
-    if (!band || band->height() != rows)
-      band = job.band(region, top, rows);
+    if (!lane.raster || lane.raster->height() != rows)
+      lane.raster = job.band(region, top, rows);
     else
-      band->move_window(region.left, region.top + top);
-    if (const Message m = job.draw(*band, recorded); m != Message::None) return {ExportOutcome::Kind::Refused, m, {}};
-    const std::uint8_t* pixels = band->data();  // drawn to the end here, read only by the writer
+      lane.raster->move_window(region.left, region.top + top);
+    const Message m = job.draw(*lane.raster, recorded);
+    if (m == Message::None) file.pack_band(lane.raster->data(), rows, lane.packed[buffer]);
+    return m;
+  };
+  for (int buffer = 0; plan.next_rows() > 0; buffer ^= 1) {
+    const auto round_start = std::chrono::steady_clock::now();
+    const bool timed = plan.rows_done() == 0;
+    int count = 0;
+    for (; count < (timed ? 1 : kDrawingLanes) && plan.next_rows() > 0; ++count) {
+      Lane& lane = lanes[count];
+      const int done = plan.rows_done();
+      const int rows = lane.rows[buffer] = timed ? plan.next_rows() : plan.take();
+      const int top = bottom_up ? region.height - done - rows : done;
+      drawing[count] = std::async(count > 0 ? std::launch::async : std::launch::deferred,
+                                  [&draw_band, &lane, buffer, top] { return draw_band(lane, buffer, top); });
+    }
+    Message refused = Message::None;
+    for (int k = 0; k < count; ++k)
+      if (const Message m = drawing[k].get(); refused == Message::None) refused = m;
+    if (refused != Message::None) return {ExportOutcome::Kind::Refused, refused, {}};
+    if (timed) plan.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - round_start).count());
     if (const auto reason = written()) return failed(*reason);
-    writing = std::async(std::launch::async, [&file, pixels, rows] { return file.write_band(pixels, rows); });
-    plan.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - band_start).count());
+    writing = std::async(std::launch::async, [&lanes, &file, count, buffer]() -> std::optional<std::string> {
+      for (int k = 0; k < count; ++k)
+        if (auto reason = file.write_packed(lanes[k].packed[buffer].data(), lanes[k].rows[buffer])) return reason;
+      return std::nullopt;
+    });
     if (progress.drawn &&
         !progress.drawn(static_cast<std::uint64_t>(plan.rows_done()), static_cast<std::uint64_t>(region.height)))
       return {ExportOutcome::Kind::Cancelled, Message::None, {}};

@@ -25,6 +25,12 @@ BandPlan::BandPlan(int width, int height, double start_seconds)
 
 int BandPlan::next_rows() const { return std::min(rows_, height_ - done_); }
 
+int BandPlan::take() {
+  const int rows = next_rows();
+  done_ += rows;
+  return rows;
+}
+
 void BandPlan::drawn(double seconds) {
   const int rows = next_rows();
   done_ += rows;

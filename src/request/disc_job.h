@@ -4,7 +4,7 @@
 // margin of 1 % of its diameter, clipped to the canvas.  That region is drawn
 // in bands, each a Surface::window_of the canvas, so every pixel is the one
 // that drawing the whole canvas at once would give, and memory holds at
-// most two bands (an export draws one while the other is written).
+// most kDrawingLanes bands (an export draws that many at once).
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,8 @@ namespace vantor {
 
 // The raster of one band, one byte a pixel.
 inline constexpr std::uint64_t kBandBytes = std::uint64_t{16} << 20;
+// The bands an export draws at the same time, each on its own thread.
+inline constexpr int kDrawingLanes = 2;
 
 struct PixelRect {
   int left = 0, top = 0, width = 0, height = 0;
@@ -47,6 +49,9 @@ class BandPlan {
   int next_rows() const;
   // The band of next_rows() rows has been drawn in `seconds`.
   void drawn(double seconds);
+  // The next band's rows, handed out without a time: for the bands after
+  // the first, drawn several at once.
+  int take();
   int rows_done() const { return done_; }
 
  private:

@@ -403,7 +403,9 @@ TEST_P(ReadBack, RendersAsVantorsRaster) {
     const RenderRequest req = request(row.words);
     art = artwork(req), ours = image_of(test::drawn_region(req)).mirrored(req.mirror, false), inverse = req.inverse, marks = req.marks;
     if (req.negative) ours.invertPixels();
-    if (format != Format::Dxf && row.slot_outlines > 0) EXPECT_EQ(outlines_in(format, file_of(format, art)), row.slot_outlines + (format == Format::Gerber ? 0 : 2));
+    if (format != Format::Dxf && row.slot_outlines > 0) {
+      EXPECT_EQ(outlines_in(format, file_of(format, art)), row.slot_outlines + (format == Format::Gerber ? 0 : 2));
+    }
   }
   const std::optional<QImage> theirs = format == Format::Dxf ? dxf_back(art, ours, row.slot_outlines, inverse) : read_back(format, art);
   expect_same_inner_pixels(ours, theirs);
