@@ -54,8 +54,6 @@ fault pack_mirrored_halves_swapped src/export/raster_file.cpp \
   'out[b] = (mirror ? high : kReversedBits[low]) ^ flip;' 'out[b] = (mirror ? low : kReversedBits[low]) ^ flip;'
 fault pack_plain_bits_not_reversed src/export/raster_file.cpp \
   'out[b + 1] = (mirror ? low : kReversedBits[high]) ^ flip;' 'out[b + 1] = (mirror ? low : high) ^ flip;'
-fault bottom_up_overflow_rows_kept src/export/raster_file.cpp \
-  'if (rows_bottom_up(f.spec.format)) rows +=' 'if (false) rows +='
 fault lanes_written_out_of_order src/output/export_file.cpp \
   'file.write_packed(lanes[k].packed[buffer].data(), lanes[k].rows[buffer])' \
   'file.write_packed(lanes[count - 1 - k].packed[buffer].data(), lanes[count - 1 - k].rows[buffer])'

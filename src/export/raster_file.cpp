@@ -413,11 +413,10 @@ std::optional<std::string> RasterFile::write_packed(const std::uint8_t* rows, in
   Impl& f = *impl_;
   if (!f.error.empty()) return f.error;
   const std::size_t bytes = packed_row_bytes(f.spec.width);
-  // Bottom-up bands are packed from their last row: the rows past the
-  // height are the first ones.
-  const int kept = std::max(0, std::min(count, f.spec.height - f.rows_written));
-  if (rows_bottom_up(f.spec.format)) rows += static_cast<std::size_t>(count - kept) * bytes;
-  count = kept;
+  if (count < 0 || count > f.spec.height - f.rows_written) {
+    f.fail("more rows than the picture has");
+    return f.error;
+  }
   switch (f.spec.format) {
     case RasterFormat::Bmp:
       for (int k = 0; k < count && f.error.empty(); ++k) {

@@ -61,8 +61,8 @@ class RasterFile {
 
   // The next band of `rows` rows of `width` one-byte pixels each, its top
   // row first.  The reason of a failure (a full disk); after one, nothing
-  // more is written and commit fails.  Rows past the picture's height are
-  // dropped.
+  // more is written and commit fails, as after a band of more rows than
+  // are left.
   std::optional<std::string> write_band(const std::uint8_t* pixels, int rows);
   // write_band in two steps, so that bands are packed on several threads
   // while one writes: pack_band gives a band's rows as the file stores them

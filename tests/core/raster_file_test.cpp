@@ -25,6 +25,12 @@ TEST(RasterFileTest, TiffStripsReadBackByLibtiff) {
   ASSERT_EQ(file.write_band(pixels.data(), 1), std::nullopt);
   ASSERT_EQ(file.write_band(pixels.data() + kW, kH - 1), std::nullopt);
   ASSERT_EQ(file.commit(), std::nullopt);
+  {  // a band past the last row fails the file
+    auto longer = RasterFile::create(path + ".bmp", {RasterFormat::Bmp, kW, 2, 4000, false, false});
+    RasterFile& bmp = *std::get<std::unique_ptr<RasterFile>>(longer);
+    EXPECT_NE(bmp.write_band(pixels.data(), 3), std::nullopt);
+    EXPECT_NE(bmp.commit(), std::nullopt);
+  }
   TIFF* t = TIFFOpen(path.c_str(), "r");
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(TIFFNumberOfStrips(t), 3u);
