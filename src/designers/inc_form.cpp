@@ -212,6 +212,8 @@ IncForm::IncForm(WindowHost& windows, QWidget* parent) : QWidget(parent), window
   mask_save_state_.file_name = QStringLiteral("mask");
   mask_export_state_ = export_state_;
   mask_export_state_.base_name = QStringLiteral("mask");
+  mask_export_state_.drawn_by =
+      mask_dialog_->findChild<QPushButton*>(QStringLiteral("DrawMask"))->text().remove(QLatin1Char('&'));
 
   controls_ = std::make_unique<ControlBinder<IncFormValues>>(this, incremental_fields());
   zoom_diam_ = findChild<QLineEdit*>(QStringLiteral("zoom_diam"));

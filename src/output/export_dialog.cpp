@@ -117,8 +117,9 @@ ExportDialog::ExportDialog(QWidget* parent, const ExportDialogState& state, Expo
   form->addRow(file_label, file_row);
 
   auto* note = new QLabel(
-      QStringLiteral("The design is exported as its fields read now, drawn afresh as \"Draw\" draws it; "
-                     "touch-up on the picture is not part of the export."));
+      QStringLiteral("The design is exported as its fields read now, drawn afresh as \"%1\" draws it; "
+                     "touch-up on the picture is not part of the export.")
+          .arg(state.drawn_by));
   note->setWordWrap(true);
 
   report_view_ = new QPlainTextEdit;

@@ -59,6 +59,7 @@ struct ExportDialogState {
   QString base_name;         // the file name without extension
   bool offers_inverse = false;
   bool offers_code_table = false;  // the code table formats (absolute discs)
+  QString drawn_by = QStringLiteral("Draw");  // the button whose drawing the export repeats
 };
 
 // The report of the current design for a choice, as the dialog shows it.
