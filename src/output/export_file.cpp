@@ -61,7 +61,7 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
   // buffers.  A round's bands are written in order on another thread while
   // the next round is drawn and packed into the other buffers; the write
   // of a buffer ends before it is packed into again.  The futures are
-  // declared after the lanes and the file and waited for on every return.
+  // declared after what their tasks use and waited for on every return.
   // record() placed the aids, so the job draws on several windows at once.
   struct Lane {
     std::optional<Surface> raster;
@@ -69,11 +69,6 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
     int rows[2] = {0, 0};  // of the band in each buffer
   };
   Lane lanes[kDrawingLanes];
-  std::future<std::optional<std::string>> writing;
-  std::future<Message> drawing[kDrawingLanes];
-  auto written = [&writing]() -> std::optional<std::string> {
-    return writing.valid() ? writing.get() : std::nullopt;
-  };
   auto draw_band = [&](Lane& lane, int buffer, int top) {
     const int rows = lane.rows[buffer];
     // One raster for all bands of one height: only the last may be lower.
@@ -84,6 +79,11 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
     const Message m = job.draw(*lane.raster, recorded);
     if (m == Message::None) file.pack_band(lane.raster->data(), rows, lane.packed[buffer]);
     return m;
+  };
+  std::future<std::optional<std::string>> writing;
+  std::future<Message> drawing[kDrawingLanes];
+  auto written = [&writing]() -> std::optional<std::string> {
+    return writing.valid() ? writing.get() : std::nullopt;
   };
   for (int buffer = 0; plan.next_rows() > 0; buffer ^= 1) {
     const auto round_start = std::chrono::steady_clock::now();
