@@ -50,6 +50,14 @@ fault tiff_first_strip_of_a_band_not_coded src/export/raster_file.cpp \
   'for (std::size_t n = 0; n + 1 < complete.size(); ++n) coding' 'for (std::size_t n = 1; n + 1 < complete.size(); ++n) coding'
 fault tiff_strips_swapped src/export/raster_file.cpp \
   'TIFFWriteRawStrip(tiff, strips_written, coded[n].data()' 'TIFFWriteRawStrip(tiff, strips_written ^ (n == 0), coded[n].data()'
+fault g4_vertical_left_3_as_horizontal src/export/g4_coder.cpp \
+  'd >= -3 && d <= 3) {' 'd >= -3 && d <= 2) {'
+fault g4_longest_makeup_2496 src/export/g4_coder.cpp \
+  'kLongestMakeup = 2560;' 'kLongestMakeup = 2496;'
+fault g4_first_run_counts_imaginary_pixel src/export/g4_coder.cpp \
+  'a1 - std::max(a0, 0), kWhiteRun' 'a1 - a0, kWhiteRun'
+fault g4_repeated_row_end_code_dropped src/export/g4_coder.cpp \
+  'out.put_ones(reference_changes + 1);' 'out.put_ones(reference_changes);'
 fault disc_over_paints_last_pixel $S/raster_disc.cpp \
   'rest.span(j, hi + 1, sink.last_column());' 'rest.span(j, hi, sink.last_column());'
 fault ring_drawn_solid $S/raster_disc.cpp \
