@@ -59,6 +59,14 @@ fault lanes_written_out_of_order src/output/export_file.cpp \
   'file.write_packed(lanes[count - 1 - k].packed[buffer].data(), lanes[count - 1 - k].rows[buffer])'
 fault lane_band_top_from_the_wrong_end src/output/export_file.cpp \
   'const int top = bottom_up ? region.height - done - rows : done;' 'const int top = done;'
+fault g4_vertical_left_3_as_horizontal src/export/g4_coder.cpp \
+  'd >= -3 && d <= 3) {' 'd >= -3 && d <= 2) {'
+fault g4_longest_makeup_2496 src/export/g4_coder.cpp \
+  'kLongestMakeup = 2560;' 'kLongestMakeup = 2496;'
+fault g4_first_run_counts_imaginary_pixel src/export/g4_coder.cpp \
+  'a1 - std::max(a0, 0), kWhiteRun' 'a1 - a0, kWhiteRun'
+fault g4_repeated_row_end_code_dropped src/export/g4_coder.cpp \
+  'out.put_ones(reference_changes + 1);' 'out.put_ones(reference_changes);'
 fault disc_over_paints_last_pixel $S/raster_disc.cpp \
   'rest.span(j, hi + 1, sink.last_column());' 'rest.span(j, hi, sink.last_column());'
 fault ring_drawn_solid $S/raster_disc.cpp \

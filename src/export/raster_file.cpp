@@ -21,6 +21,8 @@
 #include <future>
 #include <vector>
 
+#include "export/g4_coder.h"
+
 namespace vantor {
 
 namespace {
@@ -92,77 +94,6 @@ constexpr std::array<std::uint8_t, 256> kReversedBits = [] {
       if (v & (1u << k)) t[v] |= static_cast<std::uint8_t>(0x80u >> k);
   return t;
 }();
-
-// One TIFF strip coded in Group 4 on its own, so that strips are coded on
-// several threads: a private TIFF in memory of the strip's rows, with the
-// file's tags that the coding reads, whose strip bytes are then the ones
-// the file would code for the same rows (each strip starts the coding
-// afresh).  The reason of a failure, or nullopt.
-struct MemoryTiff {
-  std::vector<std::uint8_t> bytes;
-  std::uint64_t at = 0;
-  std::string error;
-
-  static tmsize_t read(thandle_t h, void* data, tmsize_t n) {
-    auto& m = *static_cast<MemoryTiff*>(h);
-    const std::uint64_t count = std::min<std::uint64_t>(n, m.at < m.bytes.size() ? m.bytes.size() - m.at : 0);
-    std::memcpy(data, m.bytes.data() + m.at, count);
-    m.at += count;
-    return static_cast<tmsize_t>(count);
-  }
-  static tmsize_t write(thandle_t h, void* data, tmsize_t n) {
-    auto& m = *static_cast<MemoryTiff*>(h);
-    if (m.bytes.size() < m.at + n) m.bytes.resize(m.at + n);
-    std::memcpy(m.bytes.data() + m.at, data, static_cast<std::size_t>(n));
-    m.at += n;
-    return n;
-  }
-  static toff_t seek(thandle_t h, toff_t offset, int whence) {
-    auto& m = *static_cast<MemoryTiff*>(h);
-    m.at = whence == SEEK_SET ? offset : whence == SEEK_CUR ? m.at + offset : m.bytes.size() + offset;
-    return m.at;
-  }
-  static int close(thandle_t) { return 0; }
-  static toff_t size(thandle_t h) { return static_cast<MemoryTiff*>(h)->bytes.size(); }
-  static int map(thandle_t, void**, toff_t*) { return 0; }
-  static void unmap(thandle_t, void*, toff_t) {}
-  static int on_error(TIFF*, void* user, const char*, const char* format, va_list args) {
-    char message[512];
-    std::vsnprintf(message, sizeof message, format, args);
-    auto& m = *static_cast<MemoryTiff*>(user);
-    if (m.error.empty()) m.error = message;
-    return 1;
-  }
-};
-
-std::optional<std::string> code_g4_strip(const std::uint8_t* rows, int count, int width,
-                                         std::vector<std::uint8_t>& coded) {
-  MemoryTiff m;
-  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  TIFFOpenOptionsSetErrorHandlerExtR(options, MemoryTiff::on_error, &m);
-  TIFF* t = TIFFClientOpenExt("strip", "w", &m, MemoryTiff::read, MemoryTiff::write, MemoryTiff::seek,
-                              MemoryTiff::close, MemoryTiff::size, MemoryTiff::map, MemoryTiff::unmap, options);
-  bool ok = t && TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(width)) &&
-            TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(count)) &&
-            TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1) && TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1) &&
-            TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4) &&
-            TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
-            TIFFSetField(t, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
-            TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-            TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(count));
-  // libtiff takes the rows as writable; it does not change them.
-  const tmsize_t raw = static_cast<tmsize_t>(packed_row_bytes(width) * static_cast<std::size_t>(count));
-  ok = ok && TIFFWriteEncodedStrip(t, 0, const_cast<std::uint8_t*>(rows), raw) == raw;
-  std::uint64_t* offsets = nullptr;
-  std::uint64_t* counts = nullptr;
-  ok = ok && TIFFGetField(t, TIFFTAG_STRIPOFFSETS, &offsets) && TIFFGetField(t, TIFFTAG_STRIPBYTECOUNTS, &counts) &&
-       offsets[0] + counts[0] <= m.bytes.size();
-  if (ok) coded.assign(m.bytes.begin() + offsets[0], m.bytes.begin() + offsets[0] + counts[0]);
-  if (t) TIFFClose(t);
-  TIFFOpenOptionsFree(options);
-  if (ok) return std::nullopt;
-  return m.error.empty() ? std::string("the picture could not be coded") : m.error;
-}
 
 }  // namespace
 
@@ -332,15 +263,14 @@ struct RasterFile::Impl {
         complete.push_back(std::move(strip)), strip.clear();
     }
     std::vector<std::vector<std::uint8_t>> coded(complete.size());
-    std::vector<std::future<std::optional<std::string>>> coding;
+    std::vector<std::future<void>> coding;
     auto code = [&](std::size_t n) {
-      return code_g4_strip(complete[n].data(), static_cast<int>(complete[n].size() / bytes), spec.width, coded[n]);
+      coded[n] = code_g4_strip(complete[n].data(), static_cast<int>(complete[n].size() / bytes), spec.width);
     };
     for (std::size_t n = 0; n + 1 < complete.size(); ++n) coding.push_back(std::async(std::launch::async, code, n));
-    std::optional<std::string> last = complete.empty() ? std::nullopt : code(complete.size() - 1);
+    if (!complete.empty()) code(complete.size() - 1);
     for (std::size_t n = 0; n < complete.size(); ++n) {
-      const std::optional<std::string> why = n < coding.size() ? coding[n].get() : last;
-      if (why) fail(*why);
+      if (n < coding.size()) coding[n].get();
       if (!error.empty()) continue;
       if (TIFFWriteRawStrip(tiff, strips_written, coded[n].data(), static_cast<tmsize_t>(coded[n].size())) < 0)
         fail("");
