@@ -334,6 +334,8 @@ void RasterFile::pack_band(const std::uint8_t* pixels, int rows, std::vector<std
              spec.negative, packed.data() + bytes * k);
 }
 
+const RasterFileSpec& RasterFile::spec() const { return impl_->spec; }
+
 std::optional<std::string> RasterFile::write_band(const std::uint8_t* pixels, int rows) {
   pack_band(pixels, rows, impl_->packed);
   return write_packed(impl_->packed.data(), rows);

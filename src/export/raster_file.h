@@ -70,6 +70,7 @@ class RasterFile {
   // nothing but the spec; write_packed writes the next band so packed.
   void pack_band(const std::uint8_t* pixels, int rows, std::vector<std::uint8_t>& packed) const;
   std::optional<std::string> write_packed(const std::uint8_t* packed, int rows);
+  const RasterFileSpec& spec() const;
   // Completes the file once every row is written and puts it in place.
   std::optional<std::string> commit();
 

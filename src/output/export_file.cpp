@@ -3,8 +3,11 @@
 #include <QSaveFile>
 #include <QString>
 #include <chrono>
-#include <future>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "export/artwork.h"
 #include "export/code_table.h"
@@ -28,6 +31,136 @@ ExportOutcome write_outcome(const std::optional<QString>& reason) {
 RasterFormat raster_format(FileFormat format) {
   return format == FileFormat::Png ? RasterFormat::Png : format == FileFormat::Tiff ? RasterFormat::Tiff : RasterFormat::Bmp;
 }
+
+// The progress of `rows` of `height` written; false to cancel.
+bool report_rows(const ExportProgress& progress, int rows, int height) {
+  return !progress.drawn || progress.drawn(static_cast<std::uint64_t>(rows), static_cast<std::uint64_t>(height));
+}
+
+// A band of the region, handed out in the file's order of bands, and its
+// rows packed as the file stores them.
+struct Band {
+  int rows = 0;
+  std::vector<std::uint8_t> packed;
+  bool ready = false;
+  Message message = Message::None;
+};
+
+// Draws the band whose first row (in the file's order) is `done` rows into
+// the region into `raster`, kept from band to band, and packs it.
+Message draw_and_pack(const DiscJob& job, const DiscRecording& recorded, const PixelRect& region,
+                      const RasterFile& file, int done, Band& band, std::optional<Surface>& raster) {
+  const int top = rows_bottom_up(file.spec().format) ? region.height - done - band.rows : done;
+  // One raster for all bands of one height: only the last may be lower.
+  if (!raster || raster->height() != band.rows)
+    raster = job.band(region, top, band.rows);
+  else
+    raster->move_window(region.left, region.top + top);
+  const Message m = job.draw(*raster, recorded);
+  if (m == Message::None) file.pack_band(raster->data(), band.rows, band.packed);
+  return m;
+}
+
+// The bands of the region: the first drawn alone, for the plan to time it;
+// then kDrawingLanes threads each take the next band from the plan, draw it
+// in a raster of their own and pack it, while the calling thread writes the
+// packed bands in order and reports progress.  A band takes one of a few
+// buffers when it is handed out, so the lowest band not written always has
+// one, and a lane ahead of it waits for the writer.  record() placed the
+// aids, so the job draws on several windows at once.
+class BandLanes {
+ public:
+  BandLanes(const DiscJob& job, const DiscRecording& recorded, const PixelRect& region, RasterFile& file,
+            BandPlan& plan)
+      : job_(job), recorded_(recorded), region_(region), file_(file), plan_(plan), bands_(kDrawingLanes + 2) {
+    for (Band& b : bands_) free_.push_back(&b);
+  }
+  ~BandLanes() { stop(); }
+
+  ExportOutcome run(const ExportProgress& progress) {
+    const auto start = std::chrono::steady_clock::now();
+    Band& first = bands_.front();
+    first.rows = plan_.next_rows();
+    if (const Message m = draw_and_pack(job_, recorded_, region_, file_, 0, first, rasters_[0]); m != Message::None)
+      return {ExportOutcome::Kind::Refused, m, {}};
+    plan_.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (const auto reason = file_.write_packed(first.packed.data(), first.rows)) return failed(*reason);
+    rows_written_ = first.rows;
+    if (!report_rows(progress, rows_written_, region_.height))
+      return {ExportOutcome::Kind::Cancelled, Message::None, {}};
+    for (int k = 0; k < kDrawingLanes; ++k) lanes_.emplace_back([this, k] { lane(rasters_[k]); });
+    for (;;) {
+      std::unique_lock lock(mutex_);
+      written_.wait(lock, [this] { return order_.empty() ? lanes_left_ == 0 : order_.front()->ready; });
+      if (order_.empty()) break;
+      Band& band = *order_.front();
+      order_.pop_front();
+      lock.unlock();
+      if (band.message != Message::None) return {ExportOutcome::Kind::Refused, band.message, {}};
+      if (const auto reason = file_.write_packed(band.packed.data(), band.rows)) return failed(*reason);
+      rows_written_ += band.rows;
+      lock.lock();
+      band.ready = false;
+      free_.push_back(&band);  // a lane may take it at once
+      lock.unlock();
+      taken_.notify_one();
+      if (!report_rows(progress, rows_written_, region_.height))
+        return {ExportOutcome::Kind::Cancelled, Message::None, {}};
+    }
+    return {};
+  }
+
+ private:
+  void lane(std::optional<Surface>& raster) {
+    for (;;) {
+      std::unique_lock lock(mutex_);
+      taken_.wait(lock, [this] { return stopped_ || !free_.empty(); });
+      if (stopped_ || plan_.next_rows() == 0) break;
+      Band& band = *free_.back();
+      free_.pop_back();
+      order_.push_back(&band);
+      const int done = plan_.rows_done();
+      band.rows = plan_.take();
+      lock.unlock();
+      const Message m = draw_and_pack(job_, recorded_, region_, file_, done, band, raster);
+      lock.lock();
+      band.message = m;
+      band.ready = true;
+      if (m != Message::None) stopped_ = true;
+      lock.unlock();
+      written_.notify_one();
+    }
+    std::lock_guard lock(mutex_);
+    --lanes_left_;
+    written_.notify_one();
+    taken_.notify_all();
+  }
+
+  void stop() {
+    {
+      std::lock_guard lock(mutex_);
+      stopped_ = true;
+    }
+    taken_.notify_all();
+    for (std::thread& t : lanes_) t.join();
+  }
+
+  const DiscJob& job_;
+  const DiscRecording& recorded_;
+  const PixelRect region_;
+  RasterFile& file_;
+  BandPlan& plan_;
+  int rows_written_ = 0;  // by the calling thread
+  std::vector<Band> bands_;
+  std::optional<Surface> rasters_[kDrawingLanes];
+  std::mutex mutex_;
+  std::condition_variable taken_, written_;  // a buffer freed; a band drawn or a lane ended
+  std::vector<Band*> free_;
+  std::deque<Band*> order_;  // the bands handed out and not written, in order
+  bool stopped_ = false;
+  int lanes_left_ = kDrawingLanes;
+  std::vector<std::thread> lanes_;  // last: joined before the rest goes
+};
 
 // The region drawn band by band, each band written as soon as it is drawn,
 // in the file's order of bands.
@@ -53,66 +186,10 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
   if (std::string* reason = std::get_if<std::string>(&created)) return failed(*reason);
   RasterFile& file = *std::get<std::unique_ptr<RasterFile>>(created);
 
-  const bool bottom_up = rows_bottom_up(spec.format);
   BandPlan plan(region.width, region.height, band_start_seconds);
-  // The first band is drawn alone, for the plan to time it; then
-  // kDrawingLanes bands at once, each lane drawing one in its own raster
-  // (the first lane on this thread) and packing it into one of its two
-  // buffers.  A round's bands are written in order on another thread while
-  // the next round is drawn and packed into the other buffers; the write
-  // of a buffer ends before it is packed into again.  The futures are
-  // declared after what their tasks use and waited for on every return.
-  // record() placed the aids, so the job draws on several windows at once.
-  struct Lane {
-    std::optional<Surface> raster;
-    std::vector<std::uint8_t> packed[2];
-    int rows[2] = {0, 0};  // of the band in each buffer
-  };
-  Lane lanes[kDrawingLanes];
-  auto draw_band = [&](Lane& lane, int buffer, int top) {
-    const int rows = lane.rows[buffer];
-    // One raster for all bands of one height: only the last may be lower.
-    if (!lane.raster || lane.raster->height() != rows)
-      lane.raster = job.band(region, top, rows);
-    else
-      lane.raster->move_window(region.left, region.top + top);
-    const Message m = job.draw(*lane.raster, recorded);
-    if (m == Message::None) file.pack_band(lane.raster->data(), rows, lane.packed[buffer]);
-    return m;
-  };
-  std::future<std::optional<std::string>> writing;
-  std::future<Message> drawing[kDrawingLanes];
-  auto written = [&writing]() -> std::optional<std::string> {
-    return writing.valid() ? writing.get() : std::nullopt;
-  };
-  for (int buffer = 0; plan.next_rows() > 0; buffer ^= 1) {
-    const auto round_start = std::chrono::steady_clock::now();
-    const bool timed = plan.rows_done() == 0;
-    int count = 0;
-    for (; count < (timed ? 1 : kDrawingLanes) && plan.next_rows() > 0; ++count) {
-      Lane& lane = lanes[count];
-      const int done = plan.rows_done();
-      const int rows = lane.rows[buffer] = timed ? plan.next_rows() : plan.take();
-      const int top = bottom_up ? region.height - done - rows : done;
-      drawing[count] = std::async(count > 0 ? std::launch::async : std::launch::deferred,
-                                  [&draw_band, &lane, buffer, top] { return draw_band(lane, buffer, top); });
-    }
-    Message refused = Message::None;
-    for (int k = 0; k < count; ++k)
-      if (const Message m = drawing[k].get(); refused == Message::None) refused = m;
-    if (refused != Message::None) return {ExportOutcome::Kind::Refused, refused, {}};
-    if (timed) plan.drawn(std::chrono::duration<double>(std::chrono::steady_clock::now() - round_start).count());
-    if (const auto reason = written()) return failed(*reason);
-    writing = std::async(std::launch::async, [&lanes, &file, count, buffer]() -> std::optional<std::string> {
-      for (int k = 0; k < count; ++k)
-        if (auto reason = file.write_packed(lanes[k].packed[buffer].data(), lanes[k].rows[buffer])) return reason;
-      return std::nullopt;
-    });
-    if (progress.drawn &&
-        !progress.drawn(static_cast<std::uint64_t>(plan.rows_done()), static_cast<std::uint64_t>(region.height)))
-      return {ExportOutcome::Kind::Cancelled, Message::None, {}};
-  }
-  if (const auto reason = written()) return failed(*reason);
+  if (const ExportOutcome drawn = BandLanes(job, recorded, region, file, plan).run(progress);
+      drawn.kind != ExportOutcome::Kind::Written)
+    return drawn;
   if (progress.writing) progress.writing();
   if (const auto reason = file.commit()) return failed(*reason);
   return {};
