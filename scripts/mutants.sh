@@ -55,10 +55,11 @@ fault pack_mirrored_halves_swapped src/export/raster_file.cpp \
 fault pack_plain_bits_not_reversed src/export/raster_file.cpp \
   'out[b + 1] = (mirror ? low : kReversedBits[high]) ^ flip;' 'out[b + 1] = (mirror ? low : high) ^ flip;'
 fault lanes_written_out_of_order src/output/export_file.cpp \
-  'file.write_packed(lanes[k].packed[buffer].data(), lanes[k].rows[buffer])' \
-  'file.write_packed(lanes[count - 1 - k].packed[buffer].data(), lanes[count - 1 - k].rows[buffer])'
+  'order_.push_back(&band);' 'order_.push_front(&band);'
 fault lane_band_top_from_the_wrong_end src/output/export_file.cpp \
-  'const int top = bottom_up ? region.height - done - rows : done;' 'const int top = done;'
+  '? region.height - done - band.rows : done;' ': done;'
+fault lane_draws_the_band_before src/output/export_file.cpp \
+  'const int done = plan_.rows_done();' 'const int done = std::max(plan_.rows_done() - 1, 0);'
 fault g4_vertical_left_3_as_horizontal src/export/g4_coder.cpp \
   'd >= -3 && d <= 3) {' 'd >= -3 && d <= 2) {'
 fault g4_longest_makeup_2496 src/export/g4_coder.cpp \
