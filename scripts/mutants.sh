@@ -57,7 +57,7 @@ fault pack_plain_bits_not_reversed src/export/raster_file.cpp \
 fault lanes_written_out_of_order src/output/export_file.cpp \
   'order_.push_back(&band);' 'order_.push_front(&band);'
 fault lane_band_top_from_the_wrong_end src/output/export_file.cpp \
-  '? region.height - done - band.rows : done;' ': done;'
+  'rows_bottom_up(file.spec().format) ? region.height' 'false ? region.height'
 fault lane_draws_the_band_before src/output/export_file.cpp \
   'const int done = plan_.rows_done();' 'const int done = std::max(plan_.rows_done() - 1, 0);'
 fault g4_vertical_left_3_as_horizontal src/export/g4_coder.cpp \
