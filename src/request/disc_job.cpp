@@ -42,7 +42,8 @@ void BandPlan::drawn(double seconds) {
   const double rest = per_row * left;
   double bands = kProgressSteps;
   if (start_seconds_ > 0) bands = std::min(bands, kStartShare * rest / start_seconds_);
-  bands = std::clamp(bands, 1.0, static_cast<double>(left));
+  // Every lane gets bands of its own, a second one in the raster of its first.
+  bands = std::clamp(bands, std::min(2.0 * kDrawingLanes, static_cast<double>(left)), static_cast<double>(left));
   rows_ = std::clamp(static_cast<int>(std::ceil(left / bands)), 1, by_memory_);
 }
 

@@ -39,8 +39,9 @@ int band_rows_by_memory(int width);
 // fiftieth of the region; its time estimates the rest, which is split so
 // that a long drawing reports progress in steps of about 2 % while starting
 // the bands (each start costs about start_seconds, the time of drawing the
-// design on a one-pixel window) adds no more than a tenth to the drawing.
-// No band exceeds band_rows_by_memory.
+// design on a one-pixel window) adds no more than a tenth to the drawing;
+// but the rest is split into at least two bands for each drawing lane. No
+// band exceeds band_rows_by_memory.
 class BandPlan {
  public:
   BandPlan(int width, int height, double start_seconds);
