@@ -35,8 +35,16 @@ constexpr std::size_t kTiffStripBytes = std::size_t{1} << 20;
 
 // The stdio buffer of a BMP or PNG file.
 constexpr std::size_t kStreamBufferBytes = std::size_t{1} << 20;
+// The bytes written before the disk is asked to start writing them.
+constexpr off_t kWritebackBytes = off_t{8} << 20;
 
 std::uint64_t bmp_stride(int width) { return (static_cast<std::uint64_t>(width) + 31) / 32 * 4; }
+
+// The bytes of a packed row as the file stores it: a BMP's rows are padded
+// to four bytes.
+std::size_t file_row_bytes(const RasterFileSpec& s) {
+  return s.format == RasterFormat::Bmp ? static_cast<std::size_t>(bmp_stride(s.width)) : packed_row_bytes(s.width);
+}
 
 std::uint64_t bmp_file_bytes(const RasterFileSpec& s) {
   return kBmpHeaderBytes + bmp_stride(s.width) * static_cast<std::uint64_t>(s.height);
@@ -138,8 +146,8 @@ struct RasterFile::Impl {
   int rows_written = 0;
   bool committed = false;
   std::vector<std::uint8_t> packed;  // write_band's band, packed
-  std::vector<std::uint8_t> padded;  // a BMP row with its padding
   std::vector<char> buffer;          // the stream's, until it is closed
+  off_t writeback_from = 0;          // start_writeback's: where the bytes not started begin
   // TIFF: the packed rows of the strip being filled, and the strips written.
   std::vector<std::uint8_t> strip;
   std::uint32_t rows_per_strip = 1, strips_written = 0;
@@ -166,6 +174,18 @@ struct RasterFile::Impl {
 
   void fail(std::string why) {
     if (error.empty()) error = why.empty() ? "the file could not be written" : std::move(why);
+  }
+
+  // Starts the disk's writing of what a BMP or PNG holds so far, a few
+  // megabytes at a time, so that the fsync of the commit waits for the last
+  // ones only.  A failure to start it is no failure of the file.
+  void start_writeback() {
+    if (!file) return;
+    const off_t at = ::ftello(file);
+    if (at < 0 || at - writeback_from < kWritebackBytes) return;
+    if (std::fflush(file) != 0) return fail(errno_text(errno));
+    ::sync_file_range(::fileno(file), writeback_from, at - writeback_from, SYNC_FILE_RANGE_WRITE);
+    writeback_from = at;
   }
 
   bool write(const void* data, std::size_t n) {
@@ -205,7 +225,6 @@ struct RasterFile::Impl {
     put32(h, 2);
     put32(h, 2);
     for (std::uint8_t v : {0, 0, 0, 0, 255, 255, 255, 0}) h.push_back(v);  // index 0 black, 1 white
-    padded.assign(bmp_stride(spec.width), 0);
     return write(h.data(), h.size());
   }
 
@@ -325,13 +344,16 @@ std::variant<std::unique_ptr<RasterFile>, std::string> RasterFile::create(const 
 
 void RasterFile::pack_band(const std::uint8_t* pixels, int rows, std::vector<std::uint8_t>& packed) const {
   const RasterFileSpec& spec = impl_->spec;
-  const std::size_t bytes = packed_row_bytes(spec.width);
+  const std::size_t stride = file_row_bytes(spec);
   rows = std::max(rows, 0);
-  packed.resize(bytes * static_cast<std::size_t>(rows));
+  packed.resize(stride * static_cast<std::size_t>(rows));
   const bool bottom_up = rows_bottom_up(spec.format);
-  for (int k = 0; k < rows; ++k)
+  for (int k = 0; k < rows; ++k) {
+    std::uint8_t* row = packed.data() + stride * k;
     pack_row(pixels + static_cast<std::size_t>(bottom_up ? rows - 1 - k : k) * spec.width, spec.width, spec.mirror,
-             spec.negative, packed.data() + bytes * k);
+             spec.negative, row);
+    std::fill(row + packed_row_bytes(spec.width), row + stride, 0);
+  }
 }
 
 const RasterFileSpec& RasterFile::spec() const { return impl_->spec; }
@@ -344,17 +366,13 @@ std::optional<std::string> RasterFile::write_band(const std::uint8_t* pixels, in
 std::optional<std::string> RasterFile::write_packed(const std::uint8_t* rows, int count) {
   Impl& f = *impl_;
   if (!f.error.empty()) return f.error;
-  const std::size_t bytes = packed_row_bytes(f.spec.width);
   if (count < 0 || count > f.spec.height - f.rows_written) {
     f.fail("more rows than the picture has");
     return f.error;
   }
   switch (f.spec.format) {
     case RasterFormat::Bmp:
-      for (int k = 0; k < count && f.error.empty(); ++k) {
-        std::memcpy(f.padded.data(), rows + k * bytes, bytes);
-        f.write(f.padded.data(), f.padded.size());
-      }
+      f.write(rows, file_row_bytes(f.spec) * static_cast<std::size_t>(count));
       break;
     case RasterFormat::Png:
       f.write_png_rows(rows, count);
@@ -364,6 +382,7 @@ std::optional<std::string> RasterFile::write_packed(const std::uint8_t* rows, in
       break;
   }
   if (f.error.empty()) f.rows_written += count;
+  if (f.error.empty()) f.start_writeback();
   if (!f.error.empty()) return f.error;
   return std::nullopt;
 }
