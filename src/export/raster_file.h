@@ -67,7 +67,7 @@ class RasterFile {
   // write_band in two steps, so that bands are packed on several threads
   // while one writes: pack_band gives a band's rows as the file stores them
   // (packed and padded, mirrored, exchanged, in the file's order of rows) and reads
-  // nothing but the spec; write_packed writes the next band so packed.
+  // nothing else of the file; write_packed writes the next band so packed.
   void pack_band(const std::uint8_t* pixels, int rows, std::vector<std::uint8_t>& packed) const;
   std::optional<std::string> write_packed(const std::uint8_t* packed, int rows);
   const RasterFileSpec& spec() const;
