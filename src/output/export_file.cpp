@@ -171,15 +171,13 @@ ExportOutcome export_raster(const ExportRequest& request, const ExportProgress& 
   // the drawing recorded on a one-pixel window costs next to nothing and
   // gives the disc the crop keeps.
   const auto probe_start = std::chrono::steady_clock::now();
-  DiscRecording recorded = job.record();
+  const DiscRecording recorded = job.record();
   if (recorded.message != Message::None) return {ExportOutcome::Kind::Refused, recorded.message, {}};
   if (!recorded.refusal.empty()) return {ExportOutcome::Kind::Refused, Message::None, recorded.refusal};
   const double band_start_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - probe_start).count();
 
   const PixelRect region = job.region(recorded.geometry);
-  // Not needed for the pixels unless a bias changed them.
-  if (request.bias_um == 0) std::vector<Figure>().swap(recorded.figures);
   const RasterFileSpec spec{raster_format(request.format), region.width, region.height,
                             static_cast<double>(request.dpi), request.mirror, request.negative};
   auto created = RasterFile::create(request.output, spec);

@@ -67,8 +67,7 @@ Message DiscJob::draw(Surface& window) const {
 }
 
 Message DiscJob::draw(Surface& window, const DiscRecording& recording) const {
-  if (request_.bias_um == 0) return draw(window);
-  replay(recording.figures, window);
+  replay(recording.figures, recording.rows, window);
   return recording.message;
 }
 
@@ -83,11 +82,13 @@ DiscRecording DiscJob::record() const {
     return out;
   }
   out.geometry = disc_geometry(out.figures, request_.dpi, request_.unit());
-  if (request_.bias_um == 0) return out;
-  BiasOutcome biased = apply_bias(out.figures, out.geometry, request_.bias_um, request_.unit(), probe);
-  out.refusal = std::move(biased.refusal);
-  out.figures = std::move(biased.figures);
-  out.geometry = out.refusal.empty() ? disc_geometry(out.figures, request_.dpi, request_.unit()) : DiscGeometry{};
+  if (request_.bias_um != 0) {
+    BiasOutcome biased = apply_bias(out.figures, out.geometry, request_.bias_um, request_.unit(), probe);
+    out.refusal = std::move(biased.refusal);
+    out.figures = std::move(biased.figures);
+    out.geometry = out.refusal.empty() ? disc_geometry(out.figures, request_.dpi, request_.unit()) : DiscGeometry{};
+  }
+  out.rows = figure_rows(out.figures);
   return out;
 }
 

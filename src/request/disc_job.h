@@ -74,6 +74,7 @@ struct DiscRecording {
   // refusal); then there are no figures.
   std::string refusal;
   std::vector<Figure> figures;
+  std::vector<FigureRows> rows;  // figure_rows of the figures
   DiscGeometry geometry;
 };
 
@@ -90,8 +91,10 @@ class DiscJob {
   // depend on which window of the canvas is drawn.  A complete drawing gets
   // the aids for assembly over it when the request asks for them.
   Message draw(Surface& window) const;
-  // The same with the request's bias: a biased request replays the
-  // recording's figures instead, which record() gave without a refusal.
+  // The same from the recording, which record() gave without a refusal,
+  // with the request's bias: only the figures that reach the window's rows
+  // are replayed, so a band of a large canvas costs about the figures it
+  // holds.
   Message draw(Surface& window, const DiscRecording& recording) const;
 
   DiscRecording record() const;

@@ -68,4 +68,18 @@ struct Figure {
 // The surface is left in the state of the last figure.
 void replay(const std::vector<Figure>& log, Surface& surface);
 
+// The canvas rows a figure may paint, top and bottom inclusive, widened by
+// a few pixels for the rounding of the rasterisers; a cls paints them all.
+// A figure outside the canvas's rows may get rows beyond it.
+struct FigureRows {
+  int top = 0, bottom = 0;
+};
+std::vector<FigureRows> figure_rows(const std::vector<Figure>& log);
+
+// Issues those of the log's calls whose rows (`rows`, figure_rows of the
+// log) meet the surface's window: the window gets the pixels of replaying
+// the whole log, for a fraction of the calls when it is a band of a large
+// canvas.  The surface is left in the state of the last call issued.
+void replay(const std::vector<Figure>& log, const std::vector<FigureRows>& rows, Surface& surface);
+
 }  // namespace vantor

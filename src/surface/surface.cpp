@@ -473,30 +473,96 @@ void touch_up(Surface& surface, int buttons, float x, float y) {
   if (buttons == 2) surface.pset(x, y, Colour::White);
 }
 
-void replay(const std::vector<Figure>& log, Surface& surface) {
-  for (const Figure& f : log) {
-    surface.set_scale_mode(f.unit);
-    surface.set_fill_style(f.fill_style);
-    surface.set_fill_colour(f.fill_colour);
-    surface.set_part(f.part);
-    switch (f.kind) {
-      case FigureKind::Cls:
-        surface.cls();
-        break;
-      case FigureKind::Circle:
-        (void)surface.circle(f.x1, f.y1, f.r, f.colour);
-        break;
-      case FigureKind::Arc:
-        (void)surface.circle(f.x1, f.y1, f.r, f.colour, f.a1, f.a2);
-        break;
-      case FigureKind::Line:
-        (void)surface.line(f.x1, f.y1, f.x2, f.y2, f.colour);
-        break;
-      case FigureKind::PSet:
-        surface.pset(f.x1, f.y1, f.colour);
-        break;
-    }
+namespace {
+
+void issue(const Figure& f, Surface& surface) {
+  surface.set_scale_mode(f.unit);
+  surface.set_fill_style(f.fill_style);
+  surface.set_fill_colour(f.fill_colour);
+  surface.set_part(f.part);
+  switch (f.kind) {
+    case FigureKind::Cls:
+      surface.cls();
+      break;
+    case FigureKind::Circle:
+      (void)surface.circle(f.x1, f.y1, f.r, f.colour);
+      break;
+    case FigureKind::Arc:
+      (void)surface.circle(f.x1, f.y1, f.r, f.colour, f.a1, f.a2);
+      break;
+    case FigureKind::Line:
+      (void)surface.line(f.x1, f.y1, f.x2, f.y2, f.colour);
+      break;
+    case FigureKind::PSet:
+      surface.pset(f.x1, f.y1, f.colour);
+      break;
   }
+}
+
+// Whether angle t lies on the arc from start to end, counter-clockwise.
+bool on_arc(double t, double start, double end) { return start <= end ? start <= t && t <= end : t >= start || t <= end; }
+
+// The rows of the pixel heights [lo, hi], widened as RowReach is.
+FigureRows rows_between(double lo, double hi) {
+  constexpr double kReach = 6.0;
+  const double slack = kReach + 1e-9 * (std::fabs(lo) + std::fabs(hi));
+  const auto row = [](double v) {
+    constexpr double kFar = 1073741824.0;  // 2^30: beyond any canvas
+    return static_cast<int>(std::clamp(std::floor(v), -kFar, kFar));
+  };
+  return {row(lo - slack), row(hi + slack)};
+}
+
+// The pixel heights of a circle's or arc's pixels.  The pixel rules square
+// distances in double: for circles beyond 2^40 pixels (as RowReach) the
+// heights are not bounded here.
+bool round_heights(const Figure& f, double& lo, double& hi) {
+  constexpr double kLargest = 1099511627776.0;  // 2^40
+  if (!(f.pr < kLargest && std::fabs(f.px1) < kLargest && std::fabs(f.py1) < kLargest)) return false;
+  lo = f.py1 - f.pr, hi = f.py1 + f.pr;
+  if (f.kind == FigureKind::Circle) return true;
+  // The pie from the centre: its rim's ends, and its top and bottom when
+  // the arc passes them.
+  const double ends[] = {f.py1 - f.pr * std::sin(f.start), f.py1 - f.pr * std::sin(f.end)};
+  if (!on_arc(raster::kTwoPi / 4, f.start, f.end)) lo = std::min({f.py1, ends[0], ends[1]});
+  if (!on_arc(3 * raster::kTwoPi / 4, f.start, f.end)) hi = std::max({f.py1, ends[0], ends[1]});
+  return true;
+}
+
+FigureRows rows_of(const Figure& f) {
+  const FigureRows every{INT_MIN, INT_MAX};
+  double lo = 0, hi = 0;
+  switch (f.kind) {
+    case FigureKind::Cls:
+      return every;
+    case FigureKind::Circle:
+    case FigureKind::Arc:
+      return round_heights(f, lo, hi) ? rows_between(lo, hi) : every;
+    case FigureKind::Line:
+      return rows_between(std::min(f.py1, f.py2), std::max(f.py1, f.py2));
+    case FigureKind::PSet:
+      return rows_between(f.py1, f.py1);
+  }
+  return every;
+}
+
+}  // namespace
+
+void replay(const std::vector<Figure>& log, Surface& surface) {
+  for (const Figure& f : log) issue(f, surface);
+}
+
+std::vector<FigureRows> figure_rows(const std::vector<Figure>& log) {
+  std::vector<FigureRows> out;
+  out.reserve(log.size());
+  for (const Figure& f : log) out.push_back(rows_of(f));
+  return out;
+}
+
+void replay(const std::vector<Figure>& log, const std::vector<FigureRows>& rows, Surface& surface) {
+  const int top = surface.top(), bottom = surface.top() + surface.height() - 1;
+  for (std::size_t k = 0; k < log.size(); ++k)
+    if (rows[k].bottom >= top && rows[k].top <= bottom) issue(log[k], surface);
 }
 
 }  // namespace vantor

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "reference_raster.h"
+#include "surface/figures.h"
 #include "surface_args.h"
 
 namespace vantor {
@@ -37,6 +38,50 @@ TEST(SurfaceTest, RandomProgramsMatchTheReference) {
     compared += program.compared();
   }
   EXPECT_GT(compared, 550);
+}
+
+// Logs of a few figures, each replayed in bands of one row that get only
+// the figures whose rows reach them: every band holds the whole canvas's
+// row.  The figures are small and lie on a cleared canvas, so a figure
+// whose rows are bounded too tightly loses a pixel that shows.
+TEST(SurfaceTest, LogsReplayedInBandsMatchTheWholeCanvas) {
+  constexpr int kW = 48, kH = 40;
+  std::mt19937 rng(20261207);
+  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  for (int round = 0; round < 1500; ++round) {
+    Surface whole(kW, kH, 1440);
+    std::vector<Figure> log;
+    whole.set_recorder(&log);
+    whole.cls();
+    for (int k = 0; k < 3; ++k) {
+      const float x = static_cast<float>(uniform(-4, kW + 4)), y = static_cast<float>(uniform(-4, kH + 4));
+      const Colour c = rng() % 4 == 0 ? Colour::White : Colour::Black;
+      whole.set_fill_style(rng() % 3 == 0 ? FillStyle::Transparent : FillStyle::Solid);
+      whole.set_fill_colour(rng() % 2 ? Colour::Black : Colour::White);
+      const float r = static_cast<float>(uniform(0, 16));
+      const float a1 = static_cast<float>(uniform(-6.3, 6.3)), a2 = static_cast<float>(uniform(-6.3, 6.3));
+      switch (rng() % 4) {
+        case 0:
+          (void)whole.circle(x, y, r, c);
+          break;
+        case 1:
+          (void)whole.line(x, y, x + static_cast<float>(uniform(-20, 20)), y + static_cast<float>(uniform(-20, 20)), c);
+          break;
+        case 2:
+          whole.pset(x, y, c);
+          break;
+        default:
+          (void)whole.circle(x, y, r, c, a1, a2);
+      }
+    }
+    whole.set_recorder(nullptr);
+    const std::vector<FigureRows> rows = figure_rows(log);
+    for (int top = 0; top < kH; ++top) {
+      Surface band = Surface::window_of(kW, kH, 1440, 0, top, kW, 1);
+      replay(log, rows, band);
+      ASSERT_TRUE(std::equal(band.data(), band.data() + kW, whole.data() + kW * top)) << "round " << round << ", row " << top;
+    }
+  }
 }
 
 // One call, applied alike to the surface and to the reference, in pixels
