@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include <sys/mman.h>
 
 #include "surface/figures.h"
 #include "surface/raster.h"
@@ -118,6 +122,27 @@ void Surface::cls() {
   pending_.clear();  // painted over
   uniform_.valid = false;
   cleared_ = true;
+}
+
+namespace {
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+}
+
+template <>
+std::uint8_t* RasterAllocator<std::uint8_t>::allocate(std::size_t n) {
+  if (n < kHugePage) return static_cast<std::uint8_t*>(::operator new(n));
+  void* p = std::aligned_alloc(kHugePage, (n + kHugePage - 1) / kHugePage * kHugePage);
+  if (!p) throw std::bad_alloc();
+  (void)::madvise(p, n, MADV_HUGEPAGE);  // a hint: small pages still work
+  return static_cast<std::uint8_t*>(p);
+}
+
+template <>
+void RasterAllocator<std::uint8_t>::deallocate(std::uint8_t* p, std::size_t n) {
+  if (n < kHugePage)
+    ::operator delete(p);
+  else
+    std::free(p);
 }
 
 raster::SpanSink Surface::span_sink(Colour c) const {

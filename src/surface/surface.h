@@ -94,6 +94,24 @@
 namespace vantor {
 
 struct Figure;  // surface/figures.h
+
+// The memory of a raster.  One of 2 MiB or more lies on 2 MiB boundaries
+// and is asked of the system in huge pages: the bands of an export are
+// walked down their columns by thin sectors and radii, a row a page when
+// the pages are small.
+template <class T>
+struct RasterAllocator {
+  using value_type = T;
+  RasterAllocator() = default;
+  template <class U>
+  RasterAllocator(const RasterAllocator<U>&) {}
+  T* allocate(std::size_t n);
+  void deallocate(T* p, std::size_t n);
+  template <class U>
+  bool operator==(const RasterAllocator<U>&) const {
+    return true;
+  }
+};
 namespace raster {
 struct PixelCircle;  // surface/raster.h
 struct SpanSink;
@@ -280,7 +298,7 @@ class Surface {
   int canvas_height_;
   int left_ = 0;
   int top_ = 0;
-  mutable std::vector<std::uint8_t> pixels_;
+  mutable std::vector<std::uint8_t, RasterAllocator<std::uint8_t>> pixels_;
   mutable std::vector<PendingArc> pending_;
   mutable UniformDisc uniform_;
   // A cls not painted yet: the next figure may paint the raster in one pass
