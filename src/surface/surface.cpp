@@ -128,18 +128,16 @@ namespace {
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 }
 
-template <>
-std::uint8_t* RasterAllocator<std::uint8_t>::allocate(std::size_t n) {
-  if (n < kHugePage) return static_cast<std::uint8_t*>(::operator new(n));
-  void* p = std::aligned_alloc(kHugePage, (n + kHugePage - 1) / kHugePage * kHugePage);
+void* allocate_raster(std::size_t bytes) {
+  if (bytes < kHugePage) return ::operator new(bytes);
+  void* p = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) / kHugePage * kHugePage);
   if (!p) throw std::bad_alloc();
-  (void)::madvise(p, n, MADV_HUGEPAGE);  // a hint: small pages still work
-  return static_cast<std::uint8_t*>(p);
+  (void)::madvise(p, bytes, MADV_HUGEPAGE);  // a hint: small pages work too
+  return p;
 }
 
-template <>
-void RasterAllocator<std::uint8_t>::deallocate(std::uint8_t* p, std::size_t n) {
-  if (n < kHugePage)
+void free_raster(void* p, std::size_t bytes) {
+  if (bytes < kHugePage)
     ::operator delete(p);
   else
     std::free(p);
@@ -538,38 +536,41 @@ FigureRows rows_between(double lo, double hi) {
   return {row(lo - slack), row(hi + slack)};
 }
 
-// The pixel heights of a circle's or arc's pixels.  The pixel rules square
-// distances in double: for circles beyond 2^40 pixels (as RowReach) the
-// heights are not bounded here.
-bool round_heights(const Figure& f, double& lo, double& hi) {
+constexpr FigureRows kEveryRow{INT_MIN, INT_MAX};
+
+// The rows of a circle's pixels, or of an arc's at least `inner` pixels
+// from its centre: its pixels between the radii `inner` and pr at the
+// angles of the arc, and the pixels that stray from its radii.  The pixel
+// rules square distances in double: for circles beyond 2^40 pixels (as
+// RowReach) the rows are not bounded here.
+FigureRows round_rows(const Figure& f, double inner) {
   constexpr double kLargest = 1099511627776.0;  // 2^40
-  if (!(f.pr < kLargest && std::fabs(f.px1) < kLargest && std::fabs(f.py1) < kLargest)) return false;
-  lo = f.py1 - f.pr, hi = f.py1 + f.pr;
-  if (f.kind == FigureKind::Circle) return true;
-  // The pie from the centre: its rim's ends, and its top and bottom when
-  // the arc passes them.
-  const double ends[] = {f.py1 - f.pr * std::sin(f.start), f.py1 - f.pr * std::sin(f.end)};
-  if (!on_arc(raster::kTwoPi / 4, f.start, f.end)) lo = std::min({f.py1, ends[0], ends[1]});
-  if (!on_arc(3 * raster::kTwoPi / 4, f.start, f.end)) hi = std::max({f.py1, ends[0], ends[1]});
-  return true;
+  if (!(f.pr < kLargest && std::fabs(f.px1) < kLargest && std::fabs(f.py1) < kLargest)) return kEveryRow;
+  if (f.kind == FigureKind::Circle) return rows_between(f.py1 - f.pr, f.py1 + f.pr);
+  // The heights above the centre are rho * sin(t), rho in [inner, pr] and
+  // sin(t) in the interval that the arc's angles give.
+  const double ends[] = {std::sin(f.start), std::sin(f.end)};
+  const double sin_hi = on_arc(raster::kTwoPi / 4, f.start, f.end) ? 1.0 : std::max(ends[0], ends[1]);
+  const double sin_lo = on_arc(3 * raster::kTwoPi / 4, f.start, f.end) ? -1.0 : std::min(ends[0], ends[1]);
+  const double rho = std::clamp(inner, 0.0, f.pr);
+  return rows_between(f.py1 - std::max(rho * sin_hi, f.pr * sin_hi), f.py1 - std::min(rho * sin_lo, f.pr * sin_lo));
 }
 
 FigureRows rows_of(const Figure& f) {
-  const FigureRows every{INT_MIN, INT_MAX};
-  double lo = 0, hi = 0;
   switch (f.kind) {
     case FigureKind::Cls:
-      return every;
+      return kEveryRow;
     case FigureKind::Circle:
     case FigureKind::Arc:
-      return round_heights(f, lo, hi) ? rows_between(lo, hi) : every;
+      return round_rows(f, 0.0);
     case FigureKind::Line:
       return rows_between(std::min(f.py1, f.py2), std::max(f.py1, f.py2));
     case FigureKind::PSet:
       return rows_between(f.py1, f.py1);
   }
-  return every;
+  return kEveryRow;
 }
+
 
 }  // namespace
 
@@ -578,9 +579,23 @@ void replay(const std::vector<Figure>& log, Surface& surface) {
 }
 
 std::vector<FigureRows> figure_rows(const std::vector<Figure>& log) {
-  std::vector<FigureRows> out;
-  out.reserve(log.size());
-  for (const Figure& f : log) out.push_back(rows_of(f));
+  // A filled disc paints every pixel of its disc, so an arc before the next
+  // filled disc after it, when that disc has the arc's centre (a track's
+  // slot and its mask), is seen only outside that disc, less the two pixels
+  // its radii stray by.
+  std::vector<FigureRows> out(log.size());
+  const Figure* cover = nullptr;
+  for (std::size_t k = log.size(); k-- > 0;) {
+    const Figure& f = log[k];
+    if (f.kind != FigureKind::Arc) {
+      out[k] = rows_of(f);
+      if (f.filled() && f.pr > 0.0) cover = &f;
+    } else if (cover && cover->px1 == f.px1 && cover->py1 == f.py1) {
+      out[k] = round_rows(f, cover->pr - 2.0);
+    } else {
+      out[k] = rows_of(f);
+    }
+  }
   return out;
 }
 

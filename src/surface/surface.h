@@ -99,14 +99,17 @@ struct Figure;  // surface/figures.h
 // and is asked of the system in huge pages: the bands of an export are
 // walked down their columns by thin sectors and radii, a row a page when
 // the pages are small.
+void* allocate_raster(std::size_t bytes);
+void free_raster(void* p, std::size_t bytes);
+
 template <class T>
 struct RasterAllocator {
   using value_type = T;
   RasterAllocator() = default;
   template <class U>
   RasterAllocator(const RasterAllocator<U>&) {}
-  T* allocate(std::size_t n);
-  void deallocate(T* p, std::size_t n);
+  T* allocate(std::size_t n) { return static_cast<T*>(allocate_raster(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t n) { free_raster(p, n * sizeof(T)); }
   template <class U>
   bool operator==(const RasterAllocator<U>&) const {
     return true;

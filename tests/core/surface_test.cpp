@@ -42,36 +42,46 @@ TEST(SurfaceTest, RandomProgramsMatchTheReference) {
 
 // Logs of a few figures, each replayed in bands of one row that get only
 // the figures whose rows reach them: every band holds the whole canvas's
-// row.  The figures are small and lie on a cleared canvas, so a figure
-// whose rows are bounded too tightly loses a pixel that shows.
+// row.  The figures are small and lie on a cleared canvas, and the sectors
+// of a track are followed by its mask, so a figure whose rows are bounded
+// too tightly loses a pixel that shows.
 TEST(SurfaceTest, LogsReplayedInBandsMatchTheWholeCanvas) {
   constexpr int kW = 48, kH = 40;
   std::mt19937 rng(20261207);
-  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
-  for (int round = 0; round < 1500; ++round) {
+  auto uniform = [&](double lo, double hi) { return static_cast<float>(std::uniform_real_distribution<double>(lo, hi)(rng)); };
+  for (int round = 0; round < 2000; ++round) {
     Surface whole(kW, kH, 1440);
     std::vector<Figure> log;
     whole.set_recorder(&log);
     whole.cls();
     for (int k = 0; k < 3; ++k) {
-      const float x = static_cast<float>(uniform(-4, kW + 4)), y = static_cast<float>(uniform(-4, kH + 4));
+      const float x = uniform(-4, kW + 4), y = uniform(-4, kH + 4), r = uniform(0, 16);
       const Colour c = rng() % 4 == 0 ? Colour::White : Colour::Black;
       whole.set_fill_style(rng() % 3 == 0 ? FillStyle::Transparent : FillStyle::Solid);
       whole.set_fill_colour(rng() % 2 ? Colour::Black : Colour::White);
-      const float r = static_cast<float>(uniform(0, 16));
-      const float a1 = static_cast<float>(uniform(-6.3, 6.3)), a2 = static_cast<float>(uniform(-6.3, 6.3));
-      switch (rng() % 4) {
+      switch (rng() % 5) {
         case 0:
           (void)whole.circle(x, y, r, c);
           break;
         case 1:
-          (void)whole.line(x, y, x + static_cast<float>(uniform(-20, 20)), y + static_cast<float>(uniform(-20, 20)), c);
+          (void)whole.line(x, y, x + uniform(-20, 20), y + uniform(-20, 20), c);
           break;
         case 2:
           whole.pset(x, y, c);
           break;
-        default:
-          (void)whole.circle(x, y, r, c, a1, a2);
+        case 3:
+          (void)whole.circle(x, y, r, c, uniform(-6.3, 6.3), uniform(-6.3, 6.3));
+          break;
+        default: {
+          // A track: white sectors on black, then its mask.
+          whole.set_fill_style(FillStyle::Solid);
+          (void)whole.circle(x, y, r + 3, Colour::Black);
+          whole.set_fill_colour(Colour::White);
+          for (int n = 1 + static_cast<int>(rng() % 5); n > 0; --n)
+            (void)whole.circle(x, y, r, Colour::White, -uniform(0, 6.3), -uniform(0, 6.3));
+          whole.set_fill_colour(Colour::Black);
+          (void)whole.circle(x, y, uniform(0, r + 1), Colour::Black);
+        }
       }
     }
     whole.set_recorder(nullptr);
