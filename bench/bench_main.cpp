@@ -16,14 +16,16 @@
 //                              windows on Qt's offscreen platform
 //   vantor-bench --writers     the vector writers on a 2^18-sector disc, per
 //                              100,000 figures, against copying their bytes
-//   vantor-bench --film        whole raster exports into a file (draw,
+//   vantor-bench --film [NAME...]
+//                              whole raster exports into a file (draw,
 //                              encode, write) by vantor-render beside
 //                              vantor-bench, as a child process: its wall
 //                              time and peak resident memory, against
 //                              writing as many bytes from memory (and
 //                              fsync), gerbv's PNG export of Vantor's Gerber
 //                              file and rsvg-convert of Vantor's SVG file of
-//                              the same design at the same density
+//                              the same design at the same density; only
+//                              the named film workloads when given
 //
 // --film prints one table row per workload: Vantor's time (the median of
 // repeated runs under two seconds), its peak, the peak above the baseline
@@ -620,8 +622,9 @@ void film_row(const FilmWorkload& w, const std::filesystem::path& render, const 
     if (t->run.end == ChildRun::End::Failed) notes.push_back(std::string(w.name) + ", " + who + ": " + t->run.why);
 }
 
-// Every film workload's row, then the failures' reasons.
-int film() {
+// The row of every film workload, or of those named, then the failures'
+// reasons.
+int film(const std::vector<std::string>& names) {
   const std::filesystem::path render =
       std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vantor-render";
   if (!std::filesystem::exists(render)) {
@@ -634,7 +637,15 @@ int film() {
     return 1;
   }
   const ChildLimits limits = peer_limits();
-  const std::vector<FilmWorkload> all = film_workloads();
+  std::vector<FilmWorkload> all = film_workloads();
+  if (!names.empty()) {
+    for (const std::string& n : names)
+      if (std::none_of(all.begin(), all.end(), [&](const FilmWorkload& w) { return n == w.name; })) {
+        std::fprintf(stderr, "vantor-bench: no film workload %s\n", n.c_str());
+        return 1;
+      }
+    std::erase_if(all, [&](const FilmWorkload& w) { return std::find(names.begin(), names.end(), w.name) == names.end(); });
+  }
   for (const FilmWorkload& w : all)
     std::printf("%-21s vantor-render %s -o FILE.%s\n", w.name, joined(w.design).c_str(), w.extension);
   std::printf("peers limited to %g s and %g GiB of address space\n\n", limits.seconds,
@@ -654,7 +665,7 @@ int film() {
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--click") == 0) return vantor::bench::click_to_picture(argv[0]);
   if (argc == 2 && std::strcmp(argv[1], "--writers") == 0) return vantor::bench::writers();
-  if (argc == 2 && std::strcmp(argv[1], "--film") == 0) return vantor::bench::film();
+  if (argc >= 2 && std::strcmp(argv[1], "--film") == 0) return vantor::bench::film({argv + 2, argv + argc});
   using vantor::bench::Workload;
   const std::vector<Workload> all = vantor::bench::workloads();
   if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
