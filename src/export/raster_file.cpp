@@ -6,8 +6,8 @@
 #include <tiffio.h>
 #include <zlib.h>
 #include <unistd.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 #include <algorithm>
@@ -103,15 +103,42 @@ constexpr std::array<std::uint8_t, 256> kReversedBits = [] {
   return t;
 }();
 
+#if defined(__x86_64__)
+// The bytes of a row from its first, 32 pixels a step with AVX2; returns
+// the bytes done.  movemask puts pixel k's top bit in bit k: the order a
+// mirrored row wants, byte-swapped; a plain row first has each eight pixels
+// reversed.
+__attribute__((target("avx2"))) int pack_row_avx2(const std::uint8_t* pixels, int width, bool mirror,
+                                                  std::uint8_t flip, std::uint8_t* out) {
+  const __m256i reversed = _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1,
+                                            0, 15, 14, 13, 12, 11, 10, 9, 8);
+  const std::uint32_t flips = flip * 0x01010101u;
+  const int full = width / 8;
+  int b = 0;
+  for (; b + 4 <= full; b += 4) {
+    const std::uint8_t* p = mirror ? pixels + width - 8 * (b + 4) : pixels + 8 * b;
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const std::uint32_t m = mirror ? __builtin_bswap32(static_cast<std::uint32_t>(_mm256_movemask_epi8(v)))
+                                   : static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_shuffle_epi8(v, reversed)));
+    const std::uint32_t bytes = m ^ flips;
+    std::memcpy(out + b, &bytes, 4);
+  }
+  return b;
+}
+
+const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
 }  // namespace
 
 void pack_row(const std::uint8_t* pixels, int width, bool mirror, bool negative, std::uint8_t* out) {
   const std::uint8_t flip = negative ? 0xFF : 0x00;
   const int full = width / 8;
   int b = 0;
-#if defined(__SSE2__)
-  // Sixteen pixels a step: movemask puts pixel k's top bit in bit k, the
-  // order a mirrored byte wants; a plain byte wants it reversed.
+#if defined(__x86_64__)
+  if (kHasAvx2) b = pack_row_avx2(pixels, width, mirror, flip, out);
+  // The rest sixteen pixels a step: movemask puts pixel k's top bit in bit
+  // k, the order a mirrored byte wants; a plain byte wants it reversed.
   for (; b + 2 <= full; b += 2) {
     const std::uint8_t* p = mirror ? pixels + width - 8 * (b + 2) : pixels + 8 * b;
     const unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));

@@ -1,16 +1,42 @@
 // Raster files read back by an outside decoder: a TIFF of several Group 4
-// strips, each coded apart, against the pixels handed over.
+// strips, each coded apart, against the pixels handed over; and rows packed
+// a bit a pixel, against the rule pixel by pixel.
 #include "export/raster_file.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace vantor {
 namespace {
+
+// Every width up to a few of the wide steps and their rests, plain,
+// mirrored and negative: bit 7 - x % 8 of byte x / 8 is pixel x (from the
+// right when mirrored), white 1 unless negative, and the bits past the width
+// are clear.
+TEST(RasterFileTest, RowsPackedAsTheRuleSays) {
+  std::mt19937 rng(77);
+  for (int width = 1; width <= 200; ++width) {
+    std::vector<std::uint8_t> pixels(width);
+    for (std::uint8_t& p : pixels) p = rng() % 2 ? 0xFF : 0x00;
+    for (const bool mirror : {false, true})
+      for (const bool negative : {false, true}) {
+        std::vector<std::uint8_t> out((width + 7) / 8 + 1, 0xA5);
+        pack_row(pixels.data(), width, mirror, negative, out.data());
+        for (int x = 0; x < 8 * ((width + 7) / 8); ++x) {
+          const bool white = x < width && pixels[mirror ? width - 1 - x : x] == 0xFF;
+          const bool bit = out[x / 8] >> (7 - x % 8) & 1;
+          ASSERT_EQ(bit, x < width && white != negative) << width << " wide, pixel " << x << (mirror ? ", mirrored" : "")
+                                                         << (negative ? ", negative" : "");
+        }
+        ASSERT_EQ(out.back(), 0xA5) << width << " wide: a byte past the row written";
+      }
+  }
+}
 
 // A band of one row, then one of the rest: strips (of 1047 rows at this
 // width) end inside the band, and the three are coded at once.
