@@ -22,7 +22,7 @@
 namespace vantor {
 
 // The raster of one band, one byte a pixel.
-inline constexpr std::uint64_t kBandBytes = std::uint64_t{16} << 20;
+inline constexpr std::uint64_t kBandBytes = std::uint64_t{8} << 20;
 // The bands an export draws at the same time, each on its own thread.
 inline constexpr int kDrawingLanes = 2;
 
