@@ -70,10 +70,10 @@ void replay(const std::vector<Figure>& log, Surface& surface);
 
 // The canvas rows where a figure's pixels may be seen, top and bottom
 // inclusive, widened by a few pixels for the rounding of the rasterisers: a
-// cls's are all rows; an arc that a later filled disc of its centre
-// covers (a track's slot, and the track's mask) has only the rows of its
-// pixels outside that disc.  A figure outside the canvas's
-// rows may get rows beyond it.
+// cls's are all rows; an arc that a later filled disc of its centre covers
+// (a track's slot, and the track's mask) has only the rows of its pixels
+// outside that disc.  A figure outside the canvas's rows may get rows
+// beyond it.
 struct FigureRows {
   int top = 0, bottom = 0;
 };

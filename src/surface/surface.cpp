@@ -571,7 +571,6 @@ FigureRows rows_of(const Figure& f) {
   return kEveryRow;
 }
 
-
 }  // namespace
 
 void replay(const std::vector<Figure>& log, Surface& surface) {
