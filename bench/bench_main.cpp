@@ -622,8 +622,47 @@ void film_row(const FilmWorkload& w, const std::filesystem::path& render, const 
     if (t->run.end == ChildRun::End::Failed) notes.push_back(std::string(w.name) + ", " + who + ": " + t->run.why);
 }
 
+// The vector files of a 16-bit disc, read into a picture at 2000 pixels per
+// inch by the readers a shop opens them with, each within a minute: the
+// design's SVG by rsvg-convert and its PDF by pdftoppm.
+void vector_readers(const std::filesystem::path& folder, std::vector<std::string>& notes) {
+  const std::vector<std::string> design = {"absolute", "Res_exp=16", "--report"};
+  const ArtworkOutcome recorded = record_artwork(std::get<RenderRequest>(parse_render_args(design)));
+  const FilmFiles files(folder, "png");
+  const std::filesystem::path pdf = folder / "design.pdf";
+  if (recorded.message != Message::None || !write_text(files.svg, svg_file(recorded.artwork)) ||
+      !write_text(pdf, pdf_file(recorded.artwork))) {
+    notes.push_back("abs16: no SVG or PDF file of the design");
+    return;
+  }
+  const ChildLimits limits{60, peer_limits().address_bytes};
+  const std::string density = "2000";
+  const std::filesystem::path stem = folder / "peer";  // pdftoppm adds .png
+  struct Reader {
+    const char* name;
+    const std::filesystem::path* file;
+    std::vector<std::string> argv;
+  };
+  const Reader readers[] = {
+      {"abs16-svg-2000", &files.svg,
+       {"rsvg-convert", "--dpi-x", density, "--dpi-y", density, "-b", "white", "-o", files.picture.string(),
+        files.svg.string()}},
+      {"abs16-pdf-2000", &pdf, {"pdftoppm", "-r", density, "-png", "-singlefile", pdf.string(), stem.string()}},
+  };
+  std::printf("\n%-21s %8s %-13s %10s  (limit %g s)\n", "vector file", "file MiB", "reader", "time", limits.seconds);
+  for (const Reader& r : readers) {
+    const Timed t = timed_child(r.argv, limits, folder, files.picture);
+    std::error_code ignored;
+    std::printf("%-21s %8.1f %-13s %10s\n", r.name, std::filesystem::file_size(*r.file, ignored) / (1024.0 * 1024.0),
+                r.argv[0].c_str(), time_cell(t, limits).c_str());
+    if (t.run.end == ChildRun::End::Failed) notes.push_back(std::string(r.name) + ", " + r.argv[0] + ": " + t.run.why);
+    std::filesystem::remove(files.picture, ignored);
+  }
+  std::fflush(stdout);
+}
+
 // The row of every film workload, or of those named, then the failures'
-// reasons.
+// reasons; with no names, the vector files' readers too.
 int film(const std::vector<std::string>& names) {
   const std::filesystem::path render =
       std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vantor-render";
@@ -654,6 +693,7 @@ int film(const std::vector<std::string>& names) {
               "/vantor", "rsvg-convert", "/vantor");
   std::vector<std::string> notes;
   for (const FilmWorkload& w : all) film_row(w, render, folder.path(), limits, notes);
+  if (names.empty()) vector_readers(folder.path(), notes);
   if (!notes.empty()) std::printf("\n");
   for (const std::string& n : notes) std::printf("%s\n", n.c_str());
   return 0;
