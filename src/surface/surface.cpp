@@ -267,6 +267,13 @@ namespace {
 // a track of a disc draws them, are drawn together from this many on.
 constexpr std::size_t kGroup = 8;
 
+// Pixels: how far a pixel centre a figure paints may lie from the figure's
+// exact points (2 + 1 and room, see RowReach).
+constexpr double kReach = 6.0;
+// Circles of more pixels than this (2^40) are not bounded by rows: their
+// squared distances lose the pixel.
+constexpr double kLargest = 1099511627776.0;
+
 // Whether a filled sector of a circle, drawn around a hole, can change a
 // pixel of the window's rows j0 ... j1 (canvas rows).  Its fill lies
 // between the hole and the rim; its radii's pixels outside the hole lie
@@ -285,7 +292,6 @@ constexpr std::size_t kGroup = 8;
 class RowReach {
  public:
   RowReach(const raster::PixelCircle& c, double hole2, int j0, int j1) {
-    constexpr double kLargest = 1099511627776.0;  // 2^40
     constexpr double kPi = raster::kTwoPi / 2;
     const double slack = kReach + 1e-9 * (std::fabs(c.cx) + std::fabs(c.cy) + c.r);
     // The window's pixel centres lie at heights [up_lo, up_hi], widened.
@@ -320,8 +326,6 @@ class RowReach {
   }
 
  private:
-  static constexpr double kReach = 6.0;  // pixels: 2 + 1 and room
-
   // Whether the arcs [s1, s1 + l1] and [s2, s2 + l2] (starts in [0, 2pi],
   // lengths in [0, 2pi]) share an angle: one starts on the other.
   static bool meet(double s1, double l1, double s2, double l2) {
@@ -527,7 +531,6 @@ bool on_arc(double t, double start, double end) { return start <= end ? start <=
 
 // The rows of the pixel heights [lo, hi], widened as RowReach is.
 FigureRows rows_between(double lo, double hi) {
-  constexpr double kReach = 6.0;
   const double slack = kReach + 1e-9 * (std::fabs(lo) + std::fabs(hi));
   const auto row = [](double v) {
     constexpr double kFar = 1073741824.0;  // 2^30: beyond any canvas
@@ -540,11 +543,9 @@ constexpr FigureRows kEveryRow{INT_MIN, INT_MAX};
 
 // The rows of a circle's pixels, or of an arc's at least `inner` pixels
 // from its centre: its pixels between the radii `inner` and pr at the
-// angles of the arc, and the pixels that stray from its radii.  The pixel
-// rules square distances in double: for circles beyond 2^40 pixels (as
-// RowReach) the rows are not bounded here.
+// angles of the arc, and the pixels that stray from its radii; every row
+// for circles beyond kLargest.
 FigureRows round_rows(const Figure& f, double inner) {
-  constexpr double kLargest = 1099511627776.0;  // 2^40
   if (!(f.pr < kLargest && std::fabs(f.px1) < kLargest && std::fabs(f.py1) < kLargest)) return kEveryRow;
   if (f.kind == FigureKind::Circle) return rows_between(f.py1 - f.pr, f.py1 + f.pr);
   // The heights above the centre are rho * sin(t), rho in [inner, pr] and
