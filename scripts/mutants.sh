@@ -40,6 +40,14 @@ fault surface_mm_per_inch_25 $S/surface.cpp \
   'return ppi_ / kMillimetresPerInch;' 'return ppi_ / 25.0;'
 fault band_reach_without_margin $S/surface.cpp \
   'kReach = 6.0;' 'kReach = 0.0;'
+fault figure_rows_miss_the_top $S/surface.cpp \
+  'on_arc(raster::kTwoPi / 4, f.start, f.end) ? 1.0' 'false ? 1.0'
+fault figure_rows_cover_of_any_centre $S/surface.cpp \
+  '} else if (cover && cover->px1 == f.px1 && cover->py1 == f.py1) {' '} else if (cover) {'
+fault figure_rows_inner_radius_at_the_rim $S/surface.cpp \
+  'std::max(rho * sin_hi, f.pr * sin_hi)' 'f.pr * sin_hi'
+fault pack_avx2_mirror_not_swapped src/export/raster_file.cpp \
+  'mirror ? __builtin_bswap32(static_cast<std::uint32_t>(_mm256_movemask_epi8(v)))' 'mirror ? static_cast<std::uint32_t>(_mm256_movemask_epi8(v))'
 fault band_reach_one_side_of_wrap $S/surface.cpp \
   'return from(s1, s2) <= l1 || from(s2, s1) <= l2;' 'return from(s1, s2) <= l1;'
 fault band_reach_left_from_low_sine $S/surface.cpp \
