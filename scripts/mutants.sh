@@ -40,6 +40,8 @@ fault surface_mm_per_inch_25 $S/surface.cpp \
   'return ppi_ / kMillimetresPerInch;' 'return ppi_ / 25.0;'
 fault band_reach_without_margin $S/surface.cpp \
   'kReach = 6.0;' 'kReach = 0.0;'
+fault diamond_angle_third_quadrant_backwards $S/raster_sector.cpp \
+  'return x < 0.0 ? 2.0 - y / (-x - y)' 'return x < 0.0 ? 2.0 + y / (-x - y)'
 fault figure_rows_miss_the_top $S/surface.cpp \
   'on_arc(raster::kTwoPi / 4, f.start, f.end) ? 1.0' 'false ? 1.0'
 fault figure_rows_cover_of_any_centre $S/surface.cpp \

@@ -392,22 +392,60 @@ std::vector<ArcRange> merged_pieces(const std::vector<ArcRange>& arcs) {
 // The pixels of the disc outside the hole whose angle lies in one of the
 // intervals, found pixel by pixel.  Along a row the angle is monotone, so
 // the interval found for one pixel is where the search for the next starts.
+// The last of `count` ascending keys (key(m), m = 0 ... count - 1) at or
+// before v, -1 when none; v is not NaN.  Walked to from k when that lies a
+// few keys away (the next pixel of a row is a few pieces on), else found by
+// bisection.
+template <class Key>
+Index last_at_or_before(Key key, Index count, double v, Index k) {
+  constexpr int kWalk = 8;
+  k = std::clamp<Index>(k, -1, count - 1);
+  for (int n = 0; n < kWalk; ++n) {
+    if (k >= 0 && v < key(k))
+      --k;
+    else if (k + 1 < count && key(k + 1) <= v)
+      ++k;
+    else
+      return k;
+  }
+  Index lo = -1, hi = count;  // key(lo) <= v < key(hi), the ends taken as beyond all
+  while (hi - lo > 1) {
+    const Index mid = lo + (hi - lo) / 2;
+    (key(mid) <= v ? lo : hi) = mid;
+  }
+  return lo;
+}
+
+// A number that grows with the angle of (x, y) (y up) over [0, 2pi), in
+// [0, 4): y / (|x| + |y|) turned into each quadrant in turn, without atan2.
+// Its slope is between 1/2 and 1 per radian; (0, 0) gives NaN.
+double diamond_angle(double x, double y) {
+  if (y >= 0.0) return x >= 0.0 ? y / (x + y) : 1.0 - x / (y - x);
+  return x < 0.0 ? 2.0 - y / (-x - y) : 3.0 + x / (x - y);
+}
+
 void fill_pieces_by_pixel(const SpanSink& sink, const PixelCircle& c, const std::vector<ArcRange>& pieces,
                           double hole2, Index j0, Index j1) {
   const double r2 = c.r * c.r;
   const Index count = static_cast<Index>(pieces.size());
-  // The index of the last piece starting at or before t, -1 when none:
-  // the previous answer or a neighbour of it, else a bisection.
+  // The pieces' ends as diamond angles.  A pixel whose diamond angle lies
+  // farther than kClear from every end (and from 0 and 4, where the pixel
+  // angle wraps) lies on the same side of each end as its pixel angle,
+  // whose rounding is some 1e-16: the pixel angle (atan2) is needed only
+  // for the few pixels within kClear of an end, and for the centre.
+  constexpr double kClear = 1e-9;
+  std::vector<double> starts(pieces.size()), ends(pieces.size());
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    starts[k] = diamond_angle(std::cos(pieces[k].start), std::sin(pieces[k].start));
+    ends[k] = diamond_angle(std::cos(pieces[k].end), std::sin(pieces[k].end));
+  }
+  // The index of the last piece starting at or before t, -1 when none, from
+  // the previous answer k; by diamond angle -2 for a NaN (the centre).
   auto locate = [&](double t, Index k) {
-    auto fits = [&](Index m) {
-      return m >= -1 && m < count && (m < 0 || pieces[m].start <= t) && (m + 1 >= count || t < pieces[m + 1].start);
-    };
-    if (fits(k)) return k;
-    if (fits(k + 1)) return k + 1;
-    if (fits(k - 1)) return k - 1;
-    const auto it =
-        std::upper_bound(pieces.begin(), pieces.end(), t, [](double v, const ArcRange& p) { return v < p.start; });
-    return static_cast<Index>(it - pieces.begin()) - 1;
+    return last_at_or_before([&](Index m) { return pieces[m].start; }, count, t, k);
+  };
+  auto locate_diamond = [&](double d, Index k) {
+    return d == d ? last_at_or_before([&](Index m) { return starts[m]; }, count, d, k) : Index{-2};
   };
   Index hint = 0;
   for (Index j = j0; j <= j1; ++j) {
@@ -431,9 +469,19 @@ void fill_pieces_by_pixel(const SpanSink& sink, const PixelCircle& c, const std:
       Index run_start = 0;
       bool in_run = false;
       for (Index i = seg[0]; i <= seg[1]; ++i) {
-        const double t = pixel_angle((static_cast<double>(i) + 0.5) - c.cx, dy_up);
-        hint = locate(t, hint);
-        const bool covered = hint >= 0 && t <= pieces[hint].end;
+        const double dx = (static_cast<double>(i) + 0.5) - c.cx;
+        const double d = diamond_angle(dx, dy_up);
+        const Index k = locate_diamond(d, hint);
+        bool covered;
+        if (k >= -1 && d > kClear && d < 4.0 - kClear && (k < 0 || d - starts[k] > kClear) &&
+            (k + 1 >= count || starts[k + 1] - d > kClear) && (k < 0 || std::fabs(d - ends[k]) > kClear)) {
+          hint = k;
+          covered = k >= 0 && d < ends[k];
+        } else {
+          const double t = pixel_angle(dx, dy_up);
+          hint = locate(t, hint);
+          covered = hint >= 0 && t <= pieces[hint].end;
+        }
         if (covered && !in_run) run_start = i;
         if (!covered && in_run) sink.span(j, run_start, i - 1);
         in_run = covered;
