@@ -389,9 +389,6 @@ std::vector<ArcRange> merged_pieces(const std::vector<ArcRange>& arcs) {
   return merged;
 }
 
-// The pixels of the disc outside the hole whose angle lies in one of the
-// intervals, found pixel by pixel.  Along a row the angle is monotone, so
-// the interval found for one pixel is where the search for the next starts.
 // The last of `count` ascending keys (key(m), m = 0 ... count - 1) at or
 // before v, -1 when none; v is not NaN.  Walked to from k when that lies a
 // few keys away (the next pixel of a row is a few pieces on), else found by
@@ -424,15 +421,18 @@ double diamond_angle(double x, double y) {
   return x < 0.0 ? 2.0 - y / (-x - y) : 3.0 + x / (x - y);
 }
 
+// The pixels of the disc outside the hole whose angle lies in one of the
+// intervals, found pixel by pixel.  Along a row the angle is monotone, so
+// the interval found for one pixel is where the search for the next starts.
 void fill_pieces_by_pixel(const SpanSink& sink, const PixelCircle& c, const std::vector<ArcRange>& pieces,
                           double hole2, Index j0, Index j1) {
   const double r2 = c.r * c.r;
   const Index count = static_cast<Index>(pieces.size());
   // The pieces' ends as diamond angles.  A pixel whose diamond angle lies
   // farther than kClear from every end (and from 0 and 4, where the pixel
-  // angle wraps) lies on the same side of each end as its pixel angle,
-  // whose rounding is some 1e-16: the pixel angle (atan2) is needed only
-  // for the few pixels within kClear of an end, and for the centre.
+  // angle wraps) lies on the same side of each end as its pixel angle: both
+  // are rounded by some 1e-15 at most.  The pixel angle (atan2) is needed
+  // only for the few pixels within kClear of an end, and for the centre.
   constexpr double kClear = 1e-9;
   std::vector<double> starts(pieces.size()), ends(pieces.size());
   for (std::size_t k = 0; k < pieces.size(); ++k) {
