@@ -540,7 +540,8 @@ struct FilmFiles {
   explicit FilmFiles(const std::filesystem::path& folder, const char* extension)
       : folder(folder), film(folder / (std::string("film.") + extension)) {}
   std::filesystem::path folder, film, copy = folder / "copy.bin", gerber = folder / "design.gbr",
-                                      svg = folder / "design.svg", picture = folder / "peer.png";
+                                      svg = folder / "design.svg", pdf = folder / "design.pdf",
+                                      picture = folder / "peer.png";
 };
 
 // Vantor's Gerber and SVG files of the design, for the peers.
@@ -629,9 +630,8 @@ void vector_readers(const std::filesystem::path& folder, std::vector<std::string
   const std::vector<std::string> design = {"absolute", "Res_exp=16", "--report"};
   const ArtworkOutcome recorded = record_artwork(std::get<RenderRequest>(parse_render_args(design)));
   const FilmFiles files(folder, "png");
-  const std::filesystem::path pdf = folder / "design.pdf";
   if (recorded.message != Message::None || !write_text(files.svg, svg_file(recorded.artwork)) ||
-      !write_text(pdf, pdf_file(recorded.artwork))) {
+      !write_text(files.pdf, pdf_file(recorded.artwork))) {
     notes.push_back("abs16: no SVG or PDF file of the design");
     return;
   }
@@ -647,7 +647,8 @@ void vector_readers(const std::filesystem::path& folder, std::vector<std::string
       {"abs16-svg-2000", &files.svg,
        {"rsvg-convert", "--dpi-x", density, "--dpi-y", density, "-b", "white", "-o", files.picture.string(),
         files.svg.string()}},
-      {"abs16-pdf-2000", &pdf, {"pdftoppm", "-r", density, "-png", "-singlefile", pdf.string(), stem.string()}},
+      {"abs16-pdf-2000", &files.pdf,
+       {"pdftoppm", "-r", density, "-png", "-singlefile", files.pdf.string(), stem.string()}},
   };
   std::printf("\n%-21s %8s %-13s %10s  (limit %g s)\n", "vector file", "file MiB", "reader", "time", limits.seconds);
   for (const Reader& r : readers) {
